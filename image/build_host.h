@@ -1,0 +1,53 @@
+// What a build asks of whoever shows it: the build dialog, the command-line
+// tool, or a test. The build never talks to a window; it calls these.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+enum class TButtons { Ok, AbortRetryIgnore, YesNo, RetryCancel };
+enum class TAnswer { Ok, Cancel, Abort, Retry, Ignore, Yes, No };
+
+// The five figures of the "Some Statistics" confirmation.
+struct TStatistics {
+  int32_t ItemCount = 0;      // directories and files of the image tree
+  int32_t ClusterSize = 0;    // bytes
+  int32_t ClusterTotal = 0;   // used clusters plus the added empty ones
+  int32_t SectorsPerFat = 0;
+  int32_t ImageSize = 0;      // bytes
+};
+
+class TBuildHost {
+ public:
+  virtual ~TBuildHost() = default;
+
+  // Progress.
+  virtual void SetCaption(const std::string& caption) = 0;
+  // Puts text on the status line as it stands.
+  virtual void SetStatusText(const std::string& text) = 0;
+  // Whether text fits the status line without clipping.
+  virtual bool StatusFits(const std::string& text) = 0;
+  // Sets the gauge (clamped to 0..100) and marks it for repainting.
+  virtual void SetGauge(int percent) = 0;
+  // Repaints the gauge at once, inside the current step.
+  virtual void PaintNow() = 0;
+  // The dialog's one button: "Cancel" while building, "Ok" when done.
+  virtual void SetButtonText(const std::string& text) = 0;
+
+  // Questions and messages, always with the exclamation icon.
+  virtual TAnswer Ask(const std::string& text, const std::string& caption,
+                      TButtons buttons) = 0;
+  // OK (true) lets the build go on; Cancel (false) ends it.
+  virtual bool ConfirmStatistics(const TStatistics& stats) = 0;
+  // The save prompt. name holds the proposal on entry and the chosen path
+  // on return; false when the user cancels.
+  virtual bool AskSaveName(std::string& name) = 0;
+  // Free space of the folder that will hold the image, in units of
+  // unitSize bytes. False when it cannot be told.
+  virtual bool QueryFreeSpace(const std::string& folder, uint64_t& freeUnits,
+                              uint64_t& unitSize) = 0;
+
+  // The build is over: 2 for every stop and for the user's Ok or Cancel,
+  // 3 for an entry whose scan stopped the build.
+  virtual void EndBuild(int code) = 0;
+};

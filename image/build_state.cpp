@@ -1,0 +1,26 @@
+#include "image/build_state.h"
+
+int32_t FailedEntry = 0;
+std::array<int32_t, MaxWalkDepth> WalkIndex{};
+
+TBuildState::TBuildState() {
+  PresetBootSector(BootSector);
+  PresetDirRecord(DirRecord);
+}
+
+void TBuildState::Begin(int32_t entryCount) {
+  State = StageScan;
+  EntryCount = entryCount;
+  ItemCount = 0;
+  StepIndex = 0;
+  Root = std::make_unique<TChildArray>();
+  for (int i = 0; i < CandidateCount; ++i)
+    ClusterSizes[i] = static_cast<int32_t>(BootBytesPerSector(BootSector)) << i;
+}
+
+void TBuildState::Release() {
+  Root.reset();
+  ClusterBuffer.clear();
+  ClusterBuffer.shrink_to_fit();
+  if (ImageFile.IsOpen()) ImageFile.Close();
+}

@@ -1,0 +1,69 @@
+// A build host for tests: records what the build shows and answers its
+// questions from a script.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "image/build_host.h"
+
+struct TAsked {
+  std::string Text, Caption;
+  TButtons Buttons;
+};
+
+class TScriptHost : public TBuildHost {
+ public:
+  // Answers in order; when the script runs out, Fallback answers.
+  std::deque<TAnswer> Answers;
+  TAnswer Fallback = TAnswer::Abort;
+  bool ConfirmStats = true;
+  std::deque<std::string> SaveNames;  // empty: the save prompt is cancelled
+  uint64_t FreeUnits = uint64_t(1) << 40, UnitSize = 4096;
+  std::size_t StatusWidth = 1000;  // characters that fit on the status line
+  std::function<void()> OnPaint;   // runs at every PaintNow
+
+  std::vector<TAsked> Asked;
+  std::vector<std::string> Captions, Statuses, SaveProposals;
+  std::vector<int> Gauges;
+  std::string ButtonText;
+  TStatistics Stats;
+  int Ended = -1;
+  int Paints = 0;
+
+  void SetCaption(const std::string& c) override { Captions.push_back(c); }
+  void SetStatusText(const std::string& t) override { Statuses.push_back(t); }
+  bool StatusFits(const std::string& t) override { return t.size() <= StatusWidth; }
+  void SetGauge(int p) override { Gauges.push_back(p); }
+  void PaintNow() override {
+    ++Paints;
+    if (OnPaint) OnPaint();
+  }
+  void SetButtonText(const std::string& t) override { ButtonText = t; }
+  TAnswer Ask(const std::string& text, const std::string& caption, TButtons b) override {
+    Asked.push_back({text, caption, b});
+    if (Answers.empty()) return Fallback;
+    TAnswer a = Answers.front();
+    Answers.pop_front();
+    return a;
+  }
+  bool ConfirmStatistics(const TStatistics& s) override {
+    Stats = s;
+    return ConfirmStats;
+  }
+  bool AskSaveName(std::string& name) override {
+    SaveProposals.push_back(name);
+    if (SaveNames.empty()) return false;
+    name = SaveNames.front();
+    SaveNames.pop_front();
+    return true;
+  }
+  bool QueryFreeSpace(const std::string&, uint64_t& units, uint64_t& size) override {
+    units = FreeUnits;
+    size = UnitSize;
+    return true;
+  }
+  void EndBuild(int code) override { Ended = code; }
+};
