@@ -1,0 +1,27 @@
+// Command and control ids, with the program's fixed numbers.
+#pragma once
+
+enum TCommandId : int {
+  CmDelete = 101,
+  CmInsert = 102,
+  CmEdit = 103,
+  CmCreateImage = 104,
+  CmRunFileManager = 105,
+  CmAbout = 199,
+  // dialogs
+  IdAboutDialog = 200,
+  IdDropDialog = 210,
+  IdDropDestEdit = 211,
+  IdDropDefault = 212,
+  IdEditDialog = 220,
+  IdImageEdit = 221,
+  IdRealEdit = 222,
+  IdActionButton = 223,
+  IdWriteDialog = 230,
+  IdStatusText = 231,
+  IdGauge = 232,
+  IdStatDialog = 240,
+  IdPongDialog = 250,
+  IdPongField = 251,
+  IdPongScore = 252,
+};

@@ -1,0 +1,63 @@
+// The main window's client: the entry list in two columns, the current
+// line, and every command of the program.
+#pragma once
+
+#include <wx/wx.h>
+
+#include "entries/dir_entry.h"
+
+class TWriteDialog;
+
+// Settings of one of the two file dialogs the window owns.
+struct TFileDialogData {
+  wxString Filter;      // wx wildcard: "Disk Image (*.trk)|*.trk|All Files (*.*)|*.*"
+  wxString DefaultExt;  // "TRK" or "QVF"
+  wxString FileName;    // the name shown when the dialog opens, then the chosen path
+  long Style = 0;       // wxFD_ flags
+};
+
+// Program-wide flags about the host system, set once before any window.
+// A Linux desktop is a new shell; there is no 3-D control library.
+extern bool NewShell;
+extern bool Ctl3dEnabled;
+// 1 New Line, 2 Edit Current Line: set before the entry dialog opens.
+extern int EditMode;
+enum { EditNewLine = 1, EditCurrentLine = 2 };
+
+class TMyWindow : public wxWindow {
+ public:
+  explicit TMyWindow(wxWindow* parent);
+  ~TMyWindow() override;
+
+  TEntryList Entries;
+  int CurrentLine = 0;
+  int LineHeight = 1;
+  int VisibleLines = 0;
+  int ClientWidth = 0;
+  int LeftMargin = 2;
+  int NameColumnWidth = 0;
+  TFileDialogData SaveData;    // the "Save Image" dialog of a build
+  TFileDialogData BrowseData;  // the entry dialog's "Browse File" dialog
+  TWriteDialog* WriteDialog = nullptr;  // the running build, if any
+  wxFont ListFont;
+  wxFont DialogFont;
+
+  // The first visible line is the scroll position.
+  int FirstVisibleLine() const;
+  // Widest image path in ListFont, or 0 for an empty list.
+  void MeasureNameColumn();
+  // Scroll range 0 .. count - 1 (0 .. 0 for an empty list), redrawn.
+  void SetLineCount(int count);
+  // Makes line n current, repaints the two rows and scrolls it into view.
+  void SetCurrentLine(int n);
+  // The frame's idle notice while a modal dialog runs.
+  void EnterIdle(wxWindow* idleWindow);
+
+  // Shared with the dialogs.
+  static wxBrush BackgroundBrush;
+  static int DialogCharWidth;
+  static int DialogCharHeight;
+
+ private:
+  wxDECLARE_EVENT_TABLE();
+};

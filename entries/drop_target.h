@@ -1,0 +1,18 @@
+// Files dropped from the desktop's file manager onto the list window.
+#pragma once
+
+#include <wx/dnd.h>
+
+class TMyWindow;
+
+class TDropTarget : public wxFileDropTarget {
+ public:
+  explicit TDropTarget(TMyWindow& window) : Window(window) {}
+  bool OnDropFiles(wxCoord x, wxCoord y, const wxArrayString& names) override;
+
+ private:
+  TMyWindow& Window;
+};
+
+// One drop: asks for the destination, then adds one line per name.
+void DropFiles(TMyWindow& window, const wxArrayString& names);
