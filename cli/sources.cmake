@@ -1,0 +1,2 @@
+list(APPEND QV_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/list_file.cpp)
