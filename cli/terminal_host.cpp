@@ -1,0 +1,162 @@
+#include "cli/terminal_host.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+#include <sys/ioctl.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace {
+
+// A terminal redraw costs a write and the terminal's own work; the build
+// calls in after every cluster, so the bar is redrawn at most this often.
+constexpr auto RedrawInterval = std::chrono::milliseconds(100);
+constexpr int BarWidth = 20;
+constexpr int CaptionWidth = 24;  // "Determining Cluster Size"
+// Below this width the caption is left out to keep room for the path.
+constexpr int ColumnsForCaption = 70;
+constexpr int DefaultColumns = 80;
+
+int TerminalColumns() {
+  winsize ws{};
+  if (ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0) return ws.ws_col;
+  return DefaultColumns;
+}
+
+void WriteErr(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
+}  // namespace
+
+TTerminalHost::TTerminalHost(TTerminalOptions options) : Options(std::move(options)) {
+  if (Options.Quiet) Options.Progress = false;
+  if (Options.Progress) Columns = TerminalColumns();
+  LastDraw = std::chrono::steady_clock::now();
+}
+
+TTerminalHost::~TTerminalHost() { ClearProgress(); }
+
+int TTerminalHost::PathRoom() const {
+  const int fixed = 2 + BarWidth + 2 + 4 + 1 + (Columns >= ColumnsForCaption ? CaptionWidth : 0);
+  // One column is kept free so that the cursor never wraps to a new line.
+  return Columns - 1 - fixed;
+}
+
+void TTerminalHost::Erase() {
+  if (BarShown) WriteErr("\r\033[K");
+  BarShown = false;
+}
+
+void TTerminalHost::ClearProgress() {
+  Erase();
+  Options.Progress = false;
+}
+
+void TTerminalHost::Draw(bool force) {
+  if (!Options.Progress) return;
+  auto now = std::chrono::steady_clock::now();
+  if (!force && now - LastDraw < RedrawInterval) return;
+  LastDraw = now;
+  Columns = TerminalColumns();
+
+  std::string line = "\r";
+  if (Columns >= ColumnsForCaption) {
+    line += Caption.substr(0, CaptionWidth);
+    line.append(static_cast<std::size_t>(CaptionWidth) - std::min<std::size_t>(Caption.size(), CaptionWidth), ' ');
+  }
+  const int filled = Percent * BarWidth / 100;
+  line += " [";
+  line.append(static_cast<std::size_t>(filled), '#');
+  line.append(static_cast<std::size_t>(BarWidth - filled), '.');
+  char percent[8];
+  std::snprintf(percent, sizeof percent, "] %3d%% ", Percent);
+  line += percent;
+  const int room = PathRoom();
+  if (room > 0) line += Status.substr(0, static_cast<std::size_t>(room));
+  line += "\033[K";
+  WriteErr(line);
+  BarShown = true;
+}
+
+void TTerminalHost::SetCaption(const std::string& caption) {
+  Caption = caption;
+  Draw(false);
+}
+
+void TTerminalHost::SetStatusText(const std::string& text) {
+  Status = text;
+  Draw(false);
+}
+
+bool TTerminalHost::StatusFits(const std::string& text) {
+  return !Options.Progress || static_cast<int>(text.size()) <= PathRoom();
+}
+
+void TTerminalHost::SetGauge(int percent) {
+  Percent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+  Draw(false);
+}
+
+void TTerminalHost::PaintNow() { Draw(false); }
+
+void TTerminalHost::Say(const std::string& text) {
+  Erase();
+  WriteErr("qvimage: " + text + "\n");
+}
+
+TAnswer TTerminalHost::Ask(const std::string& text, const std::string&, TButtons buttons) {
+  ++Messages;
+  Say(text);
+  switch (buttons) {
+    case TButtons::AbortRetryIgnore:  // a source that cannot be reached
+      if (!Options.SkipMissing) return TAnswer::Abort;
+      Say("skipped (--skip-missing)");
+      return TAnswer::Ignore;
+    case TButtons::YesNo:  // "Do you want to abort?"
+      if (Options.SkipClashes && text.find(" already exists") != std::string::npos) {
+        Say("skipped (--skip-clashes)");
+        return TAnswer::No;
+      }
+      return TAnswer::Yes;
+    case TButtons::RetryCancel:  // a source that cannot be opened or read
+      return TAnswer::Cancel;
+    case TButtons::Ok:
+      break;
+  }
+  return TAnswer::Ok;
+}
+
+bool TTerminalHost::ConfirmStatistics(const TStatistics& stats) {
+  StatsShown = true;
+  if (!Options.Quiet || Options.StatsOnly) {
+    Erase();
+    std::printf("Directories & files: %d\n", static_cast<int>(stats.ItemCount));
+    std::printf("Cluster size: %d\n", static_cast<int>(stats.ClusterSize));
+    std::printf("Number of clusters: %d\n", static_cast<int>(stats.ClusterTotal));
+    std::printf("Sectors per FAT: %d\n", static_cast<int>(stats.SectorsPerFat));
+    std::printf("Image file size: %d\n", static_cast<int>(stats.ImageSize));
+    std::fflush(stdout);
+  }
+  return !Options.StatsOnly;
+}
+
+bool TTerminalHost::AskSaveName(std::string& name) {
+  // Asked again only after the free-space message: there is no other name
+  // to offer, so the build stops.
+  if (SaveAsked) return false;
+  SaveAsked = true;
+  name = Options.ImagePath;
+  return true;
+}
+
+bool TTerminalHost::QueryFreeSpace(const std::string& folder, uint64_t& freeUnits,
+                                   uint64_t& unitSize) {
+  struct statvfs fs {};
+  if (statvfs(folder.c_str(), &fs) != 0) return false;
+  freeUnits = fs.f_bavail;
+  unitSize = fs.f_frsize ? fs.f_frsize : fs.f_bsize;
+  return true;
+}
