@@ -170,8 +170,9 @@ int main(int argc, char** argv) {
   host.ClearProgress();
   if (build.Done()) return ExitComplete;
   if (options.StatsOnly && host.StatisticsShown()) return ExitComplete;
-  if (host.MessagesShown() == 0)
-    host.Say(build.State().ItemCount == 0 ? "every entry was skipped; no image written"
-                                           : "no image written");
+  if (build.State().ItemCount == 0)
+    host.Say("every entry was skipped; no image written");
+  else if (host.MessagesShown() == 0)
+    host.Say("no image written");
   return ExitStopped;
 }

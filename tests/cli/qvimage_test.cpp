@@ -1,0 +1,295 @@
+// qvimage run as a user runs it: a real binary on real files, its images
+// read back by fsck.fat and mtools.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <random>
+#include <set>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "image_check.h"
+#include "temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TResult {
+  int Code = -1;
+  std::string Out, Err;
+};
+
+// Starts qvimage with args in folder cwd; stdin from the file input (or
+// /dev/null), stdout and stderr to the files out and err.
+pid_t Spawn(const std::vector<std::string>& args, const std::string& cwd,
+            const std::string& input, const std::string& out, const std::string& err) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(cwd.c_str()) != 0) _exit(126);
+    int in = open(input.empty() ? "/dev/null" : input.c_str(), O_RDONLY);
+    int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || o < 0 || e < 0) _exit(126);
+    dup2(in, 0);
+    dup2(o, 1);
+    dup2(e, 2);
+    std::vector<char*> argv{const_cast<char*>(QVIMAGE_PATH)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(QVIMAGE_PATH, argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+int Wait(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class QvImage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!HaveTool("fsck.fat") || !HaveTool("mcopy")) GTEST_SKIP() << "dosfstools or mtools missing";
+    Out = Work.Dir("out");
+  }
+
+  TResult Run(const std::vector<std::string>& args, const std::string& input = "") {
+    std::string in;
+    if (!input.empty()) in = Io.File("stdin", input);
+    TResult r;
+    r.Code = Wait(Spawn(args, Work.Path, in, Io / "stdout", Io / "stderr"));
+    r.Out = ReadBytes(Io / "stdout");
+    r.Err = ReadBytes(Io / "stderr");
+    return r;
+  }
+
+  // Writes LIST into the work folder.
+  std::string List(const std::string& text) { return Work.File("list.txt", text); }
+
+  std::set<std::string> OutFiles() const {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(Out)) names.insert(e.path().filename().string());
+    return names;
+  }
+
+  // fsck is clean, and every file mcopy takes out holds the bytes of its
+  // source (image path -> real path); nothing else is in the image.
+  void ExpectReadable(const std::string& image,
+                      const std::vector<std::pair<std::string, std::string>>& files) {
+    EXPECT_EQ(FsckProblems(image), "");
+    std::string into = Io.Dir("extracted");
+    fs::remove_all(into);
+    fs::create_directories(into);
+    TRun run = ExtractImage(image, into);
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    std::size_t found = 0;
+    for (const auto& e : fs::recursive_directory_iterator(into))
+      if (e.is_regular_file()) ++found;
+    EXPECT_EQ(found, files.size());
+    for (const auto& [inImage, real] : files)
+      EXPECT_EQ(ReadBytes(into + "/" + inImage), ReadBytes(real)) << inImage;
+  }
+
+  TTempDir Work, Io;
+  std::string Out;
+};
+
+std::string RandomBytes(std::size_t n, unsigned seed) {
+  std::mt19937 gen(seed);
+  std::string s(n, '\0');
+  for (char& c : s) c = static_cast<char>(gen());
+  return s;
+}
+
+TEST_F(QvImage, BuildsAnImageThatFsckAndMtoolsRead) {
+  std::string a = Work.File("src/song one.wav", RandomBytes(100000, 1));
+  std::string b = Work.File("src/Deep/b.qvf", RandomBytes(4096 * 3 + 7, 2));
+  std::string c = Work.File("src/c.txt", "hello\n");
+  std::string empty = Work.File("src/empty");
+  std::string dir = Work.Dir("src/folder");
+  std::string list =
+      List("# the show\r\n"
+           "\r\n"
+           "SONG.WAV\t" + a + "\r\n"
+           "\\SAMPLES\\DEEP\\B.QVF\t" + b + "\n"
+           "\\SAMPLES\\C.TXT\tsrc/c.txt\n"  // relative to where qvimage runs
+           "\\EMPTY\t" + empty + "\n"
+           "\\NOTHING\t" + dir + "\n");
+  TResult r = Run({"-q", list, "out/show.trk"});
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  EXPECT_EQ(r.Out, "");  // --quiet
+  EXPECT_EQ(r.Err, "");
+  EXPECT_EQ(OutFiles(), std::set<std::string>{"show.trk"});  // no temporary left
+  ExpectReadable(Out + "/show.trk", {{"SONG.WAV", a},
+                                     {"SAMPLES/DEEP/B.QVF", b},
+                                     {"SAMPLES/C.TXT", c},
+                                     {"EMPTY", empty}});
+  EXPECT_TRUE(fs::is_directory(Io / "extracted/NOTHING"));
+
+  // The same list through standard input gives the same image, byte for byte.
+  TResult again = Run({"-q", "-", "out/again.trk"}, ReadBytes(list));
+  ASSERT_EQ(again.Code, 0) << again.Err;
+  EXPECT_EQ(ReadBytes(Out + "/again.trk"), ReadBytes(Out + "/show.trk"));
+}
+
+TEST_F(QvImage, PrintsTheStatisticsAndWithStatsWritesNothing) {
+  std::string list = List("\\A.BIN\t" + Work.File("a.bin", RandomBytes(1000000, 3)) + "\n");
+  const std::string stats =
+      "Directories & files: 1\n"
+      "Cluster size: 512\n"
+      "Number of clusters: 4096\n"
+      "Sectors per FAT: 17\n"
+      "Image file size: 2131456\n";
+  TResult only = Run({"--stats", list, "out/a.trk"});
+  EXPECT_EQ(only.Code, 0) << only.Err;
+  EXPECT_EQ(only.Out, stats);
+  EXPECT_TRUE(OutFiles().empty());
+
+  TResult built = Run({list, "out/a.trk"});
+  EXPECT_EQ(built.Code, 0) << built.Err;
+  EXPECT_EQ(built.Out, stats);
+  EXPECT_EQ(fs::file_size(Out + "/a.trk"), 2131456u);
+}
+
+TEST_F(QvImage, UsageAndListFaultsExitWithTwoAndWriteNothing) {
+  std::string good = Work.File("a.bin", "x");
+  std::string list = List("\\A.BIN\t" + good + "\n");
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, {list}, {list, "out/x.trk", "more"}, {"--bogus", list, "out/x.trk"},
+        {list, "-"}, {"missing.txt", "out/x.trk"}}) {
+    TResult r = Run(args);
+    EXPECT_EQ(r.Code, 2) << r.Err;
+    EXPECT_FALSE(r.Err.empty());
+  }
+
+  // The bad line is named by its number in the file, counting every line.
+  List("# head\n\\A.BIN\t" + good + "\n\n\\TOO LONG NAME.BIN\t" + good + "\n");
+  TResult bad = Run({"list.txt", "out/x.trk"});
+  EXPECT_EQ(bad.Code, 2);
+  EXPECT_EQ(bad.Err.rfind("list.txt:4: ", 0), 0u) << bad.Err;
+  TResult badStdin = Run({"-", "out/x.trk"}, "\\A.BIN " + good + "\n");
+  EXPECT_EQ(badStdin.Code, 2);
+  EXPECT_NE(badStdin.Err.find(":1: no TAB"), std::string::npos) << badStdin.Err;
+  TResult empty = Run({"-", "out/x.trk"}, "# nothing\n");
+  EXPECT_EQ(empty.Code, 2);
+  EXPECT_TRUE(OutFiles().empty());
+
+  TResult help = Run({"--help"});
+  EXPECT_EQ(help.Code, 0);
+  EXPECT_NE(help.Out.find("qvimage [options] LIST IMAGE"), std::string::npos);
+  EXPECT_EQ(Run({"--version"}).Out, "qvimage 1.4\n");
+}
+
+TEST_F(QvImage, AStoppedBuildLeavesNoFileUnderImage) {
+  std::string a = Work.File("a.bin", RandomBytes(5000, 4));
+  std::string b = Work.File("b.bin", RandomBytes(6000, 5));
+  List("\\A.BIN\t" + a + "\n\\B.BIN\t" + Work / "gone.bin" + "\n");
+  TResult missing = Run({"list.txt", "out/x.trk"});
+  EXPECT_EQ(missing.Code, 1);
+  EXPECT_NE(missing.Err.find("qvimage: Error accessing file " + Work / "gone.bin"),
+            std::string::npos) << missing.Err;
+  EXPECT_TRUE(OutFiles().empty());
+
+  TResult skipped = Run({"-q", "--skip-missing", "list.txt", "out/x.trk"});
+  EXPECT_EQ(skipped.Code, 0) << skipped.Err;
+  ExpectReadable(Out + "/x.trk", {{"A.BIN", a}});
+  fs::remove(Out + "/x.trk");
+
+  // Two entries for one name: the first one stays with --skip-clashes.
+  List("\\A.BIN\t" + a + "\n\\A.BIN\t" + b + "\n");
+  TResult clash = Run({"list.txt", "out/x.trk"});
+  EXPECT_EQ(clash.Code, 1);
+  EXPECT_NE(clash.Err.find("qvimage: The file \\A.BIN already exists."), std::string::npos)
+      << clash.Err;
+  EXPECT_TRUE(OutFiles().empty());
+  TResult kept = Run({"-q", "--skip-clashes", "list.txt", "out/x.trk"});
+  EXPECT_EQ(kept.Code, 0) << kept.Err;
+  ExpectReadable(Out + "/x.trk", {{"A.BIN", a}});
+  fs::remove(Out + "/x.trk");
+
+  // Every entry skipped: nothing to build.
+  List("\\B.BIN\t" + Work / "gone.bin" + "\n");
+  TResult none = Run({"-q", "--skip-missing", "list.txt", "out/x.trk"});
+  EXPECT_EQ(none.Code, 1);
+  EXPECT_NE(none.Err.find("no image written"), std::string::npos) << none.Err;
+
+  // A folder that does not exist cannot take the image.
+  List("\\A.BIN\t" + a + "\n");
+  TResult nowhere = Run({"-q", "list.txt", "out/no/such/x.trk"});
+  EXPECT_EQ(nowhere.Code, 1);
+  EXPECT_NE(nowhere.Err.find("can't open the file out/no/such/x.trk"), std::string::npos)
+      << nowhere.Err;
+  EXPECT_TRUE(OutFiles().empty());
+}
+
+TEST_F(QvImage, VolumesOverTheLimitsAreRefusedBeforeWriting) {
+  // 513 names in the root; the same empty source serves them all.
+  std::string empty = Work.File("empty");
+  std::string list;
+  for (int i = 0; i < 513; ++i) list += "\\F" + std::to_string(i) + "\t" + empty + "\n";
+  List(list);
+  TResult root = Run({"-q", "list.txt", "out/x.trk"});
+  EXPECT_EQ(root.Code, 1);
+  EXPECT_NE(root.Err.find("exceeds 512 entries"), std::string::npos) << root.Err;
+
+  // A sparse file of more than 2 GBytes needs no disk space to be refused.
+  std::string huge = Work / "huge";
+  ASSERT_EQ(truncate(Work.File("huge").c_str(), 2200000000LL), 0);
+  List("\\HUGE\t" + huge + "\n");
+  TResult large = Run({"-q", "list.txt", "out/x.trk"});
+  EXPECT_EQ(large.Code, 1);
+  EXPECT_NE(large.Err.find("too large for a DOS partition"), std::string::npos) << large.Err;
+  EXPECT_TRUE(OutFiles().empty());
+}
+
+TEST_F(QvImage, ExistingImageIsReplacedOnlyWithForce) {
+  std::string a = Work.File("a.bin", RandomBytes(3000, 6));
+  List("\\A.BIN\t" + a + "\n");
+  std::string image = Work.File("out/x.trk", "keep me");
+  TResult refused = Run({"-q", "list.txt", "out/x.trk"});
+  EXPECT_EQ(refused.Code, 1);
+  EXPECT_NE(refused.Err.find("--force"), std::string::npos) << refused.Err;
+  EXPECT_EQ(ReadBytes(image), "keep me");
+
+  TResult forced = Run({"-q", "--force", "list.txt", "out/x.trk"});
+  EXPECT_EQ(forced.Code, 0) << forced.Err;
+  ExpectReadable(image, {{"A.BIN", a}});
+
+  Work.Dir("out/folder.trk");
+  EXPECT_EQ(Run({"-q", "--force", "list.txt", "out/folder.trk"}).Code, 1);
+}
+
+TEST_F(QvImage, InterruptedBuildRemovesItsTemporaryFile) {
+  // Sparse sources: cheap to make, but the image gets real bytes, so the
+  // Data stage lasts long enough for the signal to land in it.
+  std::string list;
+  for (int i = 0; i < 4; ++i) {
+    std::string src = Work.File("big" + std::to_string(i));
+    ASSERT_EQ(truncate(src.c_str(), 64 << 20), 0);
+    list += "\\BIG" + std::to_string(i) + "\t" + src + "\n";
+  }
+  List(list);
+  std::string image = Work.File("out/x.trk", "old");
+  pid_t pid = Spawn({"--force", "list.txt", "out/x.trk"}, Work.Path, "", Io / "stdout", Io / "stderr");
+  ASSERT_GT(pid, 0);
+  // Interrupted while the image is being written beside its final name.
+  auto start = std::chrono::steady_clock::now();
+  while (OutFiles().size() < 2 && std::chrono::steady_clock::now() - start < std::chrono::seconds(20))
+    usleep(500);
+  ASSERT_EQ(OutFiles().size(), 2u) << "no temporary file seen";
+  kill(pid, SIGINT);
+  EXPECT_EQ(Wait(pid), 1) << ReadBytes(Io / "stderr");
+  EXPECT_NE(ReadBytes(Io / "stderr").find("interrupted"), std::string::npos);
+  EXPECT_EQ(OutFiles(), std::set<std::string>{"x.trk"});
+  EXPECT_EQ(ReadBytes(image), "old");
+}
+
+}  // namespace
