@@ -50,8 +50,21 @@ class TMyWindow : public wxWindow {
   void SetLineCount(int count);
   // Makes line n current, repaints the two rows and scrolls it into view.
   void SetCurrentLine(int n);
-  // The frame's idle notice while a modal dialog runs.
-  void EnterIdle(wxWindow* idleWindow);
+  // The frame's idle notice while a modal dialog runs: one build step when
+  // idleWindow is the running build dialog. True when the build wants
+  // another notice soon.
+  bool EnterIdle(wxWindow* idleWindow);
+  // Scrolls the current line into view, moving the pixels already shown.
+  void EnsureVisible();
+  // Draws row r (0 = top row) at once.
+  void RepaintLine(int row);
+  // The command handlers, also reached from the tests.
+  void CmDeleteLine();
+  void CmCreateImageFile();
+  void CmRunFileManagerNow();
+
+  // The program the Run File Manager command starts with the home folder.
+  static wxString FileManagerCommand;
 
   // Shared with the dialogs.
   static wxBrush BackgroundBrush;
@@ -59,5 +72,26 @@ class TMyWindow : public wxWindow {
   static int DialogCharHeight;
 
  private:
+  void OnPaint(wxPaintEvent& event);
+  void OnSize(wxSizeEvent& event);
+  void OnScroll(wxScrollWinEvent& event);
+  void OnKeyDown(wxKeyEvent& event);
+  void OnLeftDown(wxMouseEvent& event);
+  void OnLeftDClick(wxMouseEvent& event);
+  void OnMouseWheel(wxMouseEvent& event);
+  void OnSysColourChanged(wxSysColourChangedEvent& event);
+  void OnCommand(wxCommandEvent& event);
+  void OnUpdateNeedsLines(wxUpdateUIEvent& event);
+  void OnUpdateAlways(wxUpdateUIEvent& event);
+  // Moves the first visible line by d lines, clamped to the scroll range.
+  void MoveTopLine(int d);
+  void SetFirstVisibleLine(int top);
+  int MaxScrollPos() const;
+
+  // GTK moves the scroll bar's thumb while it is dragged; the list keeps its
+  // own top line so that it follows the thumb only when it is released.
+  int TopLine = 0;
+  int WheelRotation = 0;
+
   wxDECLARE_EVENT_TABLE();
 };

@@ -9,4 +9,8 @@ list(APPEND QV_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/source_scan.cpp
   ${CMAKE_CURRENT_LIST_DIR}/status_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tree_walk.cpp)
-list(APPEND QV_GUI_SOURCES)
+list(APPEND QV_GUI_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/dialog_layout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/gauge_control.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/stat_dialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/write_dialog.cpp)

@@ -1,2 +1,4 @@
 list(APPEND QV_CORE_SOURCES)
-list(APPEND QV_GUI_SOURCES)
+list(APPEND QV_GUI_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/app_pictures.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/menu_resources.cpp)

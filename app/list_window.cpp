@@ -1,0 +1,424 @@
+#include "app/list_window.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/log.h>
+#include <wx/process.h>
+#include <wx/settings.h>
+#include <wx/utils.h>
+#include <wx/weakref.h>
+
+#include "about/about_dialog.h"
+#include "app/command_ids.h"
+#include "app/message_box.h"
+#include "app/text_convert.h"
+#include "entries/drop_target.h"
+#include "entries/edit_dialog.h"
+#include "image/build_state.h"
+#include "image/write_dialog.h"
+#include "resources/menu_resources.h"
+
+bool NewShell = false;
+bool Ctl3dEnabled = false;
+int EditMode = EditNewLine;
+
+wxBrush TMyWindow::BackgroundBrush;
+int TMyWindow::DialogCharWidth = 0;
+int TMyWindow::DialogCharHeight = 0;
+wxString TMyWindow::FileManagerCommand = "xdg-open";
+
+namespace {
+
+// Every list and dialog text is drawn at this pixel height.
+constexpr int FontPixelHeight = 13;
+// Gap between the widest image path and the real path column.
+constexpr int ColumnGap = 20;
+// Lines moved by one notch of the mouse wheel.
+constexpr int WheelLines = 3;
+
+const char AlphabetText[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+constexpr int AlphabetLength = 52;
+
+wxFont GuiFont(bool bold) {
+  wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+  font.SetPixelSize(wxSize(0, FontPixelHeight));
+  font.SetWeight(bold ? wxFONTWEIGHT_BOLD : wxFONTWEIGHT_NORMAL);
+  font.SetStyle(wxFONTSTYLE_NORMAL);
+  font.SetUnderlined(false);
+  return font;
+}
+
+wxBrush MakeBackgroundBrush() {
+  return wxBrush(wxSystemSettings::GetColour(NewShell || Ctl3dEnabled ? wxSYS_COLOUR_BTNFACE
+                                                                      : wxSYS_COLOUR_WINDOW));
+}
+
+// xdg-open hands the folder on and ends; a non-zero end means that no file
+// manager could be found for it.
+class TFileManagerProcess : public wxProcess {
+ public:
+  explicit TFileManagerProcess(TMyWindow* window) : Window(window) {}
+  void OnTerminate(int, int status) override {
+    if (status != 0 && Window)
+      ShowMessageBox(Window, "File Manager not found.", "File Error", TButtons::Ok);
+    delete this;
+  }
+
+ private:
+  wxWeakRef<TMyWindow> Window;
+};
+
+}  // namespace
+
+wxBEGIN_EVENT_TABLE(TMyWindow, wxWindow)
+  EVT_PAINT(TMyWindow::OnPaint)
+  EVT_SIZE(TMyWindow::OnSize)
+  EVT_SCROLLWIN(TMyWindow::OnScroll)
+  EVT_KEY_DOWN(TMyWindow::OnKeyDown)
+  EVT_LEFT_DOWN(TMyWindow::OnLeftDown)
+  EVT_LEFT_DCLICK(TMyWindow::OnLeftDClick)
+  EVT_MOUSEWHEEL(TMyWindow::OnMouseWheel)
+  EVT_SYS_COLOUR_CHANGED(TMyWindow::OnSysColourChanged)
+  EVT_MENU(CmDelete, TMyWindow::OnCommand)
+  EVT_MENU(CmInsert, TMyWindow::OnCommand)
+  EVT_MENU(CmEdit, TMyWindow::OnCommand)
+  EVT_MENU(CmCreateImage, TMyWindow::OnCommand)
+  EVT_MENU(CmRunFileManager, TMyWindow::OnCommand)
+  EVT_MENU(CmAbout, TMyWindow::OnCommand)
+  EVT_UPDATE_UI(CmDelete, TMyWindow::OnUpdateNeedsLines)
+  EVT_UPDATE_UI(CmEdit, TMyWindow::OnUpdateNeedsLines)
+  EVT_UPDATE_UI(CmCreateImage, TMyWindow::OnUpdateNeedsLines)
+  EVT_UPDATE_UI(CmInsert, TMyWindow::OnUpdateAlways)
+  EVT_UPDATE_UI(CmRunFileManager, TMyWindow::OnUpdateAlways)
+  EVT_UPDATE_UI(CmAbout, TMyWindow::OnUpdateAlways)
+wxEND_EVENT_TABLE()
+
+TMyWindow::TMyWindow(wxWindow* parent)
+    : wxWindow(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+               wxVSCROLL | wxWANTS_CHARS | wxBORDER_NONE),
+      ListFont(GuiFont(false)),
+      DialogFont(GuiFont(!NewShell)) {
+  SaveData.Filter = "Disk Image (*.trk)|*.trk|All Files (*.*)|*.*";
+  SaveData.DefaultExt = "TRK";
+  SaveData.Style = wxFD_SAVE | wxFD_OVERWRITE_PROMPT;
+  BrowseData.Filter =
+      "Quorel (*.qvf;*.qvx)|*.qvf;*.qvx|Wave Files (*.wav)|*.wav|"
+      "AIFF Files (*.aif)|*.aif|All Files (*.*)|*.*";
+  BrowseData.DefaultExt = "QVF";
+  BrowseData.Style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
+  BackgroundBrush = MakeBackgroundBrush();
+
+  SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
+  SetAcceleratorTable(CreateListAccelerators());
+
+  // Set-up: the line height from ListFont, the dialog metrics from DialogFont.
+  int w = 0, h = 0, descent = 0, leading = 0;
+  GetTextExtent("Ag", &w, &h, &descent, &leading, &ListFont);
+  LineHeight = std::max(1, h + leading);
+  GetTextExtent(AlphabetText, &w, &h, &descent, &leading, &DialogFont);
+  DialogCharWidth = w / AlphabetLength;
+  DialogCharHeight = h;
+
+  SetDropTarget(new TDropTarget(*this));
+  SetScrollbar(wxVERTICAL, 0, 1, 1);
+  ClientWidth = GetClientSize().x;
+  VisibleLines = GetClientSize().y / LineHeight;
+}
+
+TMyWindow::~TMyWindow() = default;
+
+int TMyWindow::FirstVisibleLine() const { return TopLine; }
+
+int TMyWindow::MaxScrollPos() const {
+  return std::max(0, static_cast<int>(Entries.Count()) - 1);
+}
+
+void TMyWindow::SetFirstVisibleLine(int top) {
+  TopLine = std::clamp(top, 0, MaxScrollPos());
+  SetScrollPos(wxVERTICAL, TopLine, true);
+}
+
+void TMyWindow::SetLineCount(int count) {
+  int max = std::max(0, count - 1);
+  if (TopLine > max) {
+    TopLine = max;
+    Refresh();
+  }
+  SetScrollbar(wxVERTICAL, TopLine, 1, max + 1, true);
+}
+
+void TMyWindow::MeasureNameColumn() {
+  NameColumnWidth = 0;
+  for (std::size_t i = 0; i < Entries.Count(); ++i) {
+    int w = 0, h = 0;
+    GetTextExtent(ToWx(Entries[i].ImagePath), &w, &h, nullptr, nullptr, &ListFont);
+    NameColumnWidth = std::max(NameColumnWidth, w);
+  }
+}
+
+void TMyWindow::OnSize(wxSizeEvent& event) {
+  wxSize size = GetClientSize();
+  VisibleLines = size.y / LineHeight;
+  ClientWidth = size.x;
+  Refresh();
+  event.Skip();
+}
+
+void TMyWindow::OnPaint(wxPaintEvent&) {
+  wxPaintDC dc(this);
+  wxRect box = GetUpdateRegion().GetBox();
+  int count = static_cast<int>(Entries.Count());
+  int first = box.y / LineHeight;
+  int end = std::min(count - TopLine, (box.y + box.height - 1) / LineHeight + 1);
+  dc.SetFont(ListFont);
+  dc.SetBackgroundMode(wxTRANSPARENT);
+  wxColour window = wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW);
+  wxColour windowText = wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT);
+  wxColour highlight = wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHT);
+  wxColour highlightText = wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHTTEXT);
+  for (int r = std::max(first, 0); r < end; ++r) {
+    int i = r + TopLine;
+    bool current = i == CurrentLine;
+    const wxColour& back = current ? highlight : window;
+    const wxColour& text = current ? highlightText : windowText;
+    int y = r * LineHeight;
+    dc.SetPen(wxPen(back));
+    dc.SetBrush(wxBrush(back));
+    dc.DrawRectangle(0, y, ClientWidth, LineHeight);
+    dc.SetTextForeground(text);
+    dc.DrawText(ToWx(Entries[i].ImagePath), LeftMargin, y);
+    dc.DrawText(ToWx(Entries[i].RealPath), LeftMargin + NameColumnWidth + ColumnGap, y);
+    if (current) {
+      // The focus rectangle: dotted, in the text colour of the line.
+      dc.SetPen(wxPen(text, 1, wxPENSTYLE_DOT));
+      dc.SetBrush(*wxTRANSPARENT_BRUSH);
+      dc.DrawRectangle(0, y, ClientWidth, LineHeight);
+    }
+  }
+}
+
+void TMyWindow::RepaintLine(int row) {
+  RefreshRect(wxRect(0, row * LineHeight, ClientWidth, LineHeight), false);
+  Update();
+}
+
+void TMyWindow::SetCurrentLine(int n) {
+  int count = static_cast<int>(Entries.Count());
+  n = std::clamp(n, 0, std::max(0, count - 1));
+  int old = CurrentLine;
+  CurrentLine = n;
+  int top = TopLine;
+  if (top <= old && old <= top + VisibleLines)
+    RefreshRect(wxRect(0, (old - top) * LineHeight, ClientWidth, LineHeight), false);
+  if (top <= n && n <= top + VisibleLines)
+    RefreshRect(wxRect(0, (n - top) * LineHeight, ClientWidth, LineHeight), false);
+  Update();
+  EnsureVisible();
+}
+
+void TMyWindow::EnsureVisible() {
+  int top = TopLine;
+  int cur = CurrentLine;
+  // A window less than one line high still shows the current line at its top.
+  int visible = std::max(1, VisibleLines);
+  if (cur < top) {
+    SetFirstVisibleLine(cur);
+    if (top - cur <= visible)
+      ScrollWindow(0, (top - cur) * LineHeight);
+    else
+      Refresh();
+  } else if (cur >= top + visible) {
+    SetFirstVisibleLine(cur - visible + 1);
+    int moved = TopLine - top;
+    if (moved <= visible)
+      ScrollWindow(0, -moved * LineHeight);
+    else
+      Refresh();
+  }
+}
+
+void TMyWindow::MoveTopLine(int d) {
+  int pos = TopLine;
+  d = std::clamp(d, -pos, MaxScrollPos() - pos);
+  if (d == 0) {
+    SetScrollPos(wxVERTICAL, TopLine, true);
+    return;
+  }
+  SetFirstVisibleLine(pos + d);
+  if (std::abs(d) >= VisibleLines)
+    Refresh();
+  else
+    ScrollWindow(0, -d * LineHeight);
+  Update();
+}
+
+void TMyWindow::OnScroll(wxScrollWinEvent& event) {
+  if (event.GetOrientation() != wxVERTICAL) return;
+  wxEventType type = event.GetEventType();
+  int pos = TopLine;
+  int d = 0;
+  if (type == wxEVT_SCROLLWIN_LINEUP) d = -1;
+  else if (type == wxEVT_SCROLLWIN_LINEDOWN) d = 1;
+  else if (type == wxEVT_SCROLLWIN_PAGEUP) d = 1 - VisibleLines;
+  else if (type == wxEVT_SCROLLWIN_PAGEDOWN) d = VisibleLines - 1;
+  else if (type == wxEVT_SCROLLWIN_THUMBRELEASE) d = event.GetPosition() - pos;
+  else if (type == wxEVT_SCROLLWIN_THUMBTRACK) return;  // follows on release only
+  else if (type == wxEVT_SCROLLWIN_TOP) d = -pos;
+  else if (type == wxEVT_SCROLLWIN_BOTTOM) d = MaxScrollPos() - pos;
+  MoveTopLine(d);
+}
+
+void TMyWindow::OnMouseWheel(wxMouseEvent& event) {
+  WheelRotation += event.GetWheelRotation();
+  int delta = std::max(1, event.GetWheelDelta());
+  int notches = WheelRotation / delta;
+  WheelRotation -= notches * delta;
+  if (notches != 0) MoveTopLine(-notches * WheelLines);
+}
+
+void TMyWindow::OnKeyDown(wxKeyEvent& event) {
+  int n = static_cast<int>(Entries.Count());
+  int cur = CurrentLine;
+  int target = cur;
+  switch (event.GetKeyCode()) {
+    case WXK_UP:
+    case WXK_NUMPAD_UP:
+      if (cur > 0) target = cur - 1;
+      break;
+    case WXK_DOWN:
+    case WXK_NUMPAD_DOWN:
+      if (cur < n - 1) target = cur + 1;
+      break;
+    case WXK_PAGEUP:
+    case WXK_NUMPAD_PAGEUP:
+      if (cur > 0) target = std::clamp(cur - (VisibleLines - 1), 0, n - 1);
+      break;
+    case WXK_PAGEDOWN:
+    case WXK_NUMPAD_PAGEDOWN:
+      if (cur < n - 1) target = std::clamp(cur + (VisibleLines - 1), 0, n - 1);
+      break;
+    case WXK_HOME:
+    case WXK_NUMPAD_HOME:
+      if (cur > 0) target = 0;
+      break;
+    case WXK_END:
+    case WXK_NUMPAD_END:
+      if (cur < n - 1) target = n - 1;
+      break;
+    default:
+      // Del, Enter and Ins go on to the accelerators.
+      event.Skip();
+      return;
+  }
+  if (target != cur) SetCurrentLine(target);
+}
+
+void TMyWindow::OnLeftDown(wxMouseEvent& event) {
+  SetFocus();
+  int line = event.GetY() / LineHeight + TopLine;
+  if (event.GetY() >= 0 && line < static_cast<int>(Entries.Count())) SetCurrentLine(line);
+  event.Skip();
+}
+
+void TMyWindow::OnLeftDClick(wxMouseEvent& event) {
+  int line = event.GetY() / LineHeight + TopLine;
+  if (event.GetY() >= 0 && line < static_cast<int>(Entries.Count())) {
+    wxCommandEvent edit(wxEVT_MENU, CmEdit);
+    edit.SetEventObject(this);
+    ProcessWindowEvent(edit);
+  }
+}
+
+void TMyWindow::OnSysColourChanged(wxSysColourChangedEvent& event) {
+  if (!Ctl3dEnabled) BackgroundBrush = MakeBackgroundBrush();
+  SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
+  Refresh();
+  event.Skip();
+}
+
+void TMyWindow::OnUpdateNeedsLines(wxUpdateUIEvent& event) {
+  event.Enable(Entries.Count() > 0);
+}
+
+// Insert, Run File Manager and About are always available; the tool bar
+// starts with every button disabled until this first pass.
+void TMyWindow::OnUpdateAlways(wxUpdateUIEvent& event) { event.Enable(true); }
+
+void TMyWindow::OnCommand(wxCommandEvent& event) {
+  switch (event.GetId()) {
+    case CmDelete:
+      CmDeleteLine();
+      break;
+    case CmInsert:
+      EditMode = EditNewLine;
+      RunEditDialog(*this);
+      break;
+    case CmEdit:
+      if (Entries.Count() > 0) {
+        EditMode = EditCurrentLine;
+        RunEditDialog(*this);
+      }
+      break;
+    case CmCreateImage:
+      CmCreateImageFile();
+      break;
+    case CmRunFileManager:
+      CmRunFileManagerNow();
+      break;
+    case CmAbout:
+      RunAboutDialog(this);
+      break;
+  }
+}
+
+void TMyWindow::CmDeleteLine() {
+  int n = static_cast<int>(Entries.Count());
+  if (n == 0) return;
+  Entries.Destroy(static_cast<std::size_t>(CurrentLine));
+  MeasureNameColumn();
+  if (n > 1) SetLineCount(n - 1);
+  if (CurrentLine == n - 1 && CurrentLine > 0) {
+    --CurrentLine;
+    EnsureVisible();
+  }
+  Refresh();
+}
+
+void TMyWindow::CmCreateImageFile() {
+  if (Entries.Count() == 0 || WriteDialog) return;
+  int code;
+  {
+    TWriteDialog dialog(*this);
+    WriteDialog = &dialog;
+    code = dialog.ShowModal();
+    WriteDialog = nullptr;
+  }
+  if (code == BuildEndFailedEntry) SetCurrentLine(FailedEntry);
+}
+
+bool TMyWindow::EnterIdle(wxWindow* idleWindow) {
+  if (!WriteDialog || idleWindow != WriteDialog) return false;
+  return WriteDialog->StepOnce();
+}
+
+void TMyWindow::CmRunFileManagerNow() {
+  wxString program = FileManagerCommand;
+  if (!program.Contains("/")) {
+    wxPathList path;
+    path.AddEnvList("PATH");
+    program = path.FindAbsoluteValidPath(program);
+  }
+  long pid = 0;
+  if (!program.empty() && wxFileName::IsFileExecutable(program)) {
+    wxString home = wxGetHomeDir();
+    const wchar_t* argv[] = {program.wc_str(), home.wc_str(), nullptr};
+    auto* process = new TFileManagerProcess(this);
+    wxLogNull quiet;  // a failure is reported by the box below, not by wx
+    pid = wxExecute(argv, wxEXEC_ASYNC, process);
+    if (pid <= 0) delete process;
+  }
+  if (pid <= 0) ShowMessageBox(this, "File Manager not found.", "File Error", TButtons::Ok);
+}

@@ -1,0 +1,111 @@
+#include "app/main_frame.h"
+
+#include <wx/dialog.h>
+#include <wx/icon.h>
+#include <wx/menu.h>
+#include <wx/statusbr.h>
+#include <wx/toolbar.h>
+
+#include "app/command_ids.h"
+#include "app/list_window.h"
+#include "resources/app_pictures.h"
+#include "resources/menu_resources.h"
+
+const char* const AppTitle = "Quorel CD-ROM Image Maker";
+
+namespace {
+
+// The client area keeps room for 40 vertical dialog units, less the two
+// pixels of the frame's inner border.
+constexpr int MinClientDialogUnits = 40;
+constexpr int MinClientBorderCorrection = 2;
+
+// The tool bar, left to right; 0 is a separator.
+constexpr int ToolBarLayout[] = {CmCreateImage, CmRunFileManager, 0, CmInsert,
+                                 CmDelete,      CmEdit,           0, CmAbout};
+
+bool IsCommand(int id) {
+  return id == CmDelete || id == CmInsert || id == CmEdit || id == CmCreateImage ||
+         id == CmRunFileManager || id == CmAbout;
+}
+
+}  // namespace
+
+wxBEGIN_EVENT_TABLE(TMyDecoratedFrame, wxFrame)
+  EVT_IDLE(TMyDecoratedFrame::OnIdle)
+wxEND_EVENT_TABLE()
+
+TMyDecoratedFrame::TMyDecoratedFrame() : wxFrame(nullptr, wxID_ANY, AppTitle) {
+  Client = new TMyWindow(this);
+  CreateBars();
+  SetMenuBar(CreateMainMenu());
+  SetIcon(AppIcon());
+  SetMinTrackHeight();
+  Client->SetFocus();
+}
+
+void TMyDecoratedFrame::CreateBars() {
+  wxStatusBar* status = CreateStatusBar(1, wxSTB_DEFAULT_STYLE);
+  status->SetStatusStyles(1, std::array<int, 1>{wxSB_SUNKEN}.data());
+  wxToolBar* tools = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT);
+  tools->SetToolBitmapSize(wxSize(20, 20));
+  for (int id : ToolBarLayout) {
+    if (id == 0) {
+      tools->AddSeparator();
+      continue;
+    }
+    tools->AddTool(id, CommandToolTip(id), ToolGlyph(id), CommandToolTip(id), wxITEM_NORMAL);
+    tools->SetToolLongHelp(id, CommandHint(id));
+    // Disabled until the first enabling pass says otherwise.
+    tools->EnableTool(id, false);
+  }
+  tools->Realize();
+}
+
+void TMyDecoratedFrame::SetMinTrackHeight() {
+  int clientMin = ConvertDialogToPixels(wxSize(0, MinClientDialogUnits)).y -
+                  MinClientBorderCorrection;
+  wxSize frameMin = ClientToWindowSize(wxSize(1, clientMin));
+  SetMinSize(wxSize(-1, frameMin.y));
+}
+
+bool TMyDecoratedFrame::TryBefore(wxEvent& event) {
+  wxEventType type = event.GetEventType();
+  if (Client && !Forwarding && IsCommand(event.GetId()) &&
+      (type == wxEVT_MENU || type == wxEVT_UPDATE_UI)) {
+    Forwarding = true;
+    bool handled = Client->GetEventHandler()->ProcessEventLocally(event);
+    Forwarding = false;
+    if (handled) return true;
+  }
+  return wxFrame::TryBefore(event);
+}
+
+wxWindow* TMyDecoratedFrame::ActiveModalWindow() {
+  // Top-level windows are listed in the order they were made: a dialog that
+  // a step opens comes after the build dialog.
+  for (auto node = wxTopLevelWindows.GetLast(); node; node = node->GetPrevious()) {
+    auto* dialog = dynamic_cast<wxDialog*>(node->GetData());
+    if (dialog && dialog->IsModal()) return dialog;
+  }
+  return nullptr;
+}
+
+void TMyDecoratedFrame::OnIdle(wxIdleEvent& event) {
+  if (Client && Client->WriteDialog && Client->EnterIdle(ActiveModalWindow()))
+    event.RequestMore();
+  event.Skip();
+}
+
+void SetHostFlags() {
+  // A Linux desktop is a new shell, and there is no 3-D control library.
+  NewShell = true;
+  Ctl3dEnabled = false;
+}
+
+TMyDecoratedFrame* BuildMainWindow() {
+  SetHostFlags();
+  auto* frame = new TMyDecoratedFrame;
+  frame->Show();
+  return frame;
+}

@@ -1,0 +1,21 @@
+// Dialogs are drawn in dialog units; GTK controls are often taller than a
+// unit rectangle allows. This places them so that none is smaller than its
+// best height and none overlaps the row below.
+#pragma once
+
+#include <vector>
+
+#include <wx/gdicmn.h>
+
+class wxWindow;
+
+struct TDialogItem {
+  wxWindow* Control;
+  wxRect Place;             // pixels, converted from the dialog units
+  bool BestWidth = false;   // grows to its best width, keeping its centre
+};
+
+// Places every item. A control grows to its best height; every row that
+// starts lower moves down by the largest growth of the rows above it.
+// Returns the extra height the dialog needs at its bottom.
+int PlaceDialogItems(std::vector<TDialogItem> items);

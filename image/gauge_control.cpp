@@ -1,0 +1,77 @@
+#include "image/gauge_control.h"
+
+#include <algorithm>
+
+#include <wx/dcbuffer.h>
+#include <wx/settings.h>
+
+namespace {
+constexpr int BorderWidth = 1;
+}
+
+TMyGauge::TMyGauge(wxWindow* parent, wxWindowID id, const wxFont& font)
+    : wxWindow(parent, id, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE),
+      Bar(0, 0, 128),
+      TextFont(font) {
+  SetBackgroundStyle(wxBG_STYLE_PAINT);
+  SetFont(font);
+  Bind(wxEVT_PAINT, &TMyGauge::OnPaint, this);
+}
+
+wxSize TMyGauge::DoGetBestSize() const {
+  int w = 0, h = 0;
+  GetTextExtent("100%", &w, &h, nullptr, nullptr, &TextFont);
+  return wxSize(w + 4 * BorderWidth, h + 4 * BorderWidth);
+}
+
+wxString TMyGauge::Text() const { return wxString::Format("%d%%", Value); }
+
+void TMyGauge::SetValue(int value) {
+  value = std::clamp(value, 0, Range);
+  if (value == Value) return;
+  Value = value;
+  Pending = true;
+  ++Repaints;
+  Refresh(false);
+}
+
+void TMyGauge::PaintNow() {
+  if (Pending) Update();
+}
+
+void TMyGauge::SetBarColour(const wxColour& colour) {
+  Bar = colour;
+  Refresh(false);
+}
+
+void TMyGauge::OnPaint(wxPaintEvent&) {
+  Pending = false;
+  wxAutoBufferedPaintDC dc(this);
+  wxColour face = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
+  wxSize size = GetClientSize();
+
+  dc.SetPen(wxPen(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNSHADOW), BorderWidth));
+  dc.SetBrush(wxBrush(face));
+  dc.DrawRectangle(0, 0, size.x, size.y);
+
+  wxRect inside(BorderWidth, BorderWidth, size.x - 2 * BorderWidth, size.y - 2 * BorderWidth);
+  wxRect bar = inside;
+  bar.width = inside.width * Value / Range;
+
+  dc.SetFont(TextFont);
+  dc.SetBackgroundMode(wxTRANSPARENT);
+  wxString text = Text();
+  wxSize extent = dc.GetTextExtent(text);
+  wxPoint at(inside.x + (inside.width - extent.x) / 2, inside.y + (inside.height - extent.y) / 2);
+
+  dc.SetTextForeground(Bar);
+  dc.DrawText(text, at);
+  if (bar.width > 0) {
+    wxDCClipper clip(dc, bar);
+    dc.SetPen(wxPen(Bar));
+    dc.SetBrush(wxBrush(Bar));
+    dc.DrawRectangle(bar);
+    dc.SetTextForeground(face);
+    dc.DrawText(text, at);
+  }
+}

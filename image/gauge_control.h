@@ -1,0 +1,36 @@
+// The build's progress gauge: a bar with its value as "42%" in the middle,
+// the text in the face colour over the bar and in the bar colour elsewhere.
+#pragma once
+
+#include <wx/font.h>
+#include <wx/window.h>
+
+class TMyGauge : public wxWindow {
+ public:
+  static constexpr int Range = 100;
+
+  TMyGauge(wxWindow* parent, wxWindowID id, const wxFont& font);
+
+  // Clamps to 0..Range. A value that is already shown marks nothing.
+  void SetValue(int value);
+  int GetValue() const { return Value; }
+  // Repaints at once, but only when the shown value changed: a repaint
+  // costs a round trip to the X server.
+  void PaintNow();
+  void SetBarColour(const wxColour& colour);
+  wxString Text() const;
+  // Repaints asked for since the gauge was made (for measuring).
+  long RepaintCount() const { return Repaints; }
+
+ protected:
+  wxSize DoGetBestSize() const override;
+
+ private:
+  void OnPaint(wxPaintEvent& event);
+
+  int Value = 0;
+  bool Pending = false;
+  long Repaints = 0;
+  wxColour Bar;
+  wxFont TextFont;
+};

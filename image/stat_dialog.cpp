@@ -1,0 +1,81 @@
+#include "image/stat_dialog.h"
+
+#include <algorithm>
+#include <vector>
+
+#include <wx/button.h>
+#include <wx/stattext.h>
+
+#include "app/command_ids.h"
+#include "image/dialog_layout.h"
+
+namespace {
+// Dialog 240, in dialog units.
+const wxSize DialogUnits(124, 76);
+constexpr int RowTop = 4, RowStep = 10, RowHeight = 8;
+constexpr int LabelLeft = 4, LabelWidth = 68;
+constexpr int ValueLeft = 74, ValueWidth = 46;
+const wxRect OkUnits(22, 58, 38, 14);
+const wxRect CancelUnits(64, 58, 38, 14);
+
+const char* const Labels[TStatDialog::Rows] = {
+    "Directories & files:", "Cluster size:", "Number of clusters:", "Sectors per FAT:",
+    "Image file size:"};
+}  // namespace
+
+TStatDialog::TStatDialog(wxWindow* parent, const TStatistics& stats)
+    : wxDialog(parent, IdStatDialog, "Some Statistics", wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
+  const int32_t figures[Rows] = {stats.ItemCount, stats.ClusterSize, stats.ClusterTotal,
+                                 stats.SectorsPerFat, stats.ImageSize};
+  auto px = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
+
+  std::vector<wxStaticText*> labels;
+  int labelWidth = px(LabelWidth, 0).x;
+  int valueWidth = px(ValueWidth, 0).x;
+  for (int i = 0; i < Rows; ++i) {
+    auto* label = new wxStaticText(this, wxID_ANY, wxString());
+    label->SetLabelText(Labels[i]);
+    labels.push_back(label);
+    Values[i] = new wxStaticText(this, IdStatDialog + 1 + i, wxString::Format("%d", figures[i]),
+                                 wxDefaultPosition, wxDefaultSize,
+                                 wxALIGN_RIGHT | wxST_NO_AUTORESIZE);
+    labelWidth = std::max(labelWidth, label->GetBestSize().x);
+    valueWidth = std::max(valueWidth, Values[i]->GetBestSize().x);
+  }
+  // A wider system font may need more than the units give: the columns
+  // widen instead of clipping.
+  int labelLeft = px(LabelLeft, 0).x;
+  int gap = px(ValueLeft - LabelLeft - LabelWidth, 0).x;
+  int valueLeft = labelLeft + labelWidth + gap;
+  int width = std::max(px(DialogUnits.x, 0).x, valueLeft + valueWidth + labelLeft);
+
+  std::vector<TDialogItem> items;
+  for (int i = 0; i < Rows; ++i) {
+    int top = px(0, RowTop + i * RowStep).y;
+    int height = px(0, RowHeight).y;
+    items.push_back({labels[i], wxRect(labelLeft, top, labelWidth, height)});
+    items.push_back({Values[i], wxRect(valueLeft, top, valueWidth, height)});
+  }
+  auto* ok = new wxButton(this, wxID_OK, "OK");
+  auto* cancel = new wxButton(this, wxID_CANCEL, "Cancel");
+  // The buttons keep their places relative to the dialog's middle.
+  int shift = (width - px(DialogUnits.x, 0).x) / 2;
+  wxRect okPlace(ConvertDialogToPixels(OkUnits.GetPosition()),
+                 ConvertDialogToPixels(OkUnits.GetSize()));
+  wxRect cancelPlace(ConvertDialogToPixels(CancelUnits.GetPosition()),
+                     ConvertDialogToPixels(CancelUnits.GetSize()));
+  okPlace.x += shift;
+  cancelPlace.x += shift;
+  items.push_back({ok, okPlace, true});
+  items.push_back({cancel, cancelPlace, true});
+  int extra = PlaceDialogItems(items);
+  ok->SetDefault();
+  ok->SetFocus();
+  SetClientSize(width, px(0, DialogUnits.y).y + extra);
+  CentreOnParent();
+}
+
+wxString TStatDialog::ValueText(int row) const {
+  return row >= 0 && row < Rows ? Values[row]->GetLabel() : wxString();
+}

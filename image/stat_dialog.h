@@ -1,0 +1,21 @@
+// "Some Statistics": the figures of the chosen layout, for OK or Cancel.
+#pragma once
+
+#include <wx/dialog.h>
+
+#include "image/build_host.h"
+
+class wxStaticText;
+
+class TStatDialog : public wxDialog {
+ public:
+  static constexpr int Rows = 5;
+
+  TStatDialog(wxWindow* parent, const TStatistics& stats);
+
+  // The shown value of row i (0 = "Directories & files:").
+  wxString ValueText(int row) const;
+
+ private:
+  wxStaticText* Values[Rows] = {};
+};

@@ -1,0 +1,184 @@
+#include "image/write_dialog.h"
+
+#include <sys/statvfs.h>
+
+#include <wx/button.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/stattext.h>
+
+#include "app/command_ids.h"
+#include "app/list_window.h"
+#include "app/message_box.h"
+#include "app/text_convert.h"
+#include "image/build_driver.h"
+#include "image/dialog_layout.h"
+#include "image/gauge_control.h"
+#include "image/stat_dialog.h"
+
+namespace {
+// Dialog 230, in dialog units.
+const wxSize DialogUnits(168, 50);
+const wxRect StatusUnits(4, 4, 160, 8);
+const wxRect GaugeUnits(4, 16, 160, 12);
+const wxRect ButtonUnits(66, 32, 36, 14);
+const wxColour GaugeBarColour(0, 0, 128);
+
+wxRect ToPixels(wxWindow* w, const wxRect& units) {
+  return wxRect(w->ConvertDialogToPixels(units.GetPosition()),
+                w->ConvertDialogToPixels(units.GetSize()));
+}
+}  // namespace
+
+TWriteDialog::TSavePrompt TWriteDialog::SavePrompt = TWriteDialog::RunSaveDialog;
+
+TWriteDialog::TWriteDialog(TMyWindow& listWindow)
+    : wxDialog(&listWindow, IdWriteDialog, wxString(), wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
+      ListWindow(listWindow) {
+  StatusText = new wxStaticText(this, IdStatusText, wxString(), wxDefaultPosition,
+                                wxDefaultSize, wxALIGN_LEFT | wxST_NO_AUTORESIZE);
+  StatusText->SetFont(listWindow.DialogFont);
+  Gauge = new TMyGauge(this, IdGauge, listWindow.DialogFont);
+  CancelButton = new wxButton(this, IdCancelButton, "Cancel");
+
+  int extra = PlaceDialogItems({{StatusText, ToPixels(this, StatusUnits)},
+                                {Gauge, ToPixels(this, GaugeUnits)},
+                                {CancelButton, ToPixels(this, ButtonUnits), true}});
+  wxSize client = ConvertDialogToPixels(DialogUnits);
+  SetClientSize(client.x, client.y + extra);
+  CentreOnParent();
+
+  SetEscapeId(IdCancelButton);
+  CancelButton->SetDefault();
+  Bind(wxEVT_INIT_DIALOG, &TWriteDialog::OnInitDialog, this);
+  Bind(wxEVT_BUTTON, &TWriteDialog::OnCancel, this, IdCancelButton);
+  Bind(wxEVT_CLOSE_WINDOW, &TWriteDialog::OnClose, this);
+
+  Engine = std::make_unique<TImageBuild>(listWindow.Entries, *this);
+}
+
+TWriteDialog::~TWriteDialog() = default;
+
+void TWriteDialog::OnInitDialog(wxInitDialogEvent& event) {
+  event.Skip();
+  if (Started) return;
+  Started = true;
+  Gauge->SetBarColour(GaugeBarColour);
+  Engine->Start();
+}
+
+bool TWriteDialog::StepOnce() {
+  if (InStep || !Started) return false;
+  if (PendingEnd >= 0) {
+    Finish(PendingEnd);
+    return false;
+  }
+  if (Engine->EndCode() >= 0 || Engine->Stage() == StageIdle) return false;
+  InStep = true;
+  Engine->Step();
+  InStep = false;
+  if (CancelPending) {
+    CancelPending = false;
+    CancelBuild();
+    return false;
+  }
+  return Engine->EndCode() < 0 && Engine->Stage() != StageIdle;
+}
+
+void TWriteDialog::OnCancel(wxCommandEvent&) { CancelBuild(); }
+
+void TWriteDialog::OnClose(wxCloseEvent&) { CancelBuild(); }
+
+void TWriteDialog::CancelBuild() {
+  // Input waits for the end of the step that is running.
+  if (InStep) {
+    CancelPending = true;
+    return;
+  }
+  Engine->Cancel();
+  Finish(BuildEndStopped);
+}
+
+void TWriteDialog::Finish(int code) {
+  if (IsModal())
+    EndModal(code);
+  else
+    PendingEnd = code;
+}
+
+void TWriteDialog::EndBuild(int code) { Finish(code); }
+
+void TWriteDialog::SetCaption(const std::string& caption) { SetTitle(ToWx(caption)); }
+
+void TWriteDialog::SetStatusText(const std::string& text) {
+  if (text == ShownStatus) return;
+  ShownStatus = text;
+  // As text, not as a label: "&" is a name character of image paths.
+  StatusText->SetLabelText(ToWx(text));
+}
+
+bool TWriteDialog::StatusFits(const std::string& text) {
+  int w = 0, h = 0;
+  GetTextExtent(ToWx(text), &w, &h, nullptr, nullptr, &ListWindow.DialogFont);
+  return w <= StatusText->GetClientSize().x;
+}
+
+void TWriteDialog::SetGauge(int percent) { Gauge->SetValue(percent); }
+
+void TWriteDialog::PaintNow() { Gauge->PaintNow(); }
+
+void TWriteDialog::SetButtonText(const std::string& text) {
+  CancelButton->SetLabel(ToWx(text));
+}
+
+TAnswer TWriteDialog::Ask(const std::string& text, const std::string& caption,
+                          TButtons buttons) {
+  return ShowMessageBox(this, ToWx(text), ToWx(caption), buttons);
+}
+
+bool TWriteDialog::ConfirmStatistics(const TStatistics& stats) {
+  TStatDialog dialog(this, stats);
+  return dialog.ShowModal() == wxID_OK;
+}
+
+bool TWriteDialog::AskSaveName(std::string& name) {
+  TFileDialogData& data = ListWindow.SaveData;
+  data.FileName = ToWx(name);
+  if (!SavePrompt(this, data)) return false;
+  name = FromWx(data.FileName);
+  return true;
+}
+
+bool TWriteDialog::RunSaveDialog(wxWindow* parent, TFileDialogData& data) {
+  for (;;) {
+    wxFileDialog dialog(parent, "Save Image", wxString(), data.FileName, data.Filter,
+                        data.Style);
+    if (dialog.ShowModal() != wxID_OK) return false;
+    wxFileName chosen(dialog.GetPath());
+    if (chosen.HasExt() || data.DefaultExt.empty()) {
+      data.FileName = chosen.GetFullPath();
+      return true;
+    }
+    // The default extension is added after the dialog asked about replacing
+    // the name as typed, so a file of the completed name is asked about here.
+    chosen.SetExt(data.DefaultExt.Lower());
+    if (chosen.FileExists() &&
+        ShowMessageBox(parent, chosen.GetFullPath() + " already exists.\nDo you want to replace it?",
+                       "Save Image", TButtons::YesNo) != TAnswer::Yes) {
+      data.FileName = "*." + data.DefaultExt.Lower();
+      continue;
+    }
+    data.FileName = chosen.GetFullPath();
+    return true;
+  }
+}
+
+bool TWriteDialog::QueryFreeSpace(const std::string& folder, uint64_t& freeUnits,
+                                  uint64_t& unitSize) {
+  struct statvfs fs {};
+  if (statvfs(folder.c_str(), &fs) != 0) return false;
+  freeUnits = fs.f_bavail;
+  unitSize = fs.f_frsize;
+  return true;
+}

@@ -1,0 +1,77 @@
+// The build dialog: caption, status line, gauge and one button, showing an
+// image build that the list window drives one step per idle notice.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <wx/dialog.h>
+
+#include "image/build_host.h"
+
+class TImageBuild;
+class TMyGauge;
+class TMyWindow;
+struct TFileDialogData;
+class wxButton;
+class wxStaticText;
+
+// How a build dialog ends.
+constexpr int BuildEndStopped = 2;      // every stop, error, Cancel and Ok
+constexpr int BuildEndFailedEntry = 3;  // the scan stopped at FailedEntry
+// The dialog's one button: "Cancel" while building, "Ok" when done.
+constexpr int IdCancelButton = 2;
+
+class TWriteDialog : public wxDialog, public TBuildHost {
+ public:
+  explicit TWriteDialog(TMyWindow& listWindow);
+  ~TWriteDialog() override;
+
+  // One build step, unless a step is already running (a message box that a
+  // step opened runs its own loop). True when the build wants more steps.
+  bool StepOnce();
+  bool Stepping() const { return InStep; }
+  TImageBuild& Build() { return *Engine; }
+
+  TMyWindow& ListWindow;
+  wxStaticText* StatusText = nullptr;
+  TMyGauge* Gauge = nullptr;
+  wxButton* CancelButton = nullptr;
+
+  // The "Save Image" prompt over parent with the list window's settings;
+  // data.FileName holds the proposal and, on true, the chosen path. Tests
+  // put their own answer here instead of the desktop's file dialog.
+  using TSavePrompt = std::function<bool(wxWindow* parent, TFileDialogData& data)>;
+  static TSavePrompt SavePrompt;
+  static bool RunSaveDialog(wxWindow* parent, TFileDialogData& data);
+
+  // TBuildHost
+  void SetCaption(const std::string& caption) override;
+  void SetStatusText(const std::string& text) override;
+  bool StatusFits(const std::string& text) override;
+  void SetGauge(int percent) override;
+  void PaintNow() override;
+  void SetButtonText(const std::string& text) override;
+  TAnswer Ask(const std::string& text, const std::string& caption,
+              TButtons buttons) override;
+  bool ConfirmStatistics(const TStatistics& stats) override;
+  bool AskSaveName(std::string& name) override;
+  bool QueryFreeSpace(const std::string& folder, uint64_t& freeUnits,
+                      uint64_t& unitSize) override;
+  void EndBuild(int code) override;
+
+ private:
+  void OnInitDialog(wxInitDialogEvent& event);
+  void OnCancel(wxCommandEvent& event);
+  void OnClose(wxCloseEvent& event);
+  void CancelBuild();
+  void Finish(int code);
+
+  std::unique_ptr<TImageBuild> Engine;
+  bool InStep = false;
+  bool Started = false;
+  bool CancelPending = false;
+  int PendingEnd = -1;  // an ending that came before the modal loop ran
+  std::string ShownStatus;
+};

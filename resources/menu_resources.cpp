@@ -1,0 +1,79 @@
+#include "resources/menu_resources.h"
+
+#include <wx/accel.h>
+#include <wx/menu.h>
+
+#include "app/command_ids.h"
+
+namespace {
+
+struct TCommandText {
+  int Command;
+  const char* MenuText;
+  const char* String;
+};
+
+const TCommandText CommandTexts[] = {
+    {CmDelete, "&Delete\tDel", "Delete the current entry line"},
+    {CmInsert, "&Insert...\tIns", "Insert a new entry\nInsert"},
+    {CmEdit, "&Edit...\tEnter", "Edit the current entry line"},
+    {CmCreateImage, "&Create Image...", "Create an image file"},
+    {CmRunFileManager, "Run &File Manager", "Launch the File Manager"},
+    {CmAbout, "&About...", "Open an information dialog box"},
+};
+
+const TCommandText* Find(int command) {
+  for (const TCommandText& t : CommandTexts)
+    if (t.Command == command) return &t;
+  return nullptr;
+}
+
+void Append(wxMenu* menu, int command) {
+  menu->Append(command, wxString::FromUTF8(Find(command)->MenuText), CommandHint(command));
+}
+
+}  // namespace
+
+wxMenuBar* CreateMainMenu() {
+  auto* file = new wxMenu;
+  Append(file, CmCreateImage);
+  file->AppendSeparator();
+  Append(file, CmRunFileManager);
+  auto* edit = new wxMenu;
+  Append(edit, CmEdit);
+  edit->AppendSeparator();
+  Append(edit, CmInsert);
+  Append(edit, CmDelete);
+  auto* help = new wxMenu;
+  Append(help, CmAbout);
+  auto* bar = new wxMenuBar;
+  bar->Append(file, "&File");
+  bar->Append(edit, "&Edit");
+  bar->Append(help, "&Help");
+  return bar;
+}
+
+wxAcceleratorTable CreateListAccelerators() {
+  wxAcceleratorEntry keys[] = {
+      {wxACCEL_NORMAL, WXK_DELETE, CmDelete},
+      {wxACCEL_NORMAL, WXK_RETURN, CmEdit},
+      {wxACCEL_NORMAL, WXK_INSERT, CmInsert},
+  };
+  return wxAcceleratorTable(3, keys);
+}
+
+wxString CommandString(int command) {
+  const TCommandText* t = Find(command);
+  return t ? wxString::FromUTF8(t->String) : wxString();
+}
+
+wxString CommandHint(int command) { return CommandString(command).BeforeFirst('\n'); }
+
+wxString CommandToolTip(int command) {
+  const TCommandText* t = Find(command);
+  if (!t) return CommandString(command).AfterFirst('\n');
+  wxString text = wxString::FromUTF8(t->MenuText).BeforeFirst('\t');
+  text.Replace("&", "", false);
+  while (text.EndsWith(".")) text.RemoveLast();
+  return text;
+}

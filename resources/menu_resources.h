@@ -1,0 +1,19 @@
+// Menu 100, the accelerators of the list window and the command hints.
+#pragma once
+
+#include <wx/string.h>
+
+class wxMenuBar;
+class wxAcceleratorTable;
+
+// Menu 100: File, Edit, Help with the six commands and their hints.
+wxMenuBar* CreateMainMenu();
+// Accelerator table 500: Del 101, Enter 103, Ins 102.
+wxAcceleratorTable CreateListAccelerators();
+// The command's string: the status hint, then optionally "\n" and more.
+wxString CommandString(int command);
+// The status-bar hint: the command's string up to its first line break.
+wxString CommandHint(int command);
+// The tool tip: the command's menu text without its first "&", cut at the
+// tab and without trailing full stops.
+wxString CommandToolTip(int command);
