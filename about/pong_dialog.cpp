@@ -1,0 +1,92 @@
+#include "about/pong_dialog.h"
+
+#include <wx/wx.h>
+
+#include "about/about_dialog.h"
+#include "app/command_ids.h"
+#include "app/list_window.h"
+
+// ---- TPongControl
+
+TPongControl::TPongControl(wxWindow* parent, int id, const wxRect& place,
+                           wxStaticText* scoreText)
+    : wxWindow(parent, id, place.GetPosition(), place.GetSize(), wxBORDER_NONE),
+      ScoreText(scoreText) {
+  SetBackgroundStyle(wxBG_STYLE_PAINT);
+  Bind(wxEVT_PAINT, &TPongControl::OnPaint, this);
+  Bind(wxEVT_TIMER, &TPongControl::OnTimer, this, TimerId);
+  Game.SetUp(place.width, place.height);
+  Timer.Start(TickMilliseconds);
+}
+
+TPongControl::~TPongControl() { Timer.Stop(); }
+
+wxBrush TPongControl::EraseBrush() const {
+  if (TMyWindow::BackgroundBrush.IsOk()) return TMyWindow::BackgroundBrush;
+  return wxBrush(GetParent()->GetBackgroundColour());
+}
+
+void TPongControl::FillDot(int col, int row, const wxBrush& brush) {
+  if (!Dc) return;
+  Dc->SetPen(*wxTRANSPARENT_PEN);
+  Dc->SetBrush(brush);
+  Dc->DrawRectangle(col * TPongGame::CellPitch, row * TPongGame::CellPitch, TPongGame::DotSize,
+                    TPongGame::DotSize);
+}
+
+void TPongControl::DrawDot(int col, int row) { FillDot(col, row, *wxBLACK_BRUSH); }
+
+void TPongControl::EraseDot(int col, int row) { FillDot(col, row, EraseBrush()); }
+
+void TPongControl::SetScoreText(const std::string& text) {
+  if (ScoreText) ScoreText->SetLabel(wxString::FromUTF8(text));
+}
+
+// Uncovering any part of the field redraws all of it: walls, paddle, ball.
+void TPongControl::OnPaint(wxPaintEvent&) {
+  wxPaintDC dc(this);
+  dc.SetBackground(EraseBrush());
+  dc.Clear();
+  Dc = &dc;
+  Game.Paint();
+  Dc = nullptr;
+}
+
+// A tick draws only what moved, straight onto the screen.
+void TPongControl::RunTick(int pointerY) {
+  wxClientDC dc(this);
+  Dc = &dc;
+  Game.Tick(pointerY);
+  Dc = nullptr;
+  ++Ticks;
+}
+
+// The pointer is not captured: it steers the paddle from anywhere.
+void TPongControl::OnTimer(wxTimerEvent&) { RunTick(ScreenToClient(wxGetMousePosition()).y); }
+
+// ---- TPongDialog
+
+TPongDialog::TPongDialog(wxWindow* parent)
+    : wxDialog(parent, IdPongDialog, "LCD Pong Game", wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
+  auto* scoreLabel = new wxStaticText(this, wxID_ANY, "Score:");
+  ScoreText = new wxStaticText(this, IdPongScore, "");
+  auto* quit = new wxButton(this, wxID_OK, "&Quit");
+  quit->SetDefault();
+  SetEscapeId(wxID_OK);
+
+  // The field keeps its unit rectangle: the game is laid out on its size.
+  const wxRect fieldPlace(ConvertDialogToPixels(wxPoint(4, 4)),
+                          ConvertDialogToPixels(wxSize(156, 98)));
+  const int grown = PlaceInDialogUnits(this, {{scoreLabel, 4, 109, 26, 10},
+                                              {ScoreText, 32, 109, 78, 10},
+                                              {quit, 116, 106, 40, 14}});
+  SetClientSize(ConvertDialogToPixels(wxSize(160, 124)) + wxSize(0, grown));
+  Field = new TPongControl(this, IdPongField, fieldPlace, ScoreText);
+  if (parent) SetPosition(parent->ClientToScreen(ConvertDialogToPixels(wxPoint(78, 78))));
+}
+
+void RunPongDialog(wxWindow* parent) {
+  TPongDialog dialog(parent);
+  dialog.ShowModal();
+}
