@@ -24,3 +24,17 @@ uint16_t BootSectorsPerFat(const TBootRecord& b) { return Get16(b.data() + Boot:
 void SetBootSectorsPerFat(TBootRecord& b, uint16_t sectors) {
   Put16(b.data() + Boot::SectorsPerFat, sectors);
 }
+
+#include "image/build_state.h"
+
+bool WriteBootSector(TBuildState& s) {
+  uint8_t* p = s.BootSector.data();
+  const uint16_t sector = BootBytesPerSector(s.BootSector);
+  Put8(p + Boot::SectorsPerCluster, static_cast<uint8_t>(s.ClusterSize() / sector));
+  Put32(p + Boot::TotalSectors32, static_cast<uint32_t>(s.ImageSize / sector));
+  s.ClusterBuffer[Boot::SignatureOffset] = 0x55;
+  s.ClusterBuffer[Boot::SignatureOffset + 1] = 0xAA;
+  return s.ImageFile.Append(s.BootSector.data(), s.BootSector.size()) &&
+         s.ImageFile.Append(s.ClusterBuffer.data() + Boot::RecordSize,
+                            sector - Boot::RecordSize);
+}

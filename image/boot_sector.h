@@ -49,3 +49,8 @@ uint16_t BootBytesPerSector(const TBootRecord& boot);
 uint16_t BootRootEntries(const TBootRecord& boot);
 uint16_t BootSectorsPerFat(const TBootRecord& boot);
 void SetBootSectorsPerFat(TBootRecord& boot, uint16_t sectors);
+
+struct TBuildState;
+// Fills the per-image fields and appends the whole 512-byte sector to the
+// open image file, with ClusterBuffer zero. False when the write failed.
+bool WriteBootSector(TBuildState& state);

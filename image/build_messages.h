@@ -15,6 +15,40 @@ constexpr const char* FileExists = "The file %s already exists. Do you want to a
 constexpr const char* TooDeep =
     "The image path %s holds more than %d directories. Do you want to abort?";
 constexpr const char* OpenError = "Error opening file %s";
+
+constexpr const char* RootFull =
+    "Sorry, I can't continue. The root directory exceeds %d entries. "
+    "Please reduce the number of root directory entries.";
+constexpr const char* TooLarge =
+    "Sorry, I can't continue. The data volume is too large for a DOS partition. "
+    "A DOS partition must not exceed 2 GBytes.";
+constexpr const char* NoSpace =
+    "Not enough space on drive %s  Please free space or choose another drive.";
+constexpr const char* CantOpen = "Sorry, I can't open the file %s for writing.";
+// A write, a seek or the closing of the image failed (a full disk, say):
+// the build stops rather than calling a broken image done.
+constexpr const char* CantWrite = "Sorry, I can't write the file %s: %s";
+// A source that cannot be read to its end, or that changed its size after
+// it was measured, would no longer fit the layout already written.
+constexpr const char* ReadError = "Error reading file %s: %s";
+constexpr const char* SizeChanged =
+    "The file %s has changed its size since it was measured. "
+    "Please create the image again.";
+
+// Captions of the build dialog.
+constexpr const char* CaptionScan = "Initializing Image";
+constexpr const char* CaptionCount = "Determining Cluster Size";
+constexpr const char* CaptionWrite = "Writing Image";
+constexpr const char* CaptionDone = "Done";
+// Status lines and the button.
+constexpr const char* StatusBoot = "Writing Boot Sector";
+constexpr const char* StatusFats = "Writing FATs";
+constexpr const char* StatusRoot = "Writing Root Directory";
+constexpr const char* StatusFree = "Writing Free Clusters";
+constexpr const char* ButtonCancel = "Cancel";
+constexpr const char* ButtonOk = "Ok";
+// The proposal of the save prompt.
+constexpr const char* SaveProposal = "*.trk";
 }  // namespace Msg
 
 // printf-style formatting into a string of any length.

@@ -1,0 +1,33 @@
+#include "image/fat_table.h"
+
+#include <vector>
+
+#include "image/build_state.h"
+#include "image/byte_order.h"
+
+namespace {
+constexpr uint16_t EndOfChain = 0xFFFF;
+}
+
+bool WriteFatSector(TBuildState& s) {
+  const int32_t perFat = BootSectorsPerFat(s.BootSector);
+  uint8_t* head = s.ClusterBuffer.data();
+  if (s.StepIndex == 0 || s.StepIndex == perFat) {
+    Put16(head, 0xFF00 | Boot::MediaByte);  // entry 0: the media byte
+    Put16(head + 2, EndOfChain);            // entry 1
+    int32_t offset = static_cast<int32_t>(s.ImageFile.Size());
+    (s.StepIndex == 0 ? s.Fat1Offset : s.Fat2Offset) = offset;
+  } else {
+    Put32(head, 0);
+  }
+  return s.ImageFile.Append(head, BootBytesPerSector(s.BootSector));
+}
+
+bool WriteChain(TBuildState& s, uint16_t first, uint16_t count) {
+  std::vector<uint8_t> entries(2u * count);
+  for (uint32_t i = 0; i + 1 < count; ++i)
+    Put16(entries.data() + 2 * i, static_cast<uint16_t>(first + i + 1));
+  Put16(entries.data() + 2 * (count - 1u), EndOfChain);
+  return s.ImageFile.WriteAt(s.Fat1Offset + 2 * int64_t(first), entries.data(), entries.size()) &&
+         s.ImageFile.WriteAt(s.Fat2Offset + 2 * int64_t(first), entries.data(), entries.size());
+}
