@@ -59,16 +59,18 @@ TStatDialog::TStatDialog(wxWindow* parent, const TStatistics& stats)
   }
   auto* ok = new wxButton(this, wxID_OK, "OK");
   auto* cancel = new wxButton(this, wxID_CANCEL, "Cancel");
-  // The buttons keep their places relative to the dialog's middle.
-  int shift = (width - px(DialogUnits.x, 0).x) / 2;
+  // The two buttons share one width, at least their best, and stay centred
+  // with the gap the units give.
   wxRect okPlace(ConvertDialogToPixels(OkUnits.GetPosition()),
                  ConvertDialogToPixels(OkUnits.GetSize()));
-  wxRect cancelPlace(ConvertDialogToPixels(CancelUnits.GetPosition()),
-                     ConvertDialogToPixels(CancelUnits.GetSize()));
-  okPlace.x += shift;
-  cancelPlace.x += shift;
-  items.push_back({ok, okPlace, true});
-  items.push_back({cancel, cancelPlace, true});
+  int buttonWidth = std::max({okPlace.width, ok->GetBestSize().x, cancel->GetBestSize().x});
+  int buttonGap = px(CancelUnits.x - OkUnits.x - OkUnits.width, 0).x;
+  okPlace.width = buttonWidth;
+  okPlace.x = (width - 2 * buttonWidth - buttonGap) / 2;
+  wxRect cancelPlace = okPlace;
+  cancelPlace.x += buttonWidth + buttonGap;
+  items.push_back({ok, okPlace});
+  items.push_back({cancel, cancelPlace});
   int extra = PlaceDialogItems(items);
   ok->SetDefault();
   ok->SetFocus();

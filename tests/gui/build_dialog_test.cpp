@@ -1,0 +1,300 @@
+// Create Image through the real build dialog, driven by idle notices, with
+// the statistics, save prompt and message boxes answered by the hook.
+#include <dirent.h>
+
+#include <filesystem>
+
+#include <wx/button.h>
+#include <wx/stattext.h>
+
+#include "app/command_ids.h"
+#include "gui_fixture.h"
+#include "image/build_driver.h"
+#include "image/build_state.h"
+#include "image/gauge_control.h"
+#include "image/status_text.h"
+#include "tests/core/image_check.h"
+#include "tests/core/temp_dir.h"
+
+namespace {
+
+int OpenDescriptors() {
+  int n = 0;
+  if (DIR* d = opendir("/proc/self/fd")) {
+    while (readdir(d)) ++n;
+    closedir(d);
+  }
+  return n;
+}
+
+std::string Bytes(std::size_t n, unsigned seed) {
+  std::string s(n, '\0');
+  for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 131 + seed * 7) >> 3);
+  return s;
+}
+
+class TBuildDialogTest : public TFrameTest {
+ protected:
+  void SetUp() override {
+    TFrameTest::SetUp();
+    Image = Dir / "OUT.trk";
+    TWriteDialog::SavePrompt = [this](wxWindow*, TFileDialogData& data) {
+      Proposals.push_back(FromWx(data.FileName));
+      if (SaveNames.empty()) return false;
+      data.FileName = ToWx(SaveNames.front());
+      SaveNames.pop_front();
+      return true;
+    };
+    // Watches the running dialog: gauge values, and "Ok" pressed once it
+    // shows "Done".
+    Answers.OnBuild = [this](TWriteDialog* dialog) {
+      dialog->Bind(wxEVT_IDLE, [this, dialog](wxIdleEvent& e) {
+        e.Skip();
+        Gauges.push_back(dialog->Gauge->GetValue());
+        if (OnIdle) OnIdle(dialog);
+        if (dialog->Build().Done() && !PressedOk) {
+          PressedOk = true;
+          Captions.push_back(FromWx(dialog->GetTitle()));
+          ButtonText = FromWx(dialog->CancelButton->GetLabel());
+          Press(dialog);
+        }
+      });
+    };
+  }
+  static void Press(TWriteDialog* dialog) {
+    wxCommandEvent click(wxEVT_BUTTON, IdCancelButton);
+    click.SetEventObject(dialog->CancelButton);
+    dialog->GetEventHandler()->AddPendingEvent(click);
+  }
+  void Add(const std::string& image, const std::string& real) {
+    Window->Entries.Add(image, real);
+    Lines();
+  }
+
+  TTempDir Dir;
+  std::string Image;
+  TDialogAnswers Answers;
+  std::deque<std::string> SaveNames;
+  std::vector<std::string> Proposals, Captions;
+  std::vector<int> Gauges;
+  std::string ButtonText;
+  bool PressedOk = false;
+  std::function<void(TWriteDialog*)> OnIdle;
+};
+
+TEST_F(TBuildDialogTest, CreatesAnImageThatFsckAndMtoolsRead) {
+  std::string a = Dir.File("src/a.txt", "hello\n");
+  std::string b = Dir.File("src/b.bin", Bytes(70000, 1));
+  std::string c = Dir.File("src/c.qvf", Bytes(3000, 2));
+  std::string d = Dir.File("src/d.wav", Bytes(1, 3));
+  Add("\\A.TXT", a);
+  Add("\\DATA\\B.BIN", b);
+  Add("\\TREE", Dir.Dir("src/tree"));
+  Add("\\TREE\\C.QVF", c);
+  Add("\\TREE\\SUB\\D.WAV", d);
+  SaveNames = {Image};
+
+  Command(CmCreateImage);
+
+  EXPECT_EQ(Window->WriteDialog, nullptr);
+  EXPECT_TRUE(PressedOk);
+  EXPECT_EQ(Captions, std::vector<std::string>{"Done"});
+  EXPECT_EQ(ButtonText, "Ok");
+  EXPECT_EQ(Proposals, std::vector<std::string>{"*.trk"});
+  ASSERT_EQ(Answers.StatShown, 1);
+  // 4096 clusters of 512 bytes: the smallest volume.
+  EXPECT_EQ(Answers.StatValues[1], "512");
+  EXPECT_EQ(Answers.StatValues[2], "4096");
+  EXPECT_EQ(Answers.StatValues[3], "17");
+  EXPECT_EQ(Answers.StatValues[4], "2131456");
+  EXPECT_EQ(std::filesystem::file_size(Image), 2131456u);
+  // The gauge moved through the build, not only to its ends.
+  EXPECT_TRUE(std::any_of(Gauges.begin(), Gauges.end(), [](int g) { return g > 0 && g < 100; }));
+
+  if (!HaveTool("fsck.fat") || !HaveTool("mcopy")) GTEST_SKIP() << "dosfstools or mtools missing";
+  EXPECT_EQ(FsckProblems(Image), "");
+  std::string out = Dir.Dir("out");
+  ASSERT_EQ(ExtractImage(Image, out).Status, 0);
+  for (auto [inImage, real] : {std::pair{"A.TXT", a}, {"DATA/B.BIN", b}, {"TREE/C.QVF", c},
+                                {"TREE/SUB/D.WAV", d}})
+    EXPECT_TRUE(ReadBytes(out + "/" + inImage) == ReadBytes(real)) << inImage;
+}
+
+TEST_F(TBuildDialogTest, CancelInTheStatisticsOrTheSavePromptCreatesNoFile) {
+  Add("\\A.TXT", Dir.File("a.txt", "x"));
+  Answers.StatsOk = false;
+  Command(CmCreateImage);
+  EXPECT_EQ(Answers.StatShown, 1);
+  EXPECT_TRUE(Proposals.empty());
+
+  Answers.StatsOk = true;
+  SaveNames.clear();  // the prompt is cancelled
+  Command(CmCreateImage);
+  EXPECT_EQ(Proposals.size(), 1u);
+  EXPECT_TRUE(std::filesystem::is_empty(Dir.Path) ||
+              !std::filesystem::exists(Image));
+  EXPECT_FALSE(std::filesystem::exists(Image));
+  EXPECT_EQ(Window->WriteDialog, nullptr);
+}
+
+TEST_F(TBuildDialogTest, AScanStopMakesTheFailingLineCurrentAndVisible) {
+  std::string file = Dir.File("f.bin", "1");
+  char name[32];
+  for (int i = 0; i < 100; ++i) {
+    snprintf(name, sizeof name, "\\F%03d.BIN", i);
+    Window->Entries.Add(name, i == 57 ? Dir / "missing.bin" : file);
+  }
+  Lines();
+  ShowLines(10);
+  Answers.BoxAnswers = {TAnswer::Abort};
+  Command(CmCreateImage);
+  ASSERT_EQ(Answers.Boxes.size(), 1u);
+  EXPECT_EQ(Answers.Boxes[0].Buttons, TButtons::AbortRetryIgnore);
+  EXPECT_NE(Answers.Boxes[0].Text.find("missing.bin"), std::string::npos);
+  EXPECT_EQ(Window->CurrentLine, 57);
+  EXPECT_LE(Window->FirstVisibleLine(), 57);
+  EXPECT_GT(Window->FirstVisibleLine() + Window->VisibleLines, 57);
+  EXPECT_EQ(Answers.StatShown, 0);
+}
+
+TEST_F(TBuildDialogTest, NoStepRunsWhileAMessageBoxOfAStepIsOpen) {
+  Add("\\A.BIN", Dir / "missing.bin");
+  Add("\\B.BIN", Dir.File("b.bin", "b"));
+  int idles = 0;
+  int stepAtBox = -1;
+  bool moved = false;
+  TWriteDialog* build = nullptr;
+  Answers.OnBuild = [&](TWriteDialog* dialog) { build = dialog; };
+  // The box runs its own loop for a while, asking for idle notices.
+  Answers.RunBox = [&](TMessageBox* box) {
+    stepAtBox = build->Build().State().StepIndex;
+    box->Bind(wxEVT_IDLE, [&, box](wxIdleEvent& e) {
+      if (build->Build().State().StepIndex != stepAtBox) moved = true;
+      if (++idles < 50) {
+        e.RequestMore();
+      } else if (box->IsModal()) {
+        box->EndModal(wxID_IGNORE);
+      }
+    });
+  };
+  Command(CmCreateImage);  // the build is cancelled at the save prompt
+  EXPECT_GE(idles, 50);
+  EXPECT_FALSE(moved);
+  EXPECT_EQ(Answers.StatShown, 1);  // the build went on after the box
+}
+
+TEST_F(TBuildDialogTest, CancelDuringTheDataStageLeavesAShorterFileAndNothingOpen) {
+  for (int i = 0; i < 30; ++i) {
+    char image[32];
+    snprintf(image, sizeof image, "\\F%02d.BIN", i);
+    Add(image, Dir.File("src/" + std::to_string(i), Bytes(65536, i)));
+  }
+  SaveNames = {Image};
+  int32_t imageSize = 0;
+  OnIdle = [&](TWriteDialog* dialog) {
+    const TBuildState& s = dialog->Build().State();
+    if (s.State == StageData && s.StepIndex >= 5 && !PressedOk) {
+      imageSize = s.ImageSize;
+      PressedOk = true;
+      Press(dialog);
+    }
+  };
+  int before = OpenDescriptors();
+  Command(CmCreateImage);
+  EXPECT_EQ(OpenDescriptors(), before);
+  ASSERT_GT(imageSize, 0);
+  ASSERT_TRUE(std::filesystem::exists(Image));
+  EXPECT_LT(std::filesystem::file_size(Image), static_cast<uintmax_t>(imageSize));
+  EXPECT_EQ(Window->WriteDialog, nullptr);
+}
+
+TEST_F(TBuildDialogTest, StatusLineCutsThePathAtItsFrontUntilItFits) {
+  Add("\\A", "/a");
+  TWriteDialog dialog(*Window);
+  std::string longPath;
+  for (int i = 0; i < 40; ++i) longPath += "\\DIR" + std::to_string(i);
+  longPath += "\\GRAND.QVF";
+  SetStatus(dialog, longPath);
+  std::string shown = FromWx(dialog.StatusText->GetLabel());
+  EXPECT_EQ(shown.rfind("...\\", 0), 0u) << shown;
+  EXPECT_TRUE(dialog.StatusFits(shown));
+  EXPECT_LT(shown.size(), longPath.size());
+  EXPECT_EQ(shown.substr(shown.size() - 10), "\\GRAND.QVF");
+  // A name without two backslashes to cut at stays whole, "&" and all.
+  std::string wide = "\\" + std::string(300, 'W') + "&B.QVF";
+  SetStatus(dialog, wide);
+  EXPECT_EQ(FromWx(dialog.StatusText->GetLabelText()), wide);
+}
+
+TEST_F(TBuildDialogTest, GaugeClampsAndRepaintsOnlyOnChange) {
+  Add("\\A", "/a");
+  TWriteDialog dialog(*Window);
+  TMyGauge* gauge = dialog.Gauge;
+  gauge->SetValue(42);
+  EXPECT_EQ(gauge->Text(), "42%");
+  long repaints = gauge->RepaintCount();
+  gauge->SetValue(42);
+  EXPECT_EQ(gauge->RepaintCount(), repaints);
+  gauge->SetValue(150);
+  EXPECT_EQ(gauge->GetValue(), 100);
+  gauge->SetValue(-5);
+  EXPECT_EQ(gauge->GetValue(), 0);
+}
+
+// No control overlaps another, none is smaller than its best height, and
+// all lie inside the dialog.
+void ExpectTidyLayout(wxDialog* dialog) {
+  wxRect inside(wxPoint(0, 0), dialog->GetClientSize());
+  std::vector<wxWindow*> controls;
+  for (wxWindow* child : dialog->GetChildren())
+    if (child->IsShown()) controls.push_back(child);
+  for (size_t i = 0; i < controls.size(); ++i) {
+    wxRect r = controls[i]->GetRect();
+    EXPECT_TRUE(inside.Contains(r)) << dialog->GetTitle() << " control " << i;
+    EXPECT_GE(r.height, controls[i]->GetBestSize().y) << dialog->GetTitle() << " control " << i;
+    for (size_t j = i + 1; j < controls.size(); ++j)
+      EXPECT_FALSE(r.Intersects(controls[j]->GetRect()))
+          << dialog->GetTitle() << " controls " << i << " and " << j;
+  }
+}
+
+TEST_F(TBuildDialogTest, DialogsKeepTheirControlsApartAndWhole) {
+  Add("\\A", "/a");
+  TWriteDialog write(*Window);
+  ExpectTidyLayout(&write);
+  TStatistics stats{2147483, 65536, 65518, 256, 2147188736};
+  TStatDialog stat(&write, stats);
+  ExpectTidyLayout(&stat);
+  EXPECT_EQ(stat.GetTitle(), "Some Statistics");
+  EXPECT_EQ(stat.ValueText(4), "2147188736");
+  TMessageBox box(&write, "Sorry, I can't open the file /tmp/x for writing.", "File Error",
+                  TButtons::AbortRetryIgnore);
+  ExpectTidyLayout(&box);
+}
+
+TEST_F(TBuildDialogTest, MessageBoxesKeepTheirButtonOrderAndEscape) {
+  struct TCase {
+    TButtons Set;
+    std::vector<wxString> Labels;
+    int Escape;
+  } cases[] = {
+      {TButtons::Ok, {"OK"}, wxID_OK},
+      {TButtons::YesNo, {"Yes", "No"}, wxID_NONE},
+      {TButtons::AbortRetryIgnore, {"Abort", "Retry", "Ignore"}, wxID_NONE},
+      {TButtons::RetryCancel, {"Retry", "Cancel"}, wxID_CANCEL},
+  };
+  for (const TCase& c : cases) {
+    TMessageBox box(Frame, "text", "Error", c.Set);
+    std::vector<wxButton*> buttons;
+    for (wxWindow* child : box.GetChildren())
+      if (auto* b = dynamic_cast<wxButton*>(child)) buttons.push_back(b);
+    std::sort(buttons.begin(), buttons.end(),
+              [](wxButton* a, wxButton* b) { return a->GetPosition().x < b->GetPosition().x; });
+    ASSERT_EQ(buttons.size(), c.Labels.size());
+    for (size_t i = 0; i < buttons.size(); ++i)
+      EXPECT_EQ(wxStripMenuCodes(buttons[i]->GetLabel()), c.Labels[i]);
+    EXPECT_EQ(box.GetEscapeId(), c.Escape);
+  }
+}
+
+}  // namespace

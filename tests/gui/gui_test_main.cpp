@@ -1,0 +1,41 @@
+// Starts wx once for every GUI test; wx asserts become test failures.
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/init.h>
+
+namespace {
+
+// Longest a whole run may take before it is stopped: a dialog that nobody
+// answers would otherwise hang the run.
+constexpr unsigned RunTimeLimitSeconds = 600;
+
+class TTestApp : public wxApp {
+ public:
+  bool OnInit() override { return true; }
+};
+
+void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
+                  const wxString& msg) {
+  ADD_FAILURE_AT(file.utf8_str(), line)
+      << "wx assert in " << func.utf8_str() << ": " << cond.utf8_str() << " "
+      << msg.utf8_str();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  alarm(RunTimeLimitSeconds);
+  wxApp::SetInstance(new TTestApp);
+  if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
+    fprintf(stderr, "cannot start wx (no display?)\n");
+    return 77;
+  }
+  wxSetAssertHandler(FailOnAssert);
+  int result = RUN_ALL_TESTS();
+  wxTheApp->OnExit();
+  wxEntryCleanup();
+  return result;
+}

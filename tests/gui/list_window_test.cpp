@@ -1,0 +1,221 @@
+// The main frame and the entry list window: enabling, keys, mouse, Delete.
+#include <wx/menu.h>
+#include <wx/toolbar.h>
+#include <wx/uiaction.h>
+
+#include "app/command_ids.h"
+#include "gui_fixture.h"
+#include "resources/menu_resources.h"
+
+namespace {
+
+const int AllCommands[] = {CmDelete, CmInsert, CmEdit, CmCreateImage, CmRunFileManager, CmAbout};
+
+bool NeedsLines(int id) { return id == CmDelete || id == CmEdit || id == CmCreateImage; }
+
+class TListWindowTest : public TFrameTest {
+ protected:
+  void Enabling(bool haveLines) {
+    Frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+    for (int id : AllCommands) {
+      bool expected = haveLines || !NeedsLines(id);
+      EXPECT_EQ(Frame->GetMenuBar()->IsEnabled(id), expected) << "menu item " << id;
+      EXPECT_EQ(Frame->GetToolBar()->GetToolEnabled(id), expected) << "tool " << id;
+    }
+  }
+  // A real key press through the X server, with the list focused.
+  void Press(int key) {
+    Frame->Raise();
+    Window->SetFocus();
+    Pump(30);
+    wxUIActionSimulator sim;
+    sim.Char(key);
+    Pump(60);
+  }
+  void Click(int y, wxEventType type = wxEVT_LEFT_DOWN) {
+    wxMouseEvent event(type);
+    event.SetPosition(wxPoint(10, y));
+    event.SetEventObject(Window);
+    Window->GetEventHandler()->ProcessEvent(event);
+  }
+};
+
+TEST_F(TListWindowTest, CommandsNeedingLinesAreGreyedOnlyWhileTheListIsEmpty) {
+  Enabling(false);
+  AddLines(1);
+  Enabling(true);
+  Window->CmDeleteLine();
+  Enabling(false);
+}
+
+TEST_F(TListWindowTest, ToolBarOrderHintsAndTooltips) {
+  wxToolBar* tools = Frame->GetToolBar();
+  const int order[] = {CmCreateImage, CmRunFileManager, wxID_SEPARATOR, CmInsert,
+                       CmDelete,      CmEdit,           wxID_SEPARATOR, CmAbout};
+  ASSERT_EQ(tools->GetToolsCount(), std::size(order));
+  for (size_t i = 0; i < std::size(order); ++i) {
+    const wxToolBarToolBase* tool = tools->GetToolByPos(static_cast<int>(i));
+    if (order[i] == wxID_SEPARATOR)
+      EXPECT_TRUE(tool->IsSeparator()) << i;
+    else
+      EXPECT_EQ(tool->GetId(), order[i]) << i;
+  }
+  EXPECT_EQ(tools->GetToolShortHelp(CmInsert), "Insert");
+  EXPECT_EQ(tools->GetToolLongHelp(CmInsert), "Insert a new entry");
+  EXPECT_EQ(tools->GetToolShortHelp(CmCreateImage), "Create Image");
+  EXPECT_EQ(tools->GetToolShortHelp(CmRunFileManager), "Run File Manager");
+  EXPECT_EQ(Frame->GetMenuBar()->GetHelpString(CmInsert), "Insert a new entry");
+  EXPECT_EQ(Frame->GetMenuBar()->GetHelpString(CmAbout), "Open an information dialog box");
+  EXPECT_EQ(Frame->GetTitle(), "Quorel CD-ROM Image Maker");
+  EXPECT_TRUE(Frame->GetIcon().IsOk());
+}
+
+TEST_F(TListWindowTest, FrameCannotBeMadeLowerThanItsMinimum) {
+  int min = Frame->GetMinSize().y;
+  EXPECT_GT(min, Frame->GetToolBar()->GetSize().y + Frame->GetStatusBar()->GetSize().y);
+  Frame->SetSize(wxSize(300, 10));
+  Pump(50);
+  EXPECT_GE(Frame->GetSize().y, min);
+}
+
+TEST_F(TListWindowTest, KeysMoveTheCurrentLineAndPageByVisibleLinesLessOne) {
+  AddLines(100);
+  ShowLines(10);
+  Press(WXK_PAGEDOWN);
+  EXPECT_EQ(Window->CurrentLine, 9);
+  EXPECT_EQ(Window->FirstVisibleLine(), 0);
+  Press(WXK_PAGEDOWN);
+  EXPECT_EQ(Window->CurrentLine, 18);
+  EXPECT_EQ(Window->FirstVisibleLine(), 9);
+  Press(WXK_UP);
+  EXPECT_EQ(Window->CurrentLine, 17);
+  EXPECT_EQ(Window->FirstVisibleLine(), 9);
+  Press(WXK_END);
+  EXPECT_EQ(Window->CurrentLine, 99);
+  EXPECT_EQ(Window->FirstVisibleLine(), 90);
+  Press(WXK_DOWN);
+  Press(WXK_PAGEDOWN);
+  EXPECT_EQ(Window->CurrentLine, 99);
+  Press(WXK_PAGEUP);
+  EXPECT_EQ(Window->CurrentLine, 90);
+  EXPECT_EQ(Window->FirstVisibleLine(), 90);
+  Press(WXK_PAGEUP);
+  EXPECT_EQ(Window->CurrentLine, 81);
+  EXPECT_EQ(Window->FirstVisibleLine(), 81);
+  Press(WXK_HOME);
+  EXPECT_EQ(Window->CurrentLine, 0);
+  EXPECT_EQ(Window->FirstVisibleLine(), 0);
+  Press(WXK_UP);
+  Press(WXK_PAGEUP);
+  EXPECT_EQ(Window->CurrentLine, 0);
+}
+
+TEST_F(TListWindowTest, KeysDoNothingOnAnEmptyList) {
+  ShowLines(10);
+  for (int key : {WXK_DOWN, WXK_END, WXK_PAGEDOWN, WXK_DELETE}) Press(key);
+  EXPECT_EQ(Window->CurrentLine, 0);
+  EXPECT_EQ(Window->Entries.Count(), 0u);
+}
+
+TEST_F(TListWindowTest, ScrollingNeverMovesTheCurrentLineAndDraggingDoesNotFollow) {
+  AddLines(100);
+  ShowLines(10);
+  auto scroll = [&](wxEventType type, int pos = 0) {
+    wxScrollWinEvent event(type, pos, wxVERTICAL);
+    event.SetEventObject(Window);
+    Window->GetEventHandler()->ProcessEvent(event);
+  };
+  scroll(wxEVT_SCROLLWIN_PAGEDOWN);
+  EXPECT_EQ(Window->FirstVisibleLine(), 9);
+  scroll(wxEVT_SCROLLWIN_THUMBTRACK, 50);
+  EXPECT_EQ(Window->FirstVisibleLine(), 9);
+  scroll(wxEVT_SCROLLWIN_THUMBRELEASE, 50);
+  EXPECT_EQ(Window->FirstVisibleLine(), 50);
+  scroll(wxEVT_SCROLLWIN_BOTTOM);
+  EXPECT_EQ(Window->FirstVisibleLine(), 99);
+  scroll(wxEVT_SCROLLWIN_LINEDOWN);
+  EXPECT_EQ(Window->FirstVisibleLine(), 99);
+  scroll(wxEVT_SCROLLWIN_TOP);
+  scroll(wxEVT_SCROLLWIN_LINEUP);
+  EXPECT_EQ(Window->FirstVisibleLine(), 0);
+  EXPECT_EQ(Window->CurrentLine, 0);
+}
+
+TEST_F(TListWindowTest, ClickSelectsALineAndBelowTheLastLineNothing) {
+  AddLines(3);
+  ShowLines(10);
+  Click(2 * Window->LineHeight + 1);
+  EXPECT_EQ(Window->CurrentLine, 2);
+  Click(5 * Window->LineHeight + 1);
+  EXPECT_EQ(Window->CurrentLine, 2);
+  EditMode = EditNewLine;
+  Click(5 * Window->LineHeight + 1, wxEVT_LEFT_DCLICK);
+  EXPECT_EQ(EditMode, EditNewLine);  // no line there: no Edit
+  Click(1 * Window->LineHeight + 1);
+  Click(1 * Window->LineHeight + 1, wxEVT_LEFT_DCLICK);
+  EXPECT_EQ(Window->CurrentLine, 1);
+  EXPECT_EQ(EditMode, EditCurrentLine);
+}
+
+TEST_F(TListWindowTest, DeleteKeepsTheCurrentLineUnlessTheLastWasDeleted) {
+  AddLines(5);
+  ShowLines(10);
+  Window->SetCurrentLine(4);
+  Command(CmDelete);
+  EXPECT_EQ(Window->Entries.Count(), 4u);
+  EXPECT_EQ(Window->CurrentLine, 3);
+  Window->SetCurrentLine(0);
+  Press(WXK_DELETE);  // once, through the accelerator
+  ASSERT_EQ(Window->Entries.Count(), 3u);
+  EXPECT_EQ(Window->CurrentLine, 0);
+  EXPECT_EQ(Window->Entries[0].ImagePath, "\\F001.QV");
+}
+
+TEST_F(TListWindowTest, TheSecondColumnFollowsTheWidestImagePath) {
+  Window->Entries.Add("\\A", "/a");
+  Window->Entries.Add("\\LONGNAME\\LONGNAME\\LONGNAME.QVF", "/b");
+  Lines();
+  int wide = Window->NameColumnWidth;
+  Window->SetCurrentLine(1);
+  Window->CmDeleteLine();
+  EXPECT_LT(Window->NameColumnWidth, wide);
+  EXPECT_GT(Window->NameColumnWidth, 0);
+  Window->CmDeleteLine();
+  EXPECT_EQ(Window->NameColumnWidth, 0);
+}
+
+TEST_F(TListWindowTest, RunFileManagerReportsAProgramThatCannotStart) {
+  TDialogAnswers answers;
+  answers.BoxAnswers = {TAnswer::Ok};
+  wxString saved = TMyWindow::FileManagerCommand;
+  TMyWindow::FileManagerCommand = "/nonexistent/file-manager";
+  Command(CmRunFileManager);
+  TMyWindow::FileManagerCommand = saved;
+  ASSERT_EQ(answers.Boxes.size(), 1u);
+  EXPECT_EQ(answers.Boxes[0].Text, "File Manager not found.");
+  EXPECT_EQ(answers.Boxes[0].Caption, "File Error");
+  EXPECT_EQ(answers.Boxes[0].Buttons, TButtons::Ok);
+}
+
+TEST_F(TListWindowTest, RunFileManagerStartsTheProgramOnTheHomeFolder) {
+  TDialogAnswers answers;
+  std::string out = wxFileName::CreateTempFileName("qvfm").ToStdString();
+  std::string script = out + ".sh";
+  {
+    FILE* f = fopen(script.c_str(), "w");
+    fprintf(f, "#!/bin/sh\necho \"$1\" > '%s'\n", out.c_str());
+    fclose(f);
+  }
+  chmod(script.c_str(), 0755);
+  wxString saved = TMyWindow::FileManagerCommand;
+  TMyWindow::FileManagerCommand = script;
+  Command(CmRunFileManager);
+  TMyWindow::FileManagerCommand = saved;
+  EXPECT_TRUE(PumpUntil([&] { return ReadFileText(out).size() > 1; }));
+  EXPECT_EQ(ReadFileText(out), FromWx(wxGetHomeDir()) + "\n");
+  EXPECT_TRUE(answers.Boxes.empty());
+  remove(out.c_str());
+  remove(script.c_str());
+}
+
+}  // namespace
