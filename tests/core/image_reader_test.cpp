@@ -1,0 +1,132 @@
+// The image reader passes what the engine writes and catches each kind of
+// damage with its own message.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+
+#include "build_runner.h"
+#include "image/byte_order.h"
+#include "image/image_reader.h"
+#include "image_check.h"
+#include "temp_dir.h"
+
+namespace {
+struct TImage {
+  TTempDir Tmp;
+  TEntryList Entries;
+  std::string Path;
+  int32_t RootOffset = 0, DataOffset = 0, Fat1 = 0, Fat2 = 0, Cluster = 0;
+
+  TImage() {
+    Path = Tmp / "image.trk";
+    Entries.Add("\\SUB\\DEEP\\X.WAV", Tmp.File("x.wav", std::string(3000, 'x')));
+    Entries.Add("\\SUB\\Y.QVF", Tmp.File("y.qvf", "yyyy"));
+    Entries.Add("\\README.", Tmp.File("readme", "hello"));
+    Entries.Add("\\EMPTY", Tmp.Dir("empty"));
+    Entries.Add("\\ZERO", Tmp.File("zero"));
+    TScriptHost host;
+    host.SaveNames = {Path};
+    TImageBuild build(Entries, host);
+    RunBuild(build);
+    EXPECT_TRUE(build.Done());
+    RootOffset = build.State().RootDirOffset;
+    DataOffset = build.State().DataOffset;
+    Fat1 = build.State().Fat1Offset;
+    Fat2 = build.State().Fat2Offset;
+    Cluster = build.State().ClusterSize();
+  }
+  void Poke(int64_t at, std::initializer_list<uint8_t> bytes) {
+    std::fstream f(Path, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(at);
+    for (uint8_t b : bytes) f.put(static_cast<char>(b));
+  }
+  // Offset of the record named name11 in the directory whose data is at dir.
+  int64_t FindRecord(int64_t dir, const std::string& name11) {
+    std::string bytes = ReadBytes(Path);
+    for (int64_t at = dir;; at += 32)
+      if (bytes.compare(static_cast<std::size_t>(at), 11, name11) == 0) return at;
+  }
+  int64_t ClusterAt(uint16_t c) const { return DataOffset + int64_t(c - 2) * Cluster; }
+  uint16_t FirstCluster(int64_t record) {
+    std::string r = ReadBytes(Path).substr(static_cast<std::size_t>(record), 32);
+    return Get16(reinterpret_cast<const uint8_t*>(r.data()) + 26);
+  }
+};
+
+std::string All(const TImageCheck& c) {
+  std::string s;
+  for (const auto& p : c.Problems) s += p + "\n";
+  return s;
+}
+}  // namespace
+
+TEST(ImageReader, PassesWhatTheEngineWrites) {
+  TImage image;
+  TImageCheck check = CheckImage(image.Path, &image.Entries);
+  EXPECT_TRUE(check.Ok()) << All(check);
+  EXPECT_EQ(check.Files, 4);
+  EXPECT_EQ(check.Directories, 3);
+  EXPECT_EQ(check.ClusterSize, 512);
+  EXPECT_EQ(check.Clusters, 4096);
+}
+
+TEST(ImageReader, CatchesEachKindOfDamageWithItsOwnMessage) {
+  struct TDamage {
+    const char* What;
+    std::function<void(TImage&)> Do;
+    const char* Expect;
+  };
+  const TDamage damages[] = {
+      {"flipped FAT entry",
+       [](TImage& i) {
+         uint16_t c = i.FirstCluster(i.FindRecord(i.RootOffset, "README     "));
+         i.Poke(i.Fat1 + 2 * c, {0x00, 0x00});
+         i.Poke(i.Fat2 + 2 * c, {0x00, 0x00});
+       },
+       "breaks off at cluster"},
+      {"differing FATs", [](TImage& i) { i.Poke(i.Fat2 + 2 * 4000, {0x01, 0x00}); },
+       "the two FATs differ at entry 4000"},
+      {"wrong size",
+       [](TImage& i) { i.Poke(i.FindRecord(i.RootOffset, "README     ") + 28, {0x00, 0x10}); },
+       "its size of 4096 bytes needs 8 clusters, its chain has 1"},
+      {"wrong ..",
+       [](TImage& i) {
+         uint16_t sub = i.FirstCluster(i.FindRecord(i.RootOffset, "SUB        "));
+         uint16_t deep = i.FirstCluster(i.FindRecord(i.ClusterAt(sub), "DEEP       "));
+         i.Poke(i.ClusterAt(deep) + 32 + 26, {0x00, 0x00});
+       },
+       "\\SUB\\DEEP: \"..\" points to cluster 0, not"},
+      {"changed file byte",
+       [](TImage& i) {
+         uint16_t c = i.FirstCluster(i.FindRecord(i.RootOffset, "README     "));
+         i.Poke(i.ClusterAt(c) + 4, {'!'});
+       },
+       "\\README differs from"},
+      {"cluster used twice",
+       [](TImage& i) {
+         uint16_t c = i.FirstCluster(i.FindRecord(i.RootOffset, "README     "));
+         i.Poke(i.FindRecord(i.RootOffset, "EMPTY      ") + 26,
+                {uint8_t(c & 0xFF), uint8_t(c >> 8)});
+       },
+       "is used twice"},
+      {"bad signature", [](TImage& i) { i.Poke(510, {0x00}); }, "no 55 AA signature"},
+  };
+  for (const TDamage& d : damages) {
+    TImage image;
+    d.Do(image);
+    TImageCheck check = CheckImage(image.Path, &image.Entries);
+    EXPECT_FALSE(check.Ok()) << d.What;
+    EXPECT_NE(All(check).find(d.Expect), std::string::npos) << d.What << ":\n" << All(check);
+  }
+}
+
+TEST(ImageReader, ReportsMissingEntriesAndUnreadableImages) {
+  TImage image;
+  TEntryList more;
+  more.Add("\\NOT\\THERE.WAV", image.Tmp.File("t", "t"));
+  EXPECT_EQ(All(CheckImage(image.Path, &more)), "\\NOT\\THERE.WAV is not in the image\n");
+  EXPECT_FALSE(CheckImage(image.Tmp / "missing.trk").Ok());
+  std::string truncated = image.Tmp.File("short.trk", ReadBytes(image.Path).substr(0, 5000));
+  EXPECT_FALSE(CheckImage(truncated).Ok());
+}
