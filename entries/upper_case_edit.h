@@ -1,0 +1,14 @@
+// A one-line text field that turns letters into capitals as they are typed
+// or pasted: image paths and drop destinations are DOS names, upper case.
+#pragma once
+
+#include <wx/textctrl.h>
+
+class TUpperCaseEdit : public wxTextCtrl {
+ public:
+  TUpperCaseEdit(wxWindow* parent, int id, unsigned long maxLength);
+
+ private:
+  void OnChar(wxKeyEvent& event);
+  void OnText(wxCommandEvent& event);
+};

@@ -1,0 +1,268 @@
+// The entry dialog in both modes: typed paths, the checks of OK in their
+// order, Restore, Browse, Cancel, and what the list looks like afterwards.
+#include "app/command_ids.h"
+#include "entries/path_rules.h"
+#include "entry_dialogs_fixture.h"
+
+namespace {
+
+class TEditDialogTest : public TFrameTest {
+ protected:
+  void TearDown() override {
+    TNewEditDialog::BrowsePrompt = TNewEditDialog::RunBrowseDialog;
+    TFrameTest::TearDown();
+  }
+  void Add(const std::string& image, const std::string& real) {
+    Window->Entries.Add(image, real);
+    Lines();
+  }
+  static std::string Value(wxTextCtrl* field) { return FromWx(field->GetValue()); }
+
+  TEntryAnswers Answers;
+};
+
+TEST_F(TEditDialogTest, NewLineTakesTypedPathsImageInCapitalsRealAsTyped) {
+  Add("\\B.WAV", "/b.wav");
+  Add("\\Z.WAV", "/z.wav");
+  Window->CurrentLine = 1;
+  Answers.OnEdit = [](TNewEditDialog* d) {
+    EXPECT_EQ(d->GetTitle(), "New Line");
+    EXPECT_EQ(d->ActionButton->GetLabel(), "&Browse...");
+    EXPECT_EQ(Value(d->ImageEdit), "");
+    EXPECT_EQ(Value(d->RealEdit), "");
+    ExpectControlsApart(d);
+    TypeInto(d->ImageEdit, "  samples\\piano.qvf ");
+    EXPECT_EQ(Value(d->ImageEdit), "  SAMPLES\\PIANO.QVF ");
+    // A letter typed in the middle goes in there, in capitals.
+    d->ImageEdit->SetInsertionPoint(9);
+    wxUIActionSimulator().Text("x");
+    WaitInLoop(60);
+    EXPECT_EQ(Value(d->ImageEdit), "  SAMPLESX\\PIANO.QVF ");
+    EXPECT_EQ(d->ImageEdit->GetInsertionPoint(), 10);
+    d->ImageEdit->ChangeValue("  SAMPLES\\PIANO.QVF ");
+    TypeInto(d->RealEdit, "/home/Me/Piano.qvf");
+    EXPECT_EQ(Value(d->RealEdit), "/home/Me/Piano.qvf");
+    Click(d, wxID_OK);
+    EXPECT_FALSE(d->IsModal());
+  };
+  Command(CmInsert);
+  ASSERT_EQ(Answers.EditShown, 1);
+  EXPECT_EQ(ListLines(Window), (std::vector<std::string>{
+                                   "\\B.WAV|/b.wav",
+                                   "\\SAMPLES\\PIANO.QVF|/home/Me/Piano.qvf",
+                                   "\\Z.WAV|/z.wav"}));
+  // The index stays; the new line took it over.
+  EXPECT_EQ(Window->CurrentLine, 1);
+  EXPECT_EQ(Window->GetScrollRange(wxVERTICAL), 3);
+  int widest = 0;
+  Window->GetTextExtent("\\SAMPLES\\PIANO.QVF", &widest, nullptr, nullptr, nullptr,
+                        &Window->ListFont);
+  EXPECT_EQ(Window->NameColumnWidth, widest);
+}
+
+TEST_F(TEditDialogTest, OkRefusesTheImagePathFirstThenTheRealPath) {
+  Add("\\B.WAV", "/b.wav");
+  Answers.OnEdit = [](TNewEditDialog* d) {
+    // Both wrong: the image field is refused and gets the focus.
+    d->ImageEdit->ChangeValue("\\MY FILE.WAV");
+    d->RealEdit->ChangeValue("/music/a\tb.wav");
+    d->RealEdit->SetFocus();
+    Click(d, wxID_OK);
+    EXPECT_TRUE(d->IsModal());
+    EXPECT_EQ(FocusIn(d), d->ImageEdit);
+    EXPECT_EQ(Value(d->ImageEdit), "\\MY FILE.WAV");  // as typed
+
+    // An image path that only the empty field would give.
+    d->ImageEdit->ChangeValue("   ");
+    d->RealEdit->SetFocus();
+    Click(d, wxID_OK);
+    EXPECT_TRUE(d->IsModal());
+    EXPECT_EQ(FocusIn(d), d->ImageEdit);
+
+    // Image right, real path wrong: the real field now.
+    d->ImageEdit->ChangeValue("\\A.WAV");
+    Click(d, wxID_OK);
+    EXPECT_TRUE(d->IsModal());
+    EXPECT_EQ(FocusIn(d), d->RealEdit);
+    d->RealEdit->ChangeValue("   ");
+    Click(d, wxID_OK);
+    EXPECT_TRUE(d->IsModal());
+
+    // A POSIX path is fine as it is: long names, blanks, lower case.
+    d->RealEdit->ChangeValue("/music/My Samples/a.wav");
+    Click(d, wxID_OK);
+    EXPECT_FALSE(d->IsModal());
+  };
+  Command(CmInsert);
+  EXPECT_EQ(ListLines(Window), (std::vector<std::string>{"\\A.WAV|/music/My Samples/a.wav",
+                                                         "\\B.WAV|/b.wav"}));
+  EXPECT_EQ(Window->CurrentLine, 0);
+}
+
+TEST_F(TEditDialogTest, ImagePathRulesAndLimitsAtOk) {
+  // Each image text with whether OK takes it.
+  const std::string deep = [] {
+    std::string s;
+    while (s.size() + 9 <= ImageFieldLength) s += "\\ABCDEFGH";
+    return s;
+  }();
+  struct TCase {
+    std::string Image;
+    bool Taken;
+  } cases[] = {{"\\README.", true},          {"\\A.\\B", true},   {"\\DIR\\", false},
+               {"\\.HIDDEN", false},         {"C:\\X.WAV", false}, {"\\A\\\\B", false},
+               {"\\ABCDEFGHI.QVF", false},   {"\\A/B", false},     {deep, true},
+               {deep.substr(1) + "\\ABCDEFG", true}};
+  for (const TCase& c : cases) {
+    Answers.OnEdit = [&](TNewEditDialog* d) {
+      d->ImageEdit->ChangeValue(ToWx(c.Image));
+      d->RealEdit->ChangeValue("/x");
+      Click(d, wxID_OK);
+      EXPECT_EQ(!d->IsModal(), c.Taken) << c.Image;
+    };
+    std::size_t before = Window->Entries.Count();
+    Command(CmInsert);
+    EXPECT_EQ(Window->Entries.Count(), before + (c.Taken ? 1 : 0)) << c.Image;
+  }
+  // 259 characters typed, the leading "\" added: the longest image path.
+  bool longest = false;
+  for (std::size_t i = 0; i < Window->Entries.Count(); ++i)
+    longest = longest || Window->Entries[i].ImagePath.size() == MaxImagePath;
+  EXPECT_TRUE(longest);
+}
+
+TEST_F(TEditDialogTest, RealPathsAsLongAsTheSystemAllows) {
+  std::string longReal = "/data";
+  while (longReal.size() < 1000) longReal += "/Some Long Folder Name";
+  Answers.OnEdit = [&](TNewEditDialog* d) {
+    d->ImageEdit->ChangeValue("\\LONG.WAV");
+    d->RealEdit->ChangeValue(ToWx(longReal));
+    Click(d, wxID_OK);
+  };
+  Command(CmInsert);
+  ASSERT_EQ(Window->Entries.Count(), 1u);
+  EXPECT_EQ(Window->Entries[0].RealPath, longReal);
+}
+
+TEST_F(TEditDialogTest, EditMovesTheLineToItsPlaceAndKeepsTheIndex) {
+  Add("\\B.WAV", "/b.wav");
+  Add("\\C.WAV", "/c.wav");
+  Add("\\ZZZZZZZZ\\ZZZZZZZZ.WAV", "/z.wav");
+  Window->CurrentLine = 2;
+  Answers.OnEdit = [](TNewEditDialog* d) {
+    EXPECT_EQ(d->GetTitle(), "Edit Current Line");
+    EXPECT_EQ(d->ActionButton->GetLabel(), "&Restore");
+    EXPECT_EQ(Value(d->ImageEdit), "\\ZZZZZZZZ\\ZZZZZZZZ.WAV");
+    EXPECT_EQ(Value(d->RealEdit), "/z.wav");
+    ExpectControlsApart(d);
+    d->ImageEdit->ChangeValue("\\A.WAV");
+    d->RealEdit->ChangeValue(" /new/A.wav ");
+    Click(d, wxID_OK);
+  };
+  Command(CmEdit);
+  EXPECT_EQ(ListLines(Window), (std::vector<std::string>{"\\A.WAV|/new/A.wav", "\\B.WAV|/b.wav",
+                                                         "\\C.WAV|/c.wav"}));
+  EXPECT_EQ(Window->CurrentLine, 2);
+  // The widest line is gone: the column narrows.
+  int widest = 0;
+  Window->GetTextExtent("\\A.WAV", &widest, nullptr, nullptr, nullptr, &Window->ListFont);
+  int w = 0;
+  for (const char* s : {"\\B.WAV", "\\C.WAV"}) {
+    Window->GetTextExtent(s, &w, nullptr, nullptr, nullptr, &Window->ListFont);
+    widest = std::max(widest, w);
+  }
+  EXPECT_EQ(Window->NameColumnWidth, widest);
+}
+
+TEST_F(TEditDialogTest, RestoreUndoesTypingAndCancelChangesNothing) {
+  Add("\\B.WAV", "/b.wav");
+  Add("\\C.WAV", "/c.wav");
+  Window->CurrentLine = 1;
+  int width = Window->NameColumnWidth;
+  Answers.OnEdit = [](TNewEditDialog* d) {
+    TypeInto(d->ImageEdit, "x");
+    TypeInto(d->RealEdit, "y");
+    EXPECT_EQ(Value(d->ImageEdit), "\\C.WAVX");
+    Click(d, IdActionButton);
+    EXPECT_TRUE(d->IsModal());
+    EXPECT_EQ(Value(d->ImageEdit), "\\C.WAV");
+    EXPECT_EQ(Value(d->RealEdit), "/c.wav");
+    d->ImageEdit->ChangeValue("\\A.WAV");
+    Click(d, wxID_CANCEL);
+  };
+  Command(CmEdit);
+  EXPECT_EQ(Answers.EditShown, 1);
+  EXPECT_EQ(ListLines(Window), (std::vector<std::string>{"\\B.WAV|/b.wav", "\\C.WAV|/c.wav"}));
+  EXPECT_EQ(Window->CurrentLine, 1);
+  EXPECT_EQ(Window->NameColumnWidth, width);
+  // Insert with typing, then Cancel: nothing either.
+  Answers.OnEdit = [](TNewEditDialog* d) {
+    d->ImageEdit->ChangeValue("\\A.WAV");
+    d->RealEdit->ChangeValue("/a.wav");
+    Click(d, wxID_CANCEL);
+  };
+  Command(CmInsert);
+  EXPECT_EQ(Window->Entries.Count(), 2u);
+}
+
+TEST_F(TEditDialogTest, BrowseProposesTheFilesOwnPathInsideTheImage) {
+  std::vector<TFileDialogData> asked;
+  std::deque<wxString> chosen = {"/home/me/Samples/Piano.qvf", "", "/home/me/My Samples/x.wav"};
+  TNewEditDialog::BrowsePrompt = [&](wxWindow*, TFileDialogData& data) {
+    asked.push_back(data);
+    wxString path = chosen.front();
+    chosen.pop_front();
+    if (path.empty()) return false;  // cancelled
+    data.FileName = path;
+    return true;
+  };
+  Window->BrowseData.FileName = "/earlier/choice.wav";
+  Answers.OnEdit = [](TNewEditDialog* d) {
+    Click(d, IdActionButton);
+    EXPECT_EQ(Value(d->ImageEdit), "\\HOME\\ME\\SAMPLES\\PIANO.QVF");
+    EXPECT_EQ(Value(d->RealEdit), "/home/me/Samples/Piano.qvf");
+    // Cancelled: the fields stay.
+    Click(d, IdActionButton);
+    EXPECT_EQ(Value(d->ImageEdit), "\\HOME\\ME\\SAMPLES\\PIANO.QVF");
+    EXPECT_EQ(Value(d->RealEdit), "/home/me/Samples/Piano.qvf");
+    // A long folder name is no DOS name: OK refuses it until edited.
+    Click(d, IdActionButton);
+    EXPECT_EQ(Value(d->ImageEdit), "\\HOME\\ME\\MY SAMPLES\\X.WAV");
+    EXPECT_EQ(Value(d->RealEdit), "/home/me/My Samples/x.wav");
+    Click(d, wxID_OK);
+    EXPECT_TRUE(d->IsModal());
+    EXPECT_EQ(FocusIn(d), d->ImageEdit);
+    d->ImageEdit->ChangeValue("\\MYSAMPLE\\X.WAV");
+    Click(d, wxID_OK);
+  };
+  Command(CmInsert);
+  ASSERT_EQ(asked.size(), 3u);
+  for (const TFileDialogData& data : asked) {
+    EXPECT_EQ(data.FileName, "");  // every prompt starts without a name
+    EXPECT_EQ(data.Filter,
+              "Quorel (*.qvf;*.qvx)|*.qvf;*.qvx|Wave Files (*.wav)|*.wav|"
+              "AIFF Files (*.aif)|*.aif|All Files (*.*)|*.*");
+    EXPECT_EQ(data.Style, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+  }
+  EXPECT_EQ(ListLines(Window),
+            (std::vector<std::string>{"\\MYSAMPLE\\X.WAV|/home/me/My Samples/x.wav"}));
+}
+
+TEST_F(TEditDialogTest, BrowsedPathTooLongForTheImageFieldIsNotCutShort) {
+  std::string deep;
+  while (deep.size() < 300) deep += "/abcdefgh";
+  TNewEditDialog::BrowsePrompt = [&](wxWindow*, TFileDialogData& data) {
+    data.FileName = ToWx(deep + "/a.wav");
+    return true;
+  };
+  Answers.OnEdit = [&](TNewEditDialog* d) {
+    Click(d, IdActionButton);
+    EXPECT_EQ(Value(d->RealEdit), deep + "/a.wav");
+    EXPECT_EQ(Value(d->ImageEdit), "");
+    EXPECT_EQ(FocusIn(d), d->ImageEdit);
+  };
+  Command(CmInsert);
+  EXPECT_EQ(Window->Entries.Count(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+// The entry dialog and the drop destination dialog run for real, modally;
+// the test acts inside their loops, as a person at the keyboard would.
+#pragma once
+
+#include <wx/button.h>
+#include <wx/textctrl.h>
+#include <wx/uiaction.h>
+
+#include "entries/drop_dialog.h"
+#include "entries/drop_target.h"
+#include "entries/edit_dialog.h"
+#include "gui_fixture.h"
+
+// Runs the modal loop we are in for a while (wxYield must not start a
+// nested modal dialog).
+inline void WaitInLoop(int milliseconds) {
+  wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (std::chrono::steady_clock::now() < end) {
+    if (loop) {
+      while (loop->Pending()) loop->Dispatch();
+      loop->ProcessIdle();
+    }
+    wxMilliSleep(5);
+  }
+}
+
+// A button press, as the button itself reports it.
+inline void Click(wxDialog* dialog, int id) {
+  wxWindow* button = dialog->FindWindow(id);
+  ASSERT_NE(button, nullptr) << id;
+  wxCommandEvent click(wxEVT_BUTTON, id);
+  click.SetEventObject(button);
+  button->GetEventHandler()->ProcessEvent(click);
+}
+
+// Real key presses through the X server into field. Without a window
+// manager the keyboard follows the pointer, so the pointer goes there too.
+inline void TypeInto(wxTextCtrl* field, const char* text) {
+  field->SetFocus();
+  field->SetInsertionPointEnd();
+  wxUIActionSimulator sim;
+  sim.MouseMove(field->GetScreenRect().GetPosition() + wxPoint(4, 4));
+  WaitInLoop(40);
+  sim.Text(text);
+  WaitInLoop(60);
+}
+
+class TEntryAnswers : public TDialogAnswers {
+ public:
+  // Each runs inside the dialog's modal loop; a dialog still open after it
+  // is cancelled, so a wrong guess fails instead of hanging.
+  std::function<void(TNewEditDialog*)> OnEdit;
+  std::function<void(TDropDestDialog*)> OnDest;
+  int EditShown = 0, DestShown = 0;
+
+ protected:
+  int Enter(wxDialog* dialog) override {
+    if (auto* edit = dynamic_cast<TNewEditDialog*>(dialog)) {
+      ++EditShown;
+      RunInLoop(edit, [this, edit] {
+        if (OnEdit) OnEdit(edit);
+      });
+      return wxID_NONE;
+    }
+    if (auto* dest = dynamic_cast<TDropDestDialog*>(dialog)) {
+      ++DestShown;
+      RunInLoop(dest, [this, dest] {
+        if (OnDest) OnDest(dest);
+      });
+      return wxID_NONE;
+    }
+    return TDialogAnswers::Enter(dialog);
+  }
+
+ private:
+  static void RunInLoop(wxDialog* dialog, std::function<void()> script) {
+    dialog->CallAfter([dialog, script] {
+      WaitInLoop(30);  // shown and mapped, as a person would see it
+      script();
+      if (dialog->IsModal()) Click(dialog, wxID_CANCEL);
+    });
+  }
+};
+
+// The field that has the keyboard focus inside dialog.
+inline wxWindow* FocusIn(wxDialog* dialog) {
+  WaitInLoop(30);
+  return wxWindow::FindFocus();
+}
+
+// The list as "image|real" lines.
+inline std::vector<std::string> ListLines(TMyWindow* window) {
+  std::vector<std::string> lines;
+  for (std::size_t i = 0; i < window->Entries.Count(); ++i)
+    lines.push_back(window->Entries[i].ImagePath + "|" + window->Entries[i].RealPath);
+  return lines;
+}
+
+// No control overlaps another, none is smaller than its best height, and
+// all lie inside the dialog.
+inline void ExpectControlsApart(wxDialog* dialog) {
+  wxRect inside(wxPoint(0, 0), dialog->GetClientSize());
+  std::vector<wxWindow*> controls;
+  for (wxWindow* child : dialog->GetChildren())
+    if (child->IsShown()) controls.push_back(child);
+  for (size_t i = 0; i < controls.size(); ++i) {
+    wxRect r = controls[i]->GetRect();
+    EXPECT_TRUE(inside.Contains(r)) << dialog->GetTitle() << " control " << i;
+    EXPECT_GE(r.height, controls[i]->GetBestSize().y) << dialog->GetTitle() << " control " << i;
+    EXPECT_GE(r.width, controls[i]->GetBestSize().x) << dialog->GetTitle() << " control " << i;
+    for (size_t j = i + 1; j < controls.size(); ++j)
+      EXPECT_FALSE(r.Intersects(controls[j]->GetRect()))
+          << dialog->GetTitle() << " controls " << i << " and " << j;
+  }
+}
