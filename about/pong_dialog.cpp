@@ -11,11 +11,18 @@
 TPongControl::TPongControl(wxWindow* parent, int id, const wxRect& place,
                            wxStaticText* scoreText)
     : wxWindow(parent, id, place.GetPosition(), place.GetSize(), wxBORDER_NONE),
-      ScoreText(scoreText) {
+      ScoreText(scoreText),
+      Screen(place.GetSize()) {
   SetBackgroundStyle(wxBG_STYLE_PAINT);
   Bind(wxEVT_PAINT, &TPongControl::OnPaint, this);
   Bind(wxEVT_TIMER, &TPongControl::OnTimer, this, TimerId);
   Game.SetUp(place.width, place.height);
+  wxMemoryDC dc(Screen);
+  dc.SetBackground(EraseBrush());
+  dc.Clear();
+  Dc = &dc;
+  Game.Paint();
+  Dc = nullptr;
   Timer.Start(TickMilliseconds);
 }
 
@@ -28,10 +35,12 @@ wxBrush TPongControl::EraseBrush() const {
 
 void TPongControl::FillDot(int col, int row, const wxBrush& brush) {
   if (!Dc) return;
+  const wxRect dot(col * TPongGame::CellPitch, row * TPongGame::CellPitch, TPongGame::DotSize,
+                   TPongGame::DotSize);
   Dc->SetPen(*wxTRANSPARENT_PEN);
   Dc->SetBrush(brush);
-  Dc->DrawRectangle(col * TPongGame::CellPitch, row * TPongGame::CellPitch, TPongGame::DotSize,
-                    TPongGame::DotSize);
+  Dc->DrawRectangle(dot);
+  RefreshRect(dot, false);
 }
 
 void TPongControl::DrawDot(int col, int row) { FillDot(col, row, *wxBLACK_BRUSH); }
@@ -42,19 +51,15 @@ void TPongControl::SetScoreText(const std::string& text) {
   if (ScoreText) ScoreText->SetLabel(wxString::FromUTF8(text));
 }
 
-// Uncovering any part of the field redraws all of it: walls, paddle, ball.
+// Whatever part of the field was uncovered or changed is copied from the
+// picture in memory, which always holds walls, paddle and ball.
 void TPongControl::OnPaint(wxPaintEvent&) {
-  wxPaintDC dc(this);
-  dc.SetBackground(EraseBrush());
-  dc.Clear();
-  Dc = &dc;
-  Game.Paint();
-  Dc = nullptr;
+  wxPaintDC dc(this);  // clipped to the parts to redraw
+  dc.DrawBitmap(Screen, 0, 0);
 }
 
-// A tick draws only what moved, straight onto the screen.
 void TPongControl::RunTick(int pointerY) {
-  wxClientDC dc(this);
+  wxMemoryDC dc(Screen);
   Dc = &dc;
   Game.Tick(pointerY);
   Dc = nullptr;

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include <wx/bitmap.h>
 #include <wx/brush.h>
 #include <wx/dialog.h>
 #include <wx/timer.h>
@@ -16,6 +17,9 @@ class wxStaticText;
 void RunPongDialog(wxWindow* parent);
 
 // The playing field: the game's dots on a 4-pixel grid, one tick every 50 ms.
+// Dots go into a picture of the field kept in memory; a tick invalidates only
+// the dots it changed, and the paint handler copies what was invalidated.
+// (GTK 3 does not reliably show drawing done outside a paint handler.)
 class TPongControl : public wxWindow, private TDotPainter {
  public:
   static constexpr int TimerId = 1;
@@ -43,7 +47,8 @@ class TPongControl : public wxWindow, private TDotPainter {
   void OnTimer(wxTimerEvent& event);
 
   wxStaticText* ScoreText;
-  wxDC* Dc = nullptr;  // where dots go during a paint or a tick
+  wxBitmap Screen;     // what the field shows
+  wxDC* Dc = nullptr;  // on Screen, while the game draws
 };
 
 class TPongDialog : public wxDialog {
