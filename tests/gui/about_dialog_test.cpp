@@ -262,3 +262,52 @@ TEST_F(TPongDialogTest, TimerTicksEveryFiftyMillisecondsAndStopsWithTheDialog) {
 }
 
 }  // namespace
+
+// Pictures for the README, made by scripts/screenshots-about: the about box,
+// and the game in the middle of a rally. Disabled in the normal run.
+class TAboutScreenshots : public TFrameTest {
+ protected:
+  static void Shoot(const std::string& name, std::initializer_list<wxWindow*> windows) {
+    const char* dir = std::getenv("QV_SCREENSHOT_DIR");
+    wxRect area;
+    for (wxWindow* w : windows) area = area.IsEmpty() ? w->GetRect() : area.Union(w->GetRect());
+    area.Inflate(8);  // the window manager's borders
+    area.y -= 28;     // and title bar
+    area.height += 28;
+    area.Intersect(wxRect(wxPoint(0, 0), wxGetDisplaySize()));
+    const std::string command = wxString::Format("import -window root -crop %dx%d+%d+%d +repage '%s/%s'",
+                                                 area.width, area.height, area.x, area.y,
+                                                 dir ? dir : ".", name)
+                                    .utf8_string();
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  }
+};
+
+TEST_F(TAboutScreenshots, DISABLED_AboutBoxAndGameMidRally) {
+  Frame->SetSize(40, 60, 560, 300);
+  Pump(300);
+  TAboutAnswers answers;
+  answers.OnPong = [&](TPongDialog* pong) {
+    TPongControl* field = pong->Field;
+    field->Timer.Stop();  // the pointer stays put under Xvfb: the test plays
+    const TPongGame& game = field->Game;
+    auto midField = [&] {
+      return !game.Serving && game.Score >= 3 && game.VelX < 0 && game.BallX > game.MaxX / 3 &&
+             game.BallX < game.MaxX * 2 / 3;
+    };
+    for (int i = 0; i < 2000 && !midField(); ++i) {
+      field->RunTick(game.Serving ? 100 : (game.BallY / TPongGame::Scale + 1) * 4);
+      if (i % 10 == 0) Wait(5);
+    }
+    EXPECT_TRUE(midField());
+    Wait(300);
+    Shoot("pong_game.png", {pong});
+  };
+  answers.OnAbout = [&](TAboutDialog* about) {
+    Wait(600);
+    Shoot("about_box.png", {about});
+    DoubleClickAt(about, about->Picture->GetRect().GetPosition() + wxPoint(40, 60));
+  };
+  Command(CmAbout);
+  EXPECT_EQ(answers.PongShown, 1);
+}
