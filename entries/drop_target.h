@@ -1,6 +1,9 @@
 // Files dropped from the desktop's file manager onto the list window.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include <wx/dnd.h>
 
 class TMyWindow;
@@ -16,3 +19,7 @@ class TDropTarget : public wxFileDropTarget {
 
 // One drop: asks for the destination, then adds one line per name.
 void DropFiles(TMyWindow& window, const wxArrayString& names);
+
+// The destination proposed for a drop: the folder of the first dropped
+// path, in capitals, with DOS separators, beginning and ending in "\".
+std::string DropProposal(const std::string& firstPath);

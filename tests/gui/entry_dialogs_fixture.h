@@ -84,7 +84,7 @@ class TEntryAnswers : public TDialogAnswers {
 };
 
 // The field that has the keyboard focus inside dialog.
-inline wxWindow* FocusIn(wxDialog* dialog) {
+inline wxWindow* FocusIn(wxDialog*) {
   WaitInLoop(30);
   return wxWindow::FindFocus();
 }
