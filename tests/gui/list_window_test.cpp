@@ -4,7 +4,7 @@
 #include <wx/uiaction.h>
 
 #include "app/command_ids.h"
-#include "gui_fixture.h"
+#include "entry_dialogs_fixture.h"
 #include "resources/menu_resources.h"
 
 namespace {
@@ -142,6 +142,7 @@ TEST_F(TListWindowTest, ScrollingNeverMovesTheCurrentLineAndDraggingDoesNotFollo
 }
 
 TEST_F(TListWindowTest, ClickSelectsALineAndBelowTheLastLineNothing) {
+  TEntryAnswers answers;  // the entry dialog that a double click opens is cancelled
   AddLines(3);
   ShowLines(10);
   Click(2 * Window->LineHeight + 1);
@@ -155,6 +156,7 @@ TEST_F(TListWindowTest, ClickSelectsALineAndBelowTheLastLineNothing) {
   Click(1 * Window->LineHeight + 1, wxEVT_LEFT_DCLICK);
   EXPECT_EQ(Window->CurrentLine, 1);
   EXPECT_EQ(EditMode, EditCurrentLine);
+  EXPECT_EQ(answers.EditShown, 1);
 }
 
 TEST_F(TListWindowTest, DeleteKeepsTheCurrentLineUnlessTheLastWasDeleted) {
