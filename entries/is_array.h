@@ -2,6 +2,7 @@
 // directory's child array in the image tree are made of it.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <new>
@@ -37,7 +38,10 @@ class TISArrayAsVector {
       std::size_t needed = n + 1 - Capacity_;
       std::size_t step = (needed + GrowBy - 1) / GrowBy * GrowBy;
       try {
-        Items.reserve(Capacity_ + step);
+        // The capacity grows by the step; the memory under it doubles, so
+        // that long lists do not copy themselves at every step.
+        if (Items.capacity() < Capacity_ + step)
+          Items.reserve(std::max(Capacity_ + step, 2 * Items.capacity()));
       } catch (const std::bad_alloc&) {
         return -1;
       } catch (const std::length_error&) {

@@ -37,6 +37,10 @@ std::string MakeTemporary(const std::string& path) {
   std::string pattern = folder + "." + base + ".XXXXXX";
   int fd = ::mkstemp(pattern.data());
   if (fd < 0) return std::string();
+  // The finished image gets the permissions of any new file, not mkstemp's.
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd, 0666 & ~mask);
   ::close(fd);
   return pattern;
 }
@@ -201,6 +205,9 @@ void TImageBuild::StepOpen() {
     End(2);
     return;
   }
+  const int64_t sector = BootBytesPerSector(S.BootSector);
+  S.ImageFile.KeepHead(sector * (1 + 2 * int64_t(BootSectorsPerFat(S.BootSector)) +
+                                 S.RootDirSectors));
   S.ClusterBuffer.assign(static_cast<std::size_t>(S.ClusterSize()), 0);
   if (!WriteBootSector(S)) return FileFailed();
   Gauge(100);
@@ -244,12 +251,15 @@ void TImageBuild::StepRootDir() {
 }
 
 void TImageBuild::StepData() {
-  switch (WriteStep(S, Host)) {
+  const int result = WriteStep(S, Host);
+  // The writer moved the gauge cluster by cluster.
+  const int progress = Percent(S.ClustersWritten, S.ClusterCounts[S.Chosen]);
+  switch (result) {
     case WriteNode:
       ++S.StepIndex;
-      Gauge(GaugeValue);
+      Gauge(progress);
       return;
-    case WriteUp: Gauge(GaugeValue); return;
+    case WriteUp: Gauge(progress); return;
     case WriteCancelled:
     case WriteFailed: End(2); return;
     default: break;

@@ -1,15 +1,13 @@
 #include "image/image_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-// Appends go out in pieces of this size: large enough that a build makes
-// few system calls, small enough to stay well inside the memory budget.
-constexpr std::size_t FlushSize = 4 << 20;
-
 bool WriteAll(int fd, const uint8_t* p, std::size_t n, int64_t offset) {
   while (n > 0) {
     ssize_t w = pwrite(fd, p, n, offset);
@@ -41,90 +39,177 @@ bool TImageFile::Fail(int error) {
 bool TImageFile::Create(const std::string& path) {
   if (Fd >= 0) Close();
   End = Flushed = 0;
-  Buffer.clear();
+  Used = 0;
+  Head.clear();
+  HeadSize = 0;
+  Patches.clear();
   LastError = 0;
-  Fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // An existing file is cut only when it holds something: truncating makes
+  // some file systems write the whole new image out again at close.
+  Fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   if (Fd < 0) return Fail(errno);
-  Buffer.reserve(FlushSize);
+  struct stat st;
+  if (::fstat(Fd, &st) != 0 || (st.st_size != 0 && ::ftruncate(Fd, 0) != 0)) {
+    int error = errno;
+    ::close(Fd);
+    Fd = -1;
+    return Fail(error);
+  }
+  if (!Buffer) Buffer.reset(new uint8_t[BufferSize]);
   return true;
+}
+
+void TImageFile::KeepHead(int64_t size) {
+  if (End == 0 && size > 0) HeadSize = static_cast<std::size_t>(size);
 }
 
 bool TImageFile::Flush() {
-  if (Buffer.empty()) return true;
-  if (!WriteAll(Fd, Buffer.data(), Buffer.size(), Flushed)) return Fail(errno);
-  Flushed += static_cast<int64_t>(Buffer.size());
-  Buffer.clear();
+  std::size_t from = 0;
+  if (Head.size() < HeadSize) {  // the head is still being written
+    from = std::min(Used, HeadSize - Head.size());
+    Head.insert(Head.end(), Buffer.get(), Buffer.get() + from);
+  }
+  if (Used > from &&
+      !WriteAll(Fd, Buffer.get() + from, Used - from, Flushed + static_cast<int64_t>(from)))
+    return Fail(errno);
+  Flushed += static_cast<int64_t>(Used);
+  Used = 0;
   return true;
 }
 
+uint8_t* TImageFile::AppendSpace(std::size_t n) {
+  if (Fd < 0 || LastError || n > BufferSize) {
+    Fail(LastError ? LastError : EBADF);
+    return nullptr;
+  }
+  if (Used + n > BufferSize && !Flush()) return nullptr;
+  uint8_t* p = Buffer.get() + Used;
+  Used += n;
+  End += static_cast<int64_t>(n);
+  return p;
+}
+
 bool TImageFile::Append(const void* data, std::size_t n) {
-  if (Fd < 0 || LastError) return Fail(LastError ? LastError : EBADF);
   const uint8_t* p = static_cast<const uint8_t*>(data);
   while (n > 0) {
-    if (Buffer.size() >= FlushSize && !Flush()) return false;
-    std::size_t room = FlushSize - Buffer.size();
-    std::size_t take = n < room ? n : room;
-    Buffer.insert(Buffer.end(), p, p + take);
+    std::size_t take = std::min(n, BufferSize);
+    uint8_t* space = AppendSpace(take);
+    if (!space) return false;
+    std::memcpy(space, p, take);
     p += take;
     n -= take;
-    End += static_cast<int64_t>(take);
   }
   return true;
 }
 
 bool TImageFile::AppendZeros(std::size_t n) {
-  if (Fd < 0 || LastError) return Fail(LastError ? LastError : EBADF);
   while (n > 0) {
-    if (Buffer.size() >= FlushSize && !Flush()) return false;
-    std::size_t room = FlushSize - Buffer.size();
-    std::size_t take = n < room ? n : room;
-    Buffer.resize(Buffer.size() + take, 0);
+    std::size_t take = std::min(n, BufferSize);
+    uint8_t* space = AppendSpace(take);
+    if (!space) return false;
+    std::memset(space, 0, take);
     n -= take;
-    End += static_cast<int64_t>(take);
   }
   return true;
 }
 
-bool TImageFile::WriteAt(int64_t offset, const void* data, std::size_t n) {
+bool TImageFile::CheckRange(int64_t offset, std::size_t n) {
   if (Fd < 0 || LastError) return Fail(LastError ? LastError : EBADF);
   if (offset < 0 || offset + static_cast<int64_t>(n) > End) return Fail(EINVAL);
+  return true;
+}
+
+// A range is in the head, in the file, or in the buffer, or spans them.
+bool TImageFile::WriteAt(int64_t offset, const void* data, std::size_t n) {
+  if (!CheckRange(offset, n)) return false;
   const uint8_t* p = static_cast<const uint8_t*>(data);
-  if (offset < Flushed) {
-    std::size_t head = static_cast<std::size_t>(
-        std::min<int64_t>(Flushed - offset, static_cast<int64_t>(n)));
-    if (!WriteAll(Fd, p, head, offset)) return Fail(errno);
-    p += head;
-    n -= head;
-    offset += static_cast<int64_t>(head);
+  while (n > 0) {
+    std::size_t take;
+    if (offset < static_cast<int64_t>(Head.size())) {
+      take = std::min<std::size_t>(n, Head.size() - static_cast<std::size_t>(offset));
+      std::memcpy(Head.data() + offset, p, take);
+    } else if (offset < Flushed) {
+      const int64_t page = offset / PageSize, within = offset % PageSize;
+      take = std::min<std::size_t>({n, static_cast<std::size_t>(Flushed - offset),
+                                    static_cast<std::size_t>(PageSize - within)});
+      std::vector<uint8_t>* patch = PatchPage(page);
+      if (!patch) return false;
+      std::memcpy(patch->data() + within, p, take);
+    } else {
+      take = n;
+      std::memcpy(Buffer.get() + (offset - Flushed), p, take);
+    }
+    p += take;
+    n -= take;
+    offset += static_cast<int64_t>(take);
   }
-  if (n > 0) std::memcpy(Buffer.data() + (offset - Flushed), p, n);
   return true;
 }
 
 bool TImageFile::ReadAt(int64_t offset, void* data, std::size_t n) {
-  if (Fd < 0 || LastError) return Fail(LastError ? LastError : EBADF);
-  if (offset < 0 || offset + static_cast<int64_t>(n) > End) return Fail(EINVAL);
+  if (!CheckRange(offset, n)) return false;
   uint8_t* p = static_cast<uint8_t*>(data);
-  while (n > 0 && offset < Flushed) {
-    std::size_t want = static_cast<std::size_t>(
-        std::min<int64_t>(Flushed - offset, static_cast<int64_t>(n)));
-    ssize_t r = pread(Fd, p, want, offset);
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) return Fail(r < 0 ? errno : EIO);
-    p += r;
-    n -= static_cast<std::size_t>(r);
-    offset += r;
+  while (n > 0) {
+    std::size_t take;
+    if (offset < static_cast<int64_t>(Head.size())) {
+      take = std::min<std::size_t>(n, Head.size() - static_cast<std::size_t>(offset));
+      std::memcpy(p, Head.data() + offset, take);
+    } else if (auto patch = Patches.find(offset / PageSize);
+               patch != Patches.end() &&
+               offset % PageSize < static_cast<int64_t>(patch->second.size())) {
+      const std::size_t within = static_cast<std::size_t>(offset % PageSize);
+      take = std::min(n, patch->second.size() - within);
+      std::memcpy(p, patch->second.data() + within, take);
+    } else if (offset < Flushed) {
+      take = std::min<std::size_t>(n, static_cast<std::size_t>(Flushed - offset));
+      ssize_t r = pread(Fd, p, take, offset);
+      if (r < 0 && errno == EINTR) continue;
+      if (r <= 0) return Fail(r < 0 ? errno : EIO);
+      take = static_cast<std::size_t>(r);
+    } else {
+      take = n;
+      std::memcpy(p, Buffer.get() + (offset - Flushed), take);
+    }
+    p += take;
+    n -= take;
+    offset += static_cast<int64_t>(take);
   }
-  if (n > 0) std::memcpy(p, Buffer.data() + (offset - Flushed), n);
   return true;
+}
+
+// The page as it stands in the file (up to what was written out), kept for
+// patching.
+std::vector<uint8_t>* TImageFile::PatchPage(int64_t page) {
+  const int64_t start = page * PageSize;
+  std::vector<uint8_t>& bytes = Patches[page];
+  // A page kept while it was partly written grows as the rest goes out.
+  std::size_t got = bytes.size();
+  bytes.resize(static_cast<std::size_t>(std::min(PageSize, Flushed - start)));
+  while (got < bytes.size()) {
+    ssize_t r = pread(Fd, bytes.data() + got, bytes.size() - got, start + int64_t(got));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) {
+      Fail(r < 0 ? errno : EIO);
+      return nullptr;
+    }
+    got += static_cast<std::size_t>(r);
+  }
+  return &bytes;
 }
 
 bool TImageFile::Close() {
   if (Fd < 0) return LastError == 0;
   bool ok = LastError == 0 && Flush();
+  for (const auto& [page, bytes] : Patches)
+    if (ok && !WriteAll(Fd, bytes.data(), bytes.size(), page * PageSize)) ok = Fail(errno);
+  if (ok && !Head.empty() && !WriteAll(Fd, Head.data(), Head.size(), 0)) ok = Fail(errno);
   if (::close(Fd) != 0 && ok) ok = Fail(errno);
   Fd = -1;
-  Buffer.clear();
-  Buffer.shrink_to_fit();
+  Used = 0;
+  Buffer.reset();
+  Head.clear();
+  Head.shrink_to_fit();
+  HeadSize = 0;
+  Patches.clear();
   return ok;
 }

@@ -1,16 +1,24 @@
 // The output file of a build: created or cut to length zero, written mostly
 // by appending, with records and FAT entries patched in place and first
-// clusters read back. Appends are gathered in a large buffer so that a build
-// makes few system calls; every operation reports failure, with errno kept.
+// clusters read back. Appends are gathered in a buffer; the head of the
+// image (boot sector, FATs, root directory), which every step patches, can
+// be kept in memory, and patches to what was already written are gathered by
+// page; all of it goes out at Close(). So a build makes few system calls.
+// Every operation reports failure, with errno kept.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <map>
 #include <string>
 #include <vector>
 
 class TImageFile {
  public:
+  // Appends reach the system in pieces of this size.
+  static constexpr std::size_t BufferSize = 1 << 20;
+
   TImageFile() = default;
   ~TImageFile();
   TImageFile(const TImageFile&) = delete;
@@ -19,16 +27,21 @@ class TImageFile {
   // Opens path for reading and writing, created or cut to length zero.
   bool Create(const std::string& path);
   bool IsOpen() const { return Fd >= 0; }
+  // Keeps bytes 0..size-1 in memory until Close(); call before appending.
+  void KeepHead(int64_t size);
   // Bytes written so far: the offset of the next append.
   int64_t Size() const { return End; }
 
   bool Append(const void* data, std::size_t n);
   bool AppendZeros(std::size_t n);
+  // Room for n more bytes (n <= BufferSize) at the end, to be filled by the
+  // caller: the bytes count as written. Null on failure.
+  uint8_t* AppendSpace(std::size_t n);
   // Writes or reads bytes that lie inside what was already written.
   bool WriteAt(int64_t offset, const void* data, std::size_t n);
   bool ReadAt(int64_t offset, void* data, std::size_t n);
 
-  // Writes out what is buffered and closes; false when anything failed.
+  // Writes out what is held and closes; false when anything failed.
   bool Close();
   // errno of the first failure, 0 when none.
   int Error() const { return LastError; }
@@ -36,10 +49,19 @@ class TImageFile {
  private:
   bool Flush();
   bool Fail(int error);
+  bool CheckRange(int64_t offset, std::size_t n);
 
   int Fd = -1;
   int64_t End = 0;      // logical size
-  int64_t Flushed = 0;  // bytes already handed to the system
-  std::vector<uint8_t> Buffer;  // bytes Flushed .. End
+  int64_t Flushed = 0;  // bytes before the buffer: in the head or in the file
+  std::unique_ptr<uint8_t[]> Buffer;  // bytes Flushed .. End
+  std::size_t Used = 0;
+  std::vector<uint8_t> Head;  // bytes 0 .. HeadSize, while kept
+  std::size_t HeadSize = 0;
+  // Pages of the file already written out that records were patched into
+  // since: they go out once, at Close(), instead of one write per record.
+  static constexpr int64_t PageSize = 4096;
+  std::map<int64_t, std::vector<uint8_t>> Patches;
+  std::vector<uint8_t>* PatchPage(int64_t page);
   int LastError = 0;
 };

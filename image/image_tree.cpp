@@ -42,8 +42,37 @@ bool TImageInfoLess::operator()(const TImageInfo& a, const TImageInfo& b) const 
   return c < 0;  // memcmp compares as unsigned char
 }
 
+namespace {
+// A name that packs into the 11 bytes without losing anything: the packed
+// key then matches exactly where the trimmed texts would.
+bool Packable(std::string_view name, std::string_view ext) {
+  return !name.empty() && name.size() <= 8 && ext.size() <= 3 && name[0] != '.' &&
+         name.find(' ') == std::string_view::npos && ext.find(' ') == std::string_view::npos;
+}
+}  // namespace
+
 long FindChild(const TChildArray& array, std::string_view name, std::string_view ext,
                uint8_t* kind) {
+  // Directories and files each lie sorted by their packed names, so a
+  // lookup is two binary searches; a name no node can carry is looked for
+  // the slow way.
+  if (Packable(name, ext)) {
+    for (uint8_t k : {KindDirectory, KindFile}) {
+      TImageInfo key(name, ext, KindFile, nullptr);
+      key.Kind = k;
+      std::size_t lo = 0, hi = array.Count();
+      TImageInfoLess less;
+      while (lo < hi) {
+        std::size_t mid = lo + (hi - lo) / 2;
+        if (less(array[mid], key)) lo = mid + 1; else hi = mid;
+      }
+      if (lo < array.Count() && !less(key, array[lo])) {
+        if (kind) *kind = k;
+        return static_cast<long>(lo);
+      }
+    }
+    return -1;
+  }
   for (std::size_t i = 0; i < array.Count(); ++i) {
     const TImageInfo& node = array[i];
     if (node.TrimmedName() == name && node.TrimmedExt() == ext) {

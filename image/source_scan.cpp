@@ -89,13 +89,16 @@ int ScanEntry(TBuildState& s, TBuildHost& host, const TEntryList& entries, long 
   return 0;
 }
 
-int OpenSource(TBuildHost& host, const std::string& path) {
+int OpenSource(TBuildHost& host, const std::string& path, int64_t& size) {
   for (;;) {
     // Non-blocking, so that a source swapped for a pipe cannot hang the build.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd >= 0) {
       struct stat st;
-      if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) return fd;
+      if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        size = st.st_size;
+        return fd;
+      }
       ::close(fd);
     }
     if (host.Ask(FormatText(Msg::OpenError, path.c_str()), Msg::CaptionFileError,
@@ -112,10 +115,8 @@ int CountStep(TBuildState& s, TBuildHost& host) {
   if (node->IsDirectory()) {
     CountDirectory(s, node->Children->Count());
   } else {
-    int fd = OpenSource(host, node->SourcePath);
+    int fd = OpenSource(host, node->SourcePath, node->MeasuredSize);
     if (fd < 0) return 3;
-    struct stat st;
-    node->MeasuredSize = ::fstat(fd, &st) == 0 ? static_cast<int64_t>(st.st_size) : 0;
     ::close(fd);
     CountFile(s, node->MeasuredSize);
   }
