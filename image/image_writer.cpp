@@ -143,16 +143,18 @@ int WriteStep(TBuildState& s, TBuildHost& host) {
   PackExt(s.DirRecord, node->TrimmedExt());
 
   if (!node->IsDirectory()) {
-    int64_t size = -1;
-    int fd = OpenSource(host, node->SourcePath, size);
+    // The copy finds out whether the file still has its measured size.
+    const int64_t size = node->MeasuredSize;
+    int fd = OpenSource(host, node->SourcePath);
     if (fd < 0) return WriteCancelled;
     int result = WriteNode;
-    if (size != node->MeasuredSize) {
-      result = SourceFailed(host, FormatText(Msg::SizeChanged, node->SourcePath.c_str()));
-    } else if (!PutRecord(s, slot, Rec::AttrFile, size > 0 ? s.NextCluster : 0,
-                          static_cast<uint32_t>(size))) {
+    if (!PutRecord(s, slot, Rec::AttrFile, size > 0 ? s.NextCluster : 0,
+                   static_cast<uint32_t>(size))) {
       result = ImageFailed(s, host);
-    } else if (size > 0) {
+    } else if (size == 0) {
+      if (!AtEnd(fd))
+        result = SourceFailed(host, FormatText(Msg::SizeChanged, node->SourcePath.c_str()));
+    } else {
       result = CopyFile(s, host, fd, *node);
       uint16_t k = static_cast<uint16_t>((size - 1) / C + 1);
       if (result == WriteNode && !WriteChain(s, s.NextCluster, k)) result = ImageFailed(s, host);

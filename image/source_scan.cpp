@@ -89,14 +89,15 @@ int ScanEntry(TBuildState& s, TBuildHost& host, const TEntryList& entries, long 
   return 0;
 }
 
-int OpenSource(TBuildHost& host, const std::string& path, int64_t& size) {
+int OpenSource(TBuildHost& host, const std::string& path, int64_t* size) {
   for (;;) {
     // Non-blocking, so that a source swapped for a pipe cannot hang the build.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd >= 0) {
       struct stat st;
+      if (!size) return fd;
       if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        size = st.st_size;
+        *size = st.st_size;
         return fd;
       }
       ::close(fd);
@@ -115,7 +116,7 @@ int CountStep(TBuildState& s, TBuildHost& host) {
   if (node->IsDirectory()) {
     CountDirectory(s, node->Children->Count());
   } else {
-    int fd = OpenSource(host, node->SourcePath, node->MeasuredSize);
+    int fd = OpenSource(host, node->SourcePath, &node->MeasuredSize);
     if (fd < 0) return 3;
     ::close(fd);
     CountFile(s, node->MeasuredSize);

@@ -17,6 +17,6 @@ int ScanEntry(TBuildState& state, TBuildHost& host, const TEntryList& entries, l
 int CountStep(TBuildState& state, TBuildHost& host);
 
 // Opens a source file for reading, asking Retry or Cancel while it cannot
-// be opened. Returns the descriptor and its size, or -1 when the user
-// cancelled.
-int OpenSource(TBuildHost& host, const std::string& path, int64_t& size);
+// be opened. Returns the descriptor, or -1 when the user cancelled. With
+// size, also makes sure it is a regular file and tells its size.
+int OpenSource(TBuildHost& host, const std::string& path, int64_t* size = nullptr);

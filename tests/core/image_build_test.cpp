@@ -391,7 +391,7 @@ TEST(ImageBuild, AFullDiskStopsTheBuildInsteadOfCallingItDone) {
 
 TEST(ImageBuild, ASourceThatChangesSizeStopsTheBuild) {
   // Shrinking, growing, and growing past a whole number of clusters.
-  for (auto [size, changed] : {std::pair{2000, 1999}, {2000, 2001}, {2048, 2049}}) {
+  for (auto [size, changed] : {std::pair{2000, 1999}, {2000, 2001}, {2048, 2049}, {0, 1}}) {
     TBuilt b;
     std::string f = b.Tmp.File("f", Pattern(size, 1));
     b.Entries.Add("\\F", f);
