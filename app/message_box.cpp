@@ -48,7 +48,10 @@ TMessageBox::TMessageBox(wxWindow* parent, const wxString& text, const wxString&
   top->Add(new wxStaticBitmap(this, wxID_ANY,
                               wxArtProvider::GetBitmap(wxART_WARNING, wxART_MESSAGE_BOX)),
            0, wxALL | wxALIGN_TOP, 12);
-  auto* label = new wxStaticText(this, wxID_ANY, text);
+  // The text is shown as it is: an "&" in a path or in "drag-&-drop" is no
+  // mnemonic.
+  auto* label = new wxStaticText(this, wxID_ANY, wxString());
+  label->SetLabelText(text);
   label->Wrap(GetCharWidth() * WrapChars);
   top->Add(label, 1, wxTOP | wxRIGHT | wxBOTTOM | wxALIGN_CENTER_VERTICAL, 12);
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include <wx/stattext.h>
+
 #include "app/command_ids.h"
 #include "image/build_driver.h"
 #include "entries/path_rules.h"
@@ -148,6 +150,21 @@ TEST_F(TDropTest, InvalidNameAsksNoSkipsItYesEndsTheDrop) {
   // Lines added before the abort stay; the scroll range counts them.
   EXPECT_EQ(ListLines(Window), std::vector<std::string>{"\\ONE.WAV|/x/one.wav"});
   EXPECT_EQ(Window->GetScrollRange(wxVERTICAL), 1);
+}
+
+TEST_F(TDropTest, QuestionShowsEveryAmpersandOfItsText) {
+  const wxString text =
+      "/music/Rock & Roll.wav is not a valid filename. Please use the File Manager for "
+      "drag-&-drop.\n\nDo you want to abort?";
+  TMessageBox box(Window, text, "File Error", TButtons::YesNo);
+  wxString shown;
+  for (wxWindow* child : box.GetChildren())
+    if (auto* label = dynamic_cast<wxStaticText*>(child)) shown = label->GetLabelText();
+  shown.Replace("\n", " ");
+  wxString expected = text;
+  expected.Replace("\n", " ");
+  // Wrapping may turn blanks into line breaks; the characters stay.
+  EXPECT_EQ(shown, expected);
 }
 
 TEST_F(TDropTest, NamesThatAreNoDosNameOrNoUsablePath) {
