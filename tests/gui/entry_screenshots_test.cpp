@@ -1,0 +1,91 @@
+// Pictures for the README, made by scripts/screenshots-entries: the entry
+// dialog in both modes, the drop destination dialog and the question about
+// a name that is no DOS name, each over the main window. Disabled in the
+// normal run.
+#include <cstdlib>
+
+#include "app/command_ids.h"
+#include "entry_dialogs_fixture.h"
+
+namespace {
+
+std::string ShotDir() {
+  const char* dir = std::getenv("QV_SCREENSHOT_DIR");
+  return dir ? dir : ".";
+}
+
+// The screen around the given windows (decorations included) into name.
+void Shoot(const std::string& name, std::initializer_list<wxWindow*> windows) {
+  wxRect area;
+  for (wxWindow* w : windows) area = area.IsEmpty() ? w->GetRect() : area.Union(w->GetRect());
+  // Room for the window manager's title bar and borders.
+  area.Inflate(8);
+  area.y -= 28;
+  area.height += 28;
+  area.Intersect(wxRect(wxPoint(0, 0), wxGetDisplaySize()));
+  std::string command = "import -window root -crop " + std::to_string(area.width) + "x" +
+                        std::to_string(area.height) + "+" + std::to_string(area.x) + "+" +
+                        std::to_string(area.y) + " +repage '" + ShotDir() + "/" + name + "'";
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+class TEntryScreenshots : public TFrameTest {
+ protected:
+  void SetUp() override {
+    TFrameTest::SetUp();
+    Frame->SetSize(40, 60, 760, 380);
+    const char* lines[][2] = {
+        {"\\SAMPLES\\PIANO\\GRAND.QVF", "/home/user/sounds/piano/grand.qvf"},
+        {"\\SAMPLES\\PIANO\\UPRIGHT.QVF", "/home/user/sounds/piano/upright.qvf"},
+        {"\\SAMPLES\\STRINGS.QVX", "/home/user/sounds/strings.qvx"},
+        {"\\WAVES\\LOOP01.WAV", "/home/user/loops/loop01.wav"},
+        {"\\WAVES\\LOOP02.WAV", "/home/user/loops/Loop 02.wav"},
+    };
+    for (auto& l : lines) Window->Entries.Add(l[0], l[1]);
+    Lines();
+    Window->SetCurrentLine(1);
+    Pump(300);
+  }
+  TEntryAnswers Answers;
+};
+
+TEST_F(TEntryScreenshots, DISABLED_EntryDialogsAndDropDestination) {
+  // New Line, the image field typed in small letters.
+  Answers.OnEdit = [this](TNewEditDialog* d) {
+    TypeInto(d->ImageEdit, "\\waves\\loop03.wav");
+    TypeInto(d->RealEdit, "/home/user/loops/Loop 03.wav");
+    WaitInLoop(300);
+    Shoot("entry_new_line.png", {Frame, d});
+  };
+  Command(CmInsert);
+
+  Answers.OnEdit = [this](TNewEditDialog* d) {
+    WaitInLoop(300);
+    Shoot("entry_edit_line.png", {Frame, d});
+  };
+  Command(CmEdit);
+
+  Answers.OnDest = [this](TDropDestDialog* d) {
+    WaitInLoop(300);
+    Shoot("drop_destination.png", {Frame, d});
+  };
+  DropFiles(*Window, wxArrayString(2, std::vector<wxString>{"/home/user/drums/kick.wav",
+                                                           "/home/user/drums/snare.wav"}
+                                         .data()));
+
+  // A name that is no DOS name: the first question.
+  Answers.OnDest = [](TDropDestDialog* d) { Click(d, wxID_OK); };
+  Answers.RunBox = [this](TMessageBox* box) {
+    box->CallAfter([this, box] {
+      WaitInLoop(300);
+      Shoot("drop_bad_name.png", {Frame, box});
+      box->EndModal(wxID_YES);
+    });
+  };
+  DropFiles(*Window, wxArrayString(1, std::vector<wxString>{"/home/user/drums/Big Kick.wav"}
+                                         .data()));
+  EXPECT_EQ(Answers.EditShown, 2);
+  EXPECT_EQ(Answers.DestShown, 2);
+}
+
+}  // namespace
