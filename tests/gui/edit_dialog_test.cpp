@@ -2,6 +2,7 @@
 // order, Restore, Browse, Cancel, and what the list looks like afterwards.
 #include "app/command_ids.h"
 #include "entries/path_rules.h"
+#include "tests/core/temp_dir.h"
 #include "entry_dialogs_fixture.h"
 
 namespace {
@@ -263,6 +264,27 @@ TEST_F(TEditDialogTest, BrowsedPathTooLongForTheImageFieldIsNotCutShort) {
   };
   Command(CmInsert);
   EXPECT_EQ(Window->Entries.Count(), 0u);
+}
+
+TEST_F(TEditDialogTest, BrowseRunsTheDesktopsOpenDialog) {
+  TTempDir dir;
+  TFileChoice& files = Answers.File;
+  files.Choose = dir.File("Bass.wav", "RIFF");
+  std::string image, real;
+  Answers.OnEdit = [&](TNewEditDialog* d) {
+    Click(d, IdActionButton);
+    image = Value(d->ImageEdit);
+    real = Value(d->RealEdit);
+  };
+  Command(CmInsert);
+  EXPECT_EQ(real, files.Choose);
+  std::string expected = UpperCase(files.Choose);
+  std::replace(expected.begin(), expected.end(), '/', '\\');
+  EXPECT_EQ(image, expected);
+  EXPECT_EQ(files.Title, "Browse File");
+  EXPECT_EQ(files.Wildcard, Window->BrowseData.Filter);
+  EXPECT_TRUE(files.Style & wxFD_FILE_MUST_EXIST);
+  EXPECT_EQ(FromWx(Window->BrowseData.FileName), files.Choose);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <wx/button.h>
+#include <wx/filedlg.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
@@ -46,8 +47,16 @@ inline void TypeInto(wxTextCtrl* field, const char* text) {
   WaitInLoop(60);
 }
 
+// What the desktop's open dialog was asked, and the file it answers with.
+struct TFileChoice {
+  std::string Choose;
+  wxString Title, Wildcard;
+  long Style = 0;
+};
+
 class TEntryAnswers : public TDialogAnswers {
  public:
+  TFileChoice File;
   // Each runs inside the dialog's modal loop; a dialog still open after it
   // is cancelled, so a wrong guess fails instead of hanging.
   std::function<void(TNewEditDialog*)> OnEdit;
@@ -70,10 +79,28 @@ class TEntryAnswers : public TDialogAnswers {
       });
       return wxID_NONE;
     }
+    if (auto* files = dynamic_cast<wxFileDialog*>(dialog)) {
+      // GTK's file dialog reaches the hook twice as it opens.
+      if (files == FileShown) return wxID_NONE;
+      FileShown = files;
+      File.Title = files->GetMessage();
+      File.Wildcard = files->GetWildcard();
+      File.Style = files->GetWindowStyleFlag();
+      files->CallAfter([this, files] {
+        files->SetPath(ToWx(File.Choose));
+        // GTK takes the name over asynchronously.
+        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (files->GetPath() != ToWx(File.Choose) && std::chrono::steady_clock::now() < end)
+          WaitInLoop(20);
+        files->EndModal(wxID_OK);
+      });
+      return wxID_NONE;
+    }
     return TDialogAnswers::Enter(dialog);
   }
 
  private:
+  wxFileDialog* FileShown = nullptr;
   static void RunInLoop(wxDialog* dialog, std::function<void()> script) {
     dialog->CallAfter([dialog, script] {
       WaitInLoop(30);  // shown and mapped, as a person would see it
