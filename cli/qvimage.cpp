@@ -8,11 +8,14 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
+#include "cli/folder_list.h"
 #include "cli/list_file.h"
 #include "cli/terminal_host.h"
 #include "entries/dir_entry.h"
 #include "image/build_driver.h"
+#include "image/image_reader.h"
 
 namespace {
 
@@ -27,7 +30,11 @@ constexpr int ExitUsage = 2;     // bad command line or bad LIST; nothing writte
 
 const char Usage[] =
     "Usage: qvimage [options] LIST IMAGE\n"
-    "Builds the FAT16 disk image IMAGE (*.trk) from the files named in LIST.\n"
+    "       qvimage [options] --from-dir DIR IMAGE\n"
+    "       qvimage --check [-q] IMAGE [LIST]\n"
+    "       qvimage --check [-q] --from-dir DIR IMAGE\n"
+    "Builds the FAT16 disk image IMAGE (*.trk) from the files named in LIST,\n"
+    "or from every file and folder under DIR; --check reads an image back.\n"
     "\n"
     "LIST is a text file (- for standard input) with one entry per line:\n"
     "the image path, a TAB, the real path, for example\n"
@@ -35,17 +42,26 @@ const char Usage[] =
     "Blank lines and lines that begin with # are skipped.\n"
     "\n"
     "Options:\n"
+    "  --from-dir       take the entries from the folder DIR: each file and\n"
+    "                   folder below it goes in under its path in capitals;\n"
+    "                   names that are not 8.3 names are all listed, and\n"
+    "                   nothing is written\n"
+    "  --check          check IMAGE: boot sector, both FATs, every chain and\n"
+    "                   directory; with LIST (or DIR), also that every entry\n"
+    "                   is in it with its source's bytes\n"
     "  --skip-missing   leave out files that cannot be reached (default: stop)\n"
     "  --skip-clashes   leave out an entry whose name is already in the image\n"
     "                   (default: stop)\n"
     "  --stats          print the statistics and stop without writing anything\n"
     "  -f, --force      replace IMAGE if it exists (default: refuse)\n"
-    "  -q, --quiet      no progress bar and no statistics\n"
+    "  -q, --quiet      no progress bar and no statistics (with --check: no\n"
+    "                   figures, only OK or the problems)\n"
     "  -h, --help       show this help\n"
     "      --version    show the version\n"
     "\n"
-    "Exit status: 0 the image is complete, 1 the build stopped (IMAGE is\n"
-    "left as it was), 2 a bad command line or a bad line in LIST.\n";
+    "Exit status: 0 the image is complete (with --check: it is sound), 1 the\n"
+    "build stopped and IMAGE is left as it was (with --check: problems were\n"
+    "found), 2 a bad command line, a bad line in LIST or bad names in DIR.\n";
 
 volatile std::sig_atomic_t Interrupted = 0;
 
@@ -95,49 +111,60 @@ bool ReadList(const std::string& name, TEntryList& entries) {
   return true;
 }
 
-}  // namespace
+// Lists every name under folder that cannot go into the image, on stderr.
+void SayFolderFaults(const std::string& folder, const std::vector<TFolderFault>& faults) {
+  std::fprintf(stderr, "qvimage: %zu name%s under %s cannot go into the image as %s; "
+               "rename or remove %s and run again:\n",
+               faults.size(), faults.size() == 1 ? "" : "s", folder.c_str(),
+               faults.size() == 1 ? "it is" : "they are", faults.size() == 1 ? "it" : "them");
+  for (const TFolderFault& f : faults)
+    std::fprintf(stderr, "  %s as %s: %s\n", f.RealPath.c_str(), f.ImagePath.c_str(),
+                 f.Reason.c_str());
+}
 
-int main(int argc, char** argv) {
-  TTerminalOptions options;
-  bool force = false;
-  std::string operands[2];
-  int operandCount = 0;
-  bool optionsEnd = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (optionsEnd || arg == "-" || arg.empty() || arg[0] != '-') {
-      if (operandCount == 2) return UsageError("too many arguments");
-      operands[operandCount++] = arg;
-    } else if (arg == "--") {
-      optionsEnd = true;
-    } else if (arg == "--skip-missing") {
-      options.SkipMissing = true;
-    } else if (arg == "--skip-clashes") {
-      options.SkipClashes = true;
-    } else if (arg == "--stats") {
-      options.StatsOnly = true;
-    } else if (arg == "--force" || arg == "-f") {
-      force = true;
-    } else if (arg == "--quiet" || arg == "-q") {
-      options.Quiet = true;
-    } else if (arg == "--help" || arg == "-h") {
-      std::fputs(Usage, stdout);
-      return ExitComplete;
-    } else if (arg == "--version") {
-      std::puts("qvimage " QV_VERSION);
-      return ExitComplete;
-    } else {
-      return UsageError("unknown option " + arg);
-    }
+bool ReadFolder(const std::string& folder, TEntryList& entries) {
+  struct stat st;
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    std::fprintf(stderr, "qvimage: %s is not a folder\n", folder.c_str());
+    return false;
   }
-  if (operandCount < 2) return UsageError("LIST and IMAGE are needed");
-  const std::string& listName = operands[0];
-  options.ImagePath = operands[1];
-  if (options.ImagePath == "-") return UsageError("IMAGE must be a file, not standard output");
+  std::vector<TFolderFault> faults;
+  if (!ListFolder(folder, entries, faults)) {
+    SayFolderFaults(folder, faults);
+    return false;
+  }
+  if (entries.Count() == 0) {
+    std::fprintf(stderr, "qvimage: %s holds nothing to put into an image\n", folder.c_str());
+    return false;
+  }
+  return true;
+}
 
-  TEntryList entries;
-  if (!ReadList(listName, entries)) return ExitUsage;
+// qvimage --check: the figures the reader found, then OK or the problems,
+// all on stdout, so the report can be kept with the image.
+int CheckMode(const std::string& image, const TEntryList* entries, bool quiet) {
+  const TImageCheck check = CheckImage(image, entries);
+  if (!quiet && check.ClusterSize > 0) {
+    std::printf("Cluster size: %d\n", check.ClusterSize);
+    std::printf("Number of clusters: %d\n", check.Clusters);
+    std::printf("Sectors per FAT: %d\n", check.SectorsPerFat);
+    std::printf("Image file size: %lld\n", static_cast<long long>(check.ImageSize));
+    std::printf("Directories: %d\n", check.Directories);
+    std::printf("Files: %d\n", check.Files);
+    std::printf("Used clusters: %d\n", check.UsedClusters);
+    if (entries) std::printf("Entries compared: %zu\n", entries->Count());
+  }
+  if (check.Ok()) {
+    std::puts("OK");
+    return ExitComplete;
+  }
+  std::printf("FAILED: %zu problem%s\n", check.Problems.size(),
+              check.Problems.size() == 1 ? "" : "s");
+  for (const std::string& p : check.Problems) std::printf("  %s\n", p.c_str());
+  return ExitStopped;
+}
 
+int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force) {
   options.Progress = isatty(STDERR_FILENO) == 1;
   TTerminalHost host(options);
   // Refused before any work is done, as the save dialog would ask first.
@@ -175,4 +202,65 @@ int main(int argc, char** argv) {
   else if (host.MessagesShown() == 0)
     host.Say("no image written");
   return ExitStopped;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TTerminalOptions options;
+  bool force = false, check = false, fromDir = false, buildOption = false;
+  std::vector<std::string> operands;
+  bool optionsEnd = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (optionsEnd || arg == "-" || arg.empty() || arg[0] != '-') {
+      operands.push_back(arg);
+    } else if (arg == "--") {
+      optionsEnd = true;
+    } else if (arg == "--check") {
+      check = true;
+    } else if (arg == "--from-dir") {
+      fromDir = true;
+    } else if (arg == "--skip-missing") {
+      options.SkipMissing = buildOption = true;
+    } else if (arg == "--skip-clashes") {
+      options.SkipClashes = buildOption = true;
+    } else if (arg == "--stats") {
+      options.StatsOnly = buildOption = true;
+    } else if (arg == "--force" || arg == "-f") {
+      force = buildOption = true;
+    } else if (arg == "--quiet" || arg == "-q") {
+      options.Quiet = true;
+    } else if (arg == "--help" || arg == "-h") {
+      std::fputs(Usage, stdout);
+      return ExitComplete;
+    } else if (arg == "--version") {
+      std::puts("qvimage " QV_VERSION);
+      return ExitComplete;
+    } else {
+      return UsageError("unknown option " + arg);
+    }
+  }
+
+  if (check && buildOption) return UsageError("--check writes nothing and takes no build options");
+  if (check && !fromDir) {
+    // IMAGE [LIST]
+    if (operands.empty()) return UsageError("IMAGE is needed");
+    if (operands.size() > 2) return UsageError("too many arguments");
+    TEntryList entries;
+    if (operands.size() == 2 && !ReadList(operands[1], entries)) return ExitUsage;
+    return CheckMode(operands[0], operands.size() == 2 ? &entries : nullptr, options.Quiet);
+  }
+
+  if (operands.size() > 2) return UsageError("too many arguments");
+  if (operands.size() < 2)
+    return UsageError(fromDir ? "DIR and IMAGE are needed" : "LIST and IMAGE are needed");
+  options.ImagePath = operands[1];
+  if (options.ImagePath == "-") return UsageError("IMAGE must be a file, not standard output");
+
+  TEntryList entries;
+  if (fromDir ? !ReadFolder(operands[0], entries) : !ReadList(operands[0], entries))
+    return ExitUsage;
+  if (check) return CheckMode(options.ImagePath, &entries, options.Quiet);
+  return BuildMode(entries, options, force);
 }

@@ -1,0 +1,170 @@
+#include "cli/folder_list.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <map>
+#include <sys/stat.h>
+#include <utility>
+
+#include "entries/dir_entry.h"
+#include "entries/path_rules.h"
+#include "image/build_state.h"
+
+namespace {
+// A DOS short name: up to 8 characters, a dot, up to 3 more.
+constexpr std::size_t MaxShortBase = 8;
+constexpr std::size_t MaxShortExt = 3;
+
+struct TFound {
+  std::string ImagePath, RealPath;
+};
+
+class TFolderWalk {
+ public:
+  explicit TFolderWalk(std::vector<TFolderFault>& faults) : Faults(faults) {}
+
+  // Walks the folder real, whose image path is image ("" for the root),
+  // levels folders below the top.
+  void Walk(const std::string& real, const std::string& image, int levels, bool nameOk) {
+    std::vector<std::string> names;
+    if (!ReadNames(real, image, names)) return;
+    // Names that differ only in case (or in a final dot) meet in the image.
+    std::map<std::string, std::string> taken;
+    for (const std::string& name : names) {
+      const std::string childReal = (real.back() == '/' ? real : real + "/") + name;
+      const std::string upper = UpperCase(name);
+      const std::string childImage = image + "\\" + upper;
+
+      struct stat st;
+      const bool exists = ::stat(childReal.c_str(), &st) == 0;
+      const bool isFolder = exists && S_ISDIR(st.st_mode);
+      if (exists && !isFolder && !S_ISREG(st.st_mode)) {
+        Fault(childReal, childImage, "not a regular file or folder");
+        continue;
+      }
+
+      bool ok = nameOk;
+      std::string reason = ShortNameFault(upper);
+      if (reason.empty()) {
+        std::string key = upper;
+        if (key.back() == '.') key.pop_back();
+        auto [at, fresh] = taken.emplace(key, childReal);
+        if (!fresh) reason = "the same name in the image as " + at->second;
+      }
+      if (!reason.empty()) {
+        Fault(childReal, childImage, reason);
+        ok = false;
+      } else if (ok && childImage.size() > MaxImagePath) {
+        // Everything below it would be longer still.
+        Fault(childReal, childImage,
+              "the image path is longer than " + std::to_string(MaxImagePath) + " characters");
+        continue;
+      }
+      Found.push_back({childImage, childReal});
+      if (!isFolder) continue;
+
+      if (levels + 1 > MaxDirectoryLevels) {
+        Fault(childReal, childImage,
+              "nested deeper than " + std::to_string(MaxDirectoryLevels) + " folders");
+        continue;
+      }
+      const std::pair<dev_t, ino_t> id{st.st_dev, st.st_ino};
+      if (std::find(Above.begin(), Above.end(), id) != Above.end()) {
+        Fault(childReal, childImage, "a link back to a folder that holds it");
+        continue;
+      }
+      Above.push_back(id);
+      Walk(childReal, childImage, levels + 1, ok);
+      Above.pop_back();
+    }
+  }
+
+  void EnterTop(const std::string& real) {
+    struct stat st;
+    if (::stat(real.c_str(), &st) == 0) Above.push_back({st.st_dev, st.st_ino});
+  }
+
+  std::vector<TFound> Found;
+
+ private:
+  bool ReadNames(const std::string& real, const std::string& image,
+                 std::vector<std::string>& names) {
+    DIR* dir = ::opendir(real.c_str());
+    if (!dir) {
+      Fault(real, image.empty() ? "\\" : image, std::string("cannot be read: ") + std::strerror(errno));
+      return false;
+    }
+    while (const dirent* e = ::readdir(dir)) {
+      const std::string name = e->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    ::closedir(dir);
+    // The same faults in the same order on every run.
+    std::sort(names.begin(), names.end());
+    return true;
+  }
+
+  void Fault(const std::string& real, const std::string& image, const std::string& reason) {
+    Faults.push_back({real, image, reason});
+  }
+
+  std::vector<TFolderFault>& Faults;
+  std::vector<std::pair<dev_t, ino_t>> Above;  // the folders being walked
+};
+}  // namespace
+
+std::string ShortNameFault(std::string_view name) {
+  std::vector<std::string> reasons;
+  const std::size_t dot = name.find('.');
+  const std::string_view base = name.substr(0, dot);
+  const std::string_view ext = dot == std::string_view::npos ? "" : name.substr(dot + 1);
+  if (name.empty()) return "an empty name";
+  if (dot == 0) reasons.push_back("begins with a dot");
+  if (ext.find('.') != std::string_view::npos) reasons.push_back("more than one dot");
+
+  bool blank = false, control = false, wide = false;
+  std::string others;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (IsNameChar(c) || c == '.') continue;
+    if (c == ' ')
+      blank = true;
+    else if (c < 0x20 || c == 0x7F)
+      control = true;
+    else if (c >= 0x80)
+      wide = true;
+    else if (others.find(static_cast<char>(c)) == std::string::npos)
+      others += static_cast<char>(c);
+  }
+  if (blank) reasons.push_back("a blank is not allowed");
+  if (control) reasons.push_back("a control character is not allowed");
+  if (wide) reasons.push_back("a character outside ASCII is not allowed");
+  for (char c : others) reasons.push_back(std::string("\"") + c + "\" is not allowed");
+  if (base.size() > MaxShortBase)
+    reasons.push_back(dot == std::string_view::npos
+                          ? "more than " + std::to_string(MaxShortBase) + " characters"
+                          : "more than " + std::to_string(MaxShortBase) +
+                                " characters before the dot");
+  if (dot != 0 && ext.size() > MaxShortExt && ext.find('.') == std::string_view::npos)
+    reasons.push_back("more than " + std::to_string(MaxShortExt) + " characters after the dot");
+
+  // Whatever the list above misses, the rules of the entry dialog catch.
+  std::string path = "\\" + std::string(name);
+  if (reasons.empty() && !CheckPath(path, PathRooted)) reasons.push_back("not a valid name");
+  std::string text;
+  for (std::size_t i = 0; i < reasons.size(); ++i) text += (i ? ", " : "") + reasons[i];
+  return text;
+}
+
+bool ListFolder(const std::string& folder, TEntryList& entries,
+                std::vector<TFolderFault>& faults) {
+  const std::size_t faultsBefore = faults.size();
+  TFolderWalk walk(faults);
+  walk.EnterTop(folder);
+  walk.Walk(folder, "", 0, true);
+  if (faults.size() != faultsBefore) return false;
+  for (TFound& f : walk.Found) entries.Add(std::move(f.ImagePath), std::move(f.RealPath));
+  return true;
+}

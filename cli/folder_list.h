@@ -1,0 +1,31 @@
+// The entry list of `qvimage --from-dir`: a folder tree on disk, taken as
+// it is. Every file and folder under the top folder becomes one entry whose
+// image path is its relative path in capitals with "\" separators.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TEntryList;
+
+// A file or folder that cannot go into the image under its own name.
+struct TFolderFault {
+  std::string RealPath;   // as found on disk, beginning with the top folder
+  std::string ImagePath;  // the name it would have in the image
+  std::string Reason;     // what is wrong with its last part
+};
+
+// Why one name, already in capitals, is not a valid 8.3 name in the image;
+// empty when it is valid.
+std::string ShortNameFault(std::string_view name);
+
+// Walks folder and adds an entry for each file and folder below it (the top
+// folder itself is the image's root). Symbolic links are followed: a link
+// to a file is a file, a link to a folder is walked like a folder, and a
+// link that leads back into a folder above it is a fault. A dangling link
+// is kept as an entry, so that the build reports it as it reports any
+// source that has gone. Every fault is collected, not just the first; when
+// there is any, entries is left as it was and false is returned.
+bool ListFolder(const std::string& folder, TEntryList& entries,
+                std::vector<TFolderFault>& faults);
