@@ -1,0 +1,17 @@
+// The properties the fuzz targets hold the core to. Each takes any bytes and
+// returns an empty text when every property holds, else what broke. The
+// libFuzzer entry aborts on a non-empty answer; the replay test runs the
+// same checks on the saved inputs in the normal test suite.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// CheckPath under every flag combination and CheckRealPath, against an
+// independent matcher of the same grammar.
+std::string CheckPathRulesInput(const uint8_t* data, std::size_t size);
+// The list file reader: a list or an error that names a line, never both.
+std::string CheckListFileInput(const uint8_t* data, std::size_t size);
+// A small tree of real files built into an image and read back.
+std::string CheckImageTreeInput(const uint8_t* data, std::size_t size);

@@ -1,0 +1,106 @@
+// The list file reader on any bytes: either every entry line becomes a valid
+// entry, or the first bad line is named and the list is left as it was.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cli/list_file.h"
+#include "entries/dir_entry.h"
+#include "entries/path_rules.h"
+#include "fuzz_checks.h"
+
+namespace {
+
+const char* const KeptImage = "\\KEEP";
+const char* const KeptReal = "/kept/before";
+
+// The text's lines without their LF; the last one may lack it.
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t lf = text.find('\n', start);
+    if (lf == std::string::npos) lf = text.size();
+    lines.push_back(text.substr(start, lf - start));
+    start = lf + 1;
+  }
+  return lines;
+}
+
+// Lines that must each give one entry: not blank, not a comment.
+std::size_t EntryLines(const std::vector<std::string>& lines) {
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string line = lines[i];
+    if (i == 0 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    bool blank = true;
+    for (unsigned char c : line)
+      if (!IsBlank(c)) blank = false;
+    if (!blank && line[0] != '#') ++n;
+  }
+  return n;
+}
+
+std::string CheckList(const TEntryList& entries) {
+  TDirEntryLess less;
+  for (std::size_t i = 0; i < entries.Count(); ++i) {
+    const TDirEntry& e = entries[i];
+    std::string image = e.ImagePath, real = e.RealPath;
+    if (!CheckPath(image, PathRooted) || image != e.ImagePath || image.size() > MaxImagePath)
+      return "entry " + std::to_string(i) + " has an invalid image path";
+    if (!CheckRealPath(real) || real != e.RealPath)
+      return "entry " + std::to_string(i) + " has an invalid real path";
+    if (i > 0 && less(e, entries[i - 1])) return "the entries are out of order";
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string CheckListFileInput(const uint8_t* data, std::size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  const std::vector<std::string> lines = Lines(text);
+
+  TEntryList entries;
+  entries.Add(KeptImage, KeptReal);
+  TListError error;
+  const bool ok = ReadEntryList(text, entries, error);
+
+  if (!ok) {
+    if (error.Line < 1 || static_cast<std::size_t>(error.Line) > lines.size())
+      return "a refused list names line " + std::to_string(error.Line) + " of " +
+             std::to_string(lines.size());
+    if (error.Message.empty()) return "a refused list gives no reason";
+    if (entries.Count() != 1 || *entries.ImagePathAt(0) != KeptImage)
+      return "a refused list changed the entries";
+    // Every line before the one named is fine.
+    std::string before;
+    for (long i = 0; i + 1 < error.Line; ++i) before += lines[static_cast<std::size_t>(i)] + "\n";
+    TEntryList head;
+    TListError headError;
+    if (!ReadEntryList(before, head, headError))
+      return "line " + std::to_string(error.Line) + " was named, but line " +
+             std::to_string(headError.Line) + " before it fails too";
+    return {};
+  }
+
+  if (error.Line != 0 || !error.Message.empty()) return "an accepted list came with an error";
+  if (entries.Count() != EntryLines(lines) + 1)
+    return "an accepted list of " + std::to_string(EntryLines(lines)) + " entry lines gave " +
+           std::to_string(entries.Count() - 1) + " entries";
+  std::string fault = CheckList(entries);
+  if (!fault.empty()) return fault;
+
+  // What was taken reads back the same when written out as a list.
+  std::string written;
+  for (std::size_t i = 0; i < entries.Count(); ++i)
+    written += entries[i].ImagePath + "\t" + entries[i].RealPath + "\n";
+  TEntryList again;
+  if (!ReadEntryList(written, again, error) || again.Count() != entries.Count())
+    return "the accepted entries do not read back";
+  for (std::size_t i = 0; i < entries.Count(); ++i)
+    if (again[i].ImagePath != entries[i].ImagePath || again[i].RealPath != entries[i].RealPath)
+      return "entry " + std::to_string(i) + " reads back differently";
+  return {};
+}
