@@ -62,6 +62,7 @@ TDropDestDialog::TDropDestDialog(TMyWindow& listWindow)
 
   ok->SetDefault();
   Bind(wxEVT_BUTTON, &TDropDestDialog::OnOk, this, wxID_OK);
+  Bind(wxEVT_TEXT_ENTER, &TDropDestDialog::OnOk, this);
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { ShowDefault(); }, IdDropDefault);
   ShowDefault();
   DestEdit->SetFocus();

@@ -54,7 +54,8 @@ std::string DropProposal(const std::string& firstPath) {
 }
 
 void DropFiles(TMyWindow& window, const wxArrayString& names) {
-  if (names.empty()) return;
+  // A running build reads the list line by line: it must not change under it.
+  if (names.empty() || window.WriteDialog) return;
   std::vector<std::string> paths;
   for (const wxString& name : names) paths.push_back(FromWx(name));
 

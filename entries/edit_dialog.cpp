@@ -56,7 +56,8 @@ TNewEditDialog::TNewEditDialog(TMyWindow& listWindow)
   ImageEdit = new TUpperCaseEdit(this, IdImageEdit, ImageFieldLength);
   auto* realLabel = new wxStaticText(this, wxID_ANY, "Real File Name:");
   // Real paths keep their case.
-  RealEdit = new wxTextCtrl(this, IdRealEdit, wxString());
+  RealEdit = new wxTextCtrl(this, IdRealEdit, wxString(), wxDefaultPosition, wxDefaultSize,
+                            wxTE_PROCESS_ENTER);
   RealEdit->SetMaxLength(RealFieldLength);
   auto* ok = new wxButton(this, wxID_OK, "OK");
   auto* cancel = new wxButton(this, wxID_CANCEL, "Cancel");
@@ -83,6 +84,8 @@ TNewEditDialog::TNewEditDialog(TMyWindow& listWindow)
 
   ok->SetDefault();
   Bind(wxEVT_BUTTON, &TNewEditDialog::OnOk, this, wxID_OK);
+  // GTK does not always pass Enter in a field on to the default button.
+  Bind(wxEVT_TEXT_ENTER, &TNewEditDialog::OnOk, this);
   Bind(wxEVT_BUTTON, &TNewEditDialog::OnAction, this, IdActionButton);
 
   if (EditMode == EditCurrentLine) ShowCurrentLine();

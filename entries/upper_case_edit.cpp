@@ -6,7 +6,8 @@ wxUniChar ToUpperAscii(wxUniChar c) { return IsLowerAscii(c) ? wxUniChar(c - 'a'
 }  // namespace
 
 TUpperCaseEdit::TUpperCaseEdit(wxWindow* parent, int id, unsigned long maxLength)
-    : wxTextCtrl(parent, id, wxString(), wxDefaultPosition, wxDefaultSize, wxBORDER_DEFAULT) {
+    : wxTextCtrl(parent, id, wxString(), wxDefaultPosition, wxDefaultSize,
+                 wxBORDER_DEFAULT | wxTE_PROCESS_ENTER) {
   SetMaxLength(maxLength);
   Bind(wxEVT_CHAR, &TUpperCaseEdit::OnChar, this);
   Bind(wxEVT_TEXT, &TUpperCaseEdit::OnText, this);

@@ -128,6 +128,19 @@ TEST_F(TDropTest, CancelInTheDestinationDialogAddsNothing) {
   EXPECT_TRUE(Answers.Boxes.empty());
 }
 
+TEST_F(TDropTest, NothingIsDroppedWhileABuildRuns) {
+  Add("\\A.WAV", "/a.wav");
+  Destination("\\");
+  {
+    TWriteDialog build(*Window);
+    Window->WriteDialog = &build;
+    Drop({"/x/b.wav"});
+    Window->WriteDialog = nullptr;
+  }
+  EXPECT_EQ(Answers.DestShown, 0);
+  EXPECT_EQ(Window->Entries.Count(), 1u);
+}
+
 TEST_F(TDropTest, InvalidNameAsksNoSkipsItYesEndsTheDrop) {
   const std::vector<std::string> drop = {"/x/one.wav", "/x/Long File Name.wav", "/x/three.wav"};
   Destination("\\");
@@ -237,7 +250,9 @@ TEST_F(TDropTest, DroppedFilesBuildAnImageThatFsckAndMtoolsRead) {
     EXPECT_TRUE(d->IsModal());
     d->DestEdit->Clear();
     TypeInto(d->DestEdit, "sounds");
-    Click(d, wxID_OK);
+    wxUIActionSimulator().Char(WXK_RETURN);  // Enter in the field is OK
+    WaitInLoop(60);
+    EXPECT_FALSE(d->IsModal());
   };
   Drop({a, b, c});
   std::string folder = UpperCase(dir.Path + "/src/");

@@ -132,6 +132,26 @@ TEST_F(TEditDialogTest, ImagePathRulesAndLimitsAtOk) {
   EXPECT_TRUE(longest);
 }
 
+TEST_F(TEditDialogTest, EnterPressesOkAndEscCancels) {
+  Answers.OnEdit = [](TNewEditDialog* d) {
+    TypeInto(d->ImageEdit, "a.wav");
+    TypeInto(d->RealEdit, "/a.wav");
+    wxUIActionSimulator().Char(WXK_RETURN);
+    WaitInLoop(60);
+    EXPECT_FALSE(d->IsModal());
+  };
+  Command(CmInsert);
+  EXPECT_EQ(ListLines(Window), std::vector<std::string>{"\\A.WAV|/a.wav"});
+  Answers.OnEdit = [](TNewEditDialog* d) {
+    TypeInto(d->ImageEdit, "b");
+    wxUIActionSimulator().Char(WXK_ESCAPE);
+    WaitInLoop(60);
+    EXPECT_FALSE(d->IsModal());
+  };
+  Command(CmEdit);
+  EXPECT_EQ(ListLines(Window), std::vector<std::string>{"\\A.WAV|/a.wav"});
+}
+
 TEST_F(TEditDialogTest, RealPathsAsLongAsTheSystemAllows) {
   std::string longReal = "/data";
   while (longReal.size() < 1000) longReal += "/Some Long Folder Name";
