@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <filesystem>
 
+#include <wx/dnd.h>
+#include <wx/panel.h>
 #include <wx/stattext.h>
+#include <wx/timer.h>
 
 #include "app/command_ids.h"
 #include "image/build_driver.h"
@@ -235,6 +238,60 @@ TEST_F(TDropTest, NameColumnOnlyGrows) {
   Destination("\\AAAAAAAA\\BBBBBBBB\\CCCCCCCC\\");
   Drop({"/x/d.wav"});
   EXPECT_EQ(Window->NameColumnWidth, WidthOf("\\AAAAAAAA\\BBBBBBBB\\CCCCCCCC\\D.WAV"));
+}
+
+// Drags files with the mouse from a window of their own, as a file manager
+// does, over the X server's drag-and-drop protocol onto the list window.
+TEST_F(TDropTest, FilesDraggedWithTheMouseArriveThroughTheDesktopProtocol) {
+  auto* source = new wxFrame(nullptr, wxID_ANY, "files", wxPoint(700, 500), wxSize(200, 150));
+  auto* panel = new wxPanel(source);
+  source->Show();
+  Frame->SetPosition(wxPoint(0, 0));
+  PumpUntil([&] { return source->IsShownOnScreen(); });
+  Pump(200);
+  const std::vector<std::string> files = {"/home/me/Drums/kick.wav", "/home/me/Drums/Snare 2.wav"};
+  int dragResult = -1;
+  panel->Bind(wxEVT_LEFT_DOWN, [&](wxMouseEvent&) {
+    wxFileDataObject data;
+    for (const std::string& f : files) data.AddFile(ToWx(f));
+    wxDropSource drag(data, panel);
+    // The pointer travels to the list window while the drag runs.
+    wxTimer mover;
+    int step = 0;
+    wxPoint from = panel->GetScreenPosition() + wxPoint(50, 50);
+    wxPoint to = Window->GetScreenPosition() + wxPoint(100, 40);
+    mover.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+      wxUIActionSimulator sim;
+      if (++step <= 10) {
+        sim.MouseMove(from + (to - from) * step / 10);
+      } else {
+        mover.Stop();
+        sim.MouseUp();
+      }
+    });
+    mover.Start(50);
+    dragResult = drag.DoDragDrop(wxDrag_CopyOnly);
+    mover.Stop();
+  });
+  Answers.OnDest = [this](TDropDestDialog* d) {
+    Proposed = FromWx(d->DestEdit->GetValue());
+    Click(d, wxID_OK);
+  };
+  Answers.BoxAnswers = {TAnswer::No};  // "Snare 2.wav" is no DOS name
+  wxUIActionSimulator sim;
+  sim.MouseMove(panel->GetScreenPosition() + wxPoint(50, 50));
+  Pump(100);
+  sim.MouseDown();
+  PumpUntil([&] { return Answers.DestShown > 0 || dragResult >= 0; }, 5000);
+  Pump(200);
+  wxTheApp->ProcessPendingEvents();
+  source->Destroy();
+  EXPECT_EQ(dragResult, wxDragCopy);
+  EXPECT_EQ(Answers.DestShown, 1);
+  ASSERT_EQ(Answers.Boxes.size(), 1u);
+  EXPECT_EQ(Answers.Boxes[0].Text.rfind("/home/me/Drums/Snare 2.wav is not a valid filename", 0), 0u);
+  EXPECT_EQ(Proposed, "\\HOME\\ME\\DRUMS\\");
+  EXPECT_EQ(ListLines(Window), std::vector<std::string>{"\\HOME\\ME\\DRUMS\\KICK.WAV|/home/me/Drums/kick.wav"});
 }
 
 TEST_F(TDropTest, DroppedFilesBuildAnImageThatFsckAndMtoolsRead) {
