@@ -18,12 +18,14 @@ namespace {
 // cluster size (at most 64 KiB) always divides it.
 constexpr int64_t ReadChunk = 256 << 10;
 
-// Whether a source has nothing more to read.
-bool AtEnd(int fd) {
+// Whether a source has nothing more to read: 0 at its end, 1 when it has
+// more, -1 when it cannot be read (errno tells why), which is no change of
+// size and must not be reported as one.
+int BytesBeyond(int fd) {
   uint8_t extra;
   ssize_t r;
   do r = ::read(fd, &extra, 1); while (r < 0 && errno == EINTR);
-  return r == 0;
+  return r < 0 ? -1 : r > 0 ? 1 : 0;
 }
 
 void AdvanceGauge(TBuildState& s, TBuildHost& host, int64_t clusters) {
@@ -44,6 +46,10 @@ int ImageFailed(TBuildState& s, TBuildHost& host) {
 int SourceFailed(TBuildHost& host, const std::string& text) {
   host.Ask(text, Msg::CaptionFileError, TButtons::Ok);
   return WriteFailed;
+}
+
+int ReadFailed(TBuildHost& host, const std::string& path) {
+  return SourceFailed(host, FormatText(Msg::ReadError, path.c_str(), std::strerror(errno)));
 }
 
 // Fills the scratch record for one node and writes it at offset.
@@ -106,7 +112,11 @@ int CopyFile(TBuildState& s, TBuildHost& host, int fd, const TImageInfo& node) {
     done += static_cast<int64_t>(room);
     progress(done);
     if (last) {
-      if (room == want && !AtEnd(fd)) return changed();
+      if (room == want) {
+        const int beyond = BytesBeyond(fd);
+        if (beyond < 0) return ReadFailed(host, node.SourcePath);
+        if (beyond > 0) return changed();
+      }
       return WriteNode;
     }
   }
@@ -152,7 +162,10 @@ int WriteStep(TBuildState& s, TBuildHost& host) {
                    static_cast<uint32_t>(size))) {
       result = ImageFailed(s, host);
     } else if (size == 0) {
-      if (!AtEnd(fd))
+      const int beyond = BytesBeyond(fd);
+      if (beyond < 0)
+        result = ReadFailed(host, node->SourcePath);
+      else if (beyond > 0)
         result = SourceFailed(host, FormatText(Msg::SizeChanged, node->SourcePath.c_str()));
     } else {
       result = CopyFile(s, host, fd, *node);
