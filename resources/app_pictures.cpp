@@ -1,6 +1,7 @@
 // The tool-bar glyphs (20 x 20, 16 colours) and the frame's icon, drawn for
 // this program as XPM text so they live inside the binary.
 #include "resources/app_pictures.h"
+#include "resources/app_icon_xpm.h"
 
 #include <wx/bitmap.h>
 #include <wx/icon.h>
@@ -173,47 +174,6 @@ const char* const GlyphAbout[] = {
   "       nnnnnn       ",
   "                    "};
 
-const char* const IconApp[] = {
-  "32 32 7 1",
-  "  c None",
-  "c c #00FFFF",
-  "d c #808080",
-  "k c #000000",
-  "n c #000080",
-  "s c #C0C0C0",
-  "w c #FFFFFF",
-  "                                ",
-  "              dddddddddd        ",
-  "            ddssssssssssdd      ",
-  "           dssssssssssssssd     ",
-  "          dsssscsssssssssssd    ",
-  "         dssscccssssssssssssd   ",
-  "        dsssccccsssssssssssssd  ",
-  "       dsssccccccsssssssssssssd ",
-  "       dsscccccccsssssssssssssd ",
-  "      dssscccccssssssssssssssssd",
-  "      dsscccccsssddddssssssssssd",
-  "      dsssssccssddddddsssssssssd",
-  "      dssssssssdd    ddssssssssd",
-  "      dssssssssdd    ddssssssssd",
-  "      dssssssssdd    ddssssssssd",
-  "  kkkkkkkkkkkkkkd    ddssssssssd",
-  "  kwwwwwwwwwwwwkddddddsswwsssssd",
-  "  kwwwwwwwwwwwwksddddssswwwwwssd",
-  "  kwwwwwwwwwwwwkssssssswwwwwsssd",
-  "  kwnnnnnnnnnnwkssssswwwwwwwssd ",
-  "  kwwwwwwwwwwwwkssssswwwwwwsssd ",
-  "  kwwwwwwwwwwwwksssssswwwwsssd  ",
-  "  kwnnnnnnnnnnwksssssswwwsssd   ",
-  "  kwwwwwwwwwwwwksssssswssssd    ",
-  "  kwwwwwwwwwwwwkssssssssssd     ",
-  "  kwnnnnnnnnnnwkssssssssdd      ",
-  "  kwwwwwwwwwwwwkdddddddd        ",
-  "  kwwwwwwwwwwwwk                ",
-  "  kwnnnnnnnnnnwk                ",
-  "  kwwwwwwwwwwwwk                ",
-  "  kkkkkkkkkkkkkk                ",
-  "                                "};
 }  // namespace
 
 wxBitmap ToolGlyph(int command) {
