@@ -30,7 +30,7 @@ class TAboutAnswers : public wxModalDialogHook {
       ++AboutShown;
       about->CallAfter([this, about] {
         if (OnAbout) OnAbout(about);
-        about->EndModal(wxID_OK);
+        if (about->IsModal()) about->EndModal(wxID_OK);
       });
       return wxID_NONE;
     }
@@ -38,7 +38,7 @@ class TAboutAnswers : public wxModalDialogHook {
       ++PongShown;
       pong->CallAfter([this, pong] {
         if (OnPong) OnPong(pong);
-        pong->EndModal(wxID_OK);
+        if (pong->IsModal()) pong->EndModal(wxID_OK);
       });
       return wxID_NONE;
     }
@@ -179,6 +179,46 @@ TEST_F(TAboutBoxTest, OnlyADoubleClickOnThePictureOpensTheGame) {
   EXPECT_EQ(answers.AboutShown, 1);
   EXPECT_GE(ticks, 4);
   EXPECT_TRUE(timerRan);
+}
+
+TEST_F(TAboutBoxTest, EscapeEndsTheGameAndThenTheBox) {
+  TAboutAnswers answers;
+  auto pressEscape = [](wxDialog* dialog) {
+    ASSERT_TRUE(PumpUntil([&] { return dialog->IsShownOnScreen(); }));
+    dialog->Raise();
+    dialog->SetFocus();
+    Wait(200);
+    wxUIActionSimulator sim;
+    sim.Char(WXK_ESCAPE);
+    Wait(300);
+    EXPECT_FALSE(dialog->IsModal()) << dialog->GetTitle();
+  };
+  bool aboutStillOpen = false;
+  answers.OnPong = [&](TPongDialog* pong) { pressEscape(pong); };
+  answers.OnAbout = [&](TAboutDialog* about) {
+    DoubleClickAt(about, about->Picture->GetRect().GetPosition() + wxPoint(40, 60));
+    aboutStillOpen = about->IsModal();  // the game ended; the box stays
+    pressEscape(about);
+  };
+  Command(CmAbout);
+  EXPECT_EQ(answers.PongShown, 1);
+  EXPECT_TRUE(aboutStillOpen);
+}
+
+TEST(AboutPictures, SixteenColoursBelowEightBitsAndOnlyImportantColoursUsed) {
+  EXPECT_EQ(&AboutPictureForDepth(4), &AboutPicture401);
+  EXPECT_EQ(&AboutPictureForDepth(8), &AboutPicture402);
+  EXPECT_EQ(&AboutPictureForDepth(24), &AboutPicture402);
+  for (const TAboutPicture* picture : {&AboutPicture401, &AboutPicture402}) {
+    EXPECT_EQ(picture->Width, 92);
+    EXPECT_EQ(picture->Height, 124);
+    int highest = 0;
+    for (int i = 0; i < 92 * 124; ++i) highest = std::max<int>(highest, picture->Pixels[i]);
+    EXPECT_LT(highest, picture->ColoursImportant);
+  }
+  EXPECT_EQ(AboutPicture401.ColoursUsed, 16);
+  EXPECT_EQ(AboutPicture402.ColoursUsed, 256);
+  EXPECT_EQ(AboutPicture402.ColoursImportant, 64);
 }
 
 class TPongDialogTest : public TFrameTest {
