@@ -44,6 +44,24 @@ std::string MakeTemporary(const std::string& path) {
   ::close(fd);
   return pattern;
 }
+
+// Whether a file of the tree is the file at st (the same device and inode:
+// the same name, a link or another path to it).
+bool HoldsSource(const TChildArray& array, const struct stat& st) {
+  for (std::size_t i = 0; i < array.Count(); ++i) {
+    const TImageInfo& node = array[i];
+    if (node.IsDot()) continue;
+    if (node.IsDirectory()) {
+      if (HoldsSource(*node.Children, st)) return true;
+      continue;
+    }
+    struct stat source;
+    if (::stat(node.SourcePath.c_str(), &source) == 0 && source.st_dev == st.st_dev &&
+        source.st_ino == st.st_ino)
+      return true;
+  }
+  return false;
+}
 }  // namespace
 
 TImageBuild::TImageBuild(const TEntryList& entries, TBuildHost& host, TBuildOptions options)
@@ -166,6 +184,11 @@ bool TImageBuild::AfterWalk() {
     if (!Host.AskSaveName(name)) {
       End(2);
       return false;
+    }
+    struct stat st;
+    if (::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) && HoldsSource(*S.Root, st)) {
+      Host.Ask(FormatText(Msg::ImageIsSource, name.c_str()), Msg::CaptionError, TButtons::Ok);
+      continue;
     }
     if (CheckFreeSpace(name) == 0) {
       S.ImageName = name;

@@ -25,6 +25,10 @@ constexpr const char* TooLarge =
 constexpr const char* NoSpace =
     "Not enough space on drive %s  Please free space or choose another drive.";
 constexpr const char* CantOpen = "Sorry, I can't open the file %s for writing.";
+// The chosen image file is one of the sources (or another name for one):
+// writing it would destroy the bytes the image is made of.
+constexpr const char* ImageIsSource =
+    "The file %s is one of the image's sources. Please choose another name.";
 // A write, a seek or the closing of the image failed (a full disk, say):
 // the build stops rather than calling a broken image done.
 constexpr const char* CantWrite = "Sorry, I can't write the file %s: %s";
