@@ -59,7 +59,8 @@ class TReadOnlyFolder {
   explicit TReadOnlyFolder(const std::string& folder) : Folder(folder) {
     ::chmod(folder.c_str(), 0555);
     if (!CanCreateIn(folder)) return;
-    Mount = std::make_unique<TMountedFolder>(folder, "size=64k", MS_RDONLY);
+    // Large enough that a free-space check passes and the open itself fails.
+    Mount = std::make_unique<TMountedFolder>(folder, "size=64m", MS_RDONLY);
     if (!Mount->Ok()) Reason = "write bits do not stop this user, and " + Mount->Why();
   }
   ~TReadOnlyFolder() {
