@@ -5,6 +5,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <map>
+#include <optional>
 #include <sys/stat.h>
 #include <utility>
 
@@ -40,6 +41,8 @@ class TFolderWalk {
       struct stat st;
       const bool exists = ::stat(childReal.c_str(), &st) == 0;
       const bool isFolder = exists && S_ISDIR(st.st_mode);
+      if (exists && LeaveOut && st.st_dev == LeaveOut->first && st.st_ino == LeaveOut->second)
+        continue;
       if (exists && !isFolder && !S_ISREG(st.st_mode)) {
         Fault(childReal, childImage, "not a regular file or folder");
         continue;
@@ -81,9 +84,11 @@ class TFolderWalk {
     }
   }
 
-  void EnterTop(const std::string& real) {
+  void EnterTop(const std::string& real, const std::string& leaveOut) {
     struct stat st;
     if (::stat(real.c_str(), &st) == 0) Above.push_back({st.st_dev, st.st_ino});
+    if (!leaveOut.empty() && ::stat(leaveOut.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+      LeaveOut = std::make_pair(st.st_dev, st.st_ino);
   }
 
   std::vector<TFound> Found;
@@ -112,6 +117,7 @@ class TFolderWalk {
 
   std::vector<TFolderFault>& Faults;
   std::vector<std::pair<dev_t, ino_t>> Above;  // the folders being walked
+  std::optional<std::pair<dev_t, ino_t>> LeaveOut;
 };
 }  // namespace
 
@@ -159,10 +165,10 @@ std::string ShortNameFault(std::string_view name) {
 }
 
 bool ListFolder(const std::string& folder, TEntryList& entries,
-                std::vector<TFolderFault>& faults) {
+                std::vector<TFolderFault>& faults, const std::string& leaveOut) {
   const std::size_t faultsBefore = faults.size();
   TFolderWalk walk(faults);
-  walk.EnterTop(folder);
+  walk.EnterTop(folder, leaveOut);
   walk.Walk(folder, "", 0, true);
   if (faults.size() != faultsBefore) return false;
   for (TFound& f : walk.Found) entries.Add(std::move(f.ImagePath), std::move(f.RealPath));

@@ -25,7 +25,9 @@ std::string ShortNameFault(std::string_view name);
 // to a file is a file, a link to a folder is walked like a folder, and a
 // link that leads back into a folder above it is a fault. A dangling link
 // is kept as an entry, so that the build reports it as it reports any
-// source that has gone. Every fault is collected, not just the first; when
-// there is any, entries is left as it was and false is returned.
+// source that has gone. The file leaveOut (the image being made, which may
+// lie in the folder from an earlier run) is not listed. Every fault is
+// collected, not just the first; when there is any, entries is left as it
+// was and false is returned.
 bool ListFolder(const std::string& folder, TEntryList& entries,
-                std::vector<TFolderFault>& faults);
+                std::vector<TFolderFault>& faults, const std::string& leaveOut = "");

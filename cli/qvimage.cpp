@@ -122,14 +122,15 @@ void SayFolderFaults(const std::string& folder, const std::vector<TFolderFault>&
                  f.Reason.c_str());
 }
 
-bool ReadFolder(const std::string& folder, TEntryList& entries) {
+bool ReadFolder(const std::string& folder, const std::string& image, TEntryList& entries) {
   struct stat st;
   if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     std::fprintf(stderr, "qvimage: %s is not a folder\n", folder.c_str());
     return false;
   }
   std::vector<TFolderFault> faults;
-  if (!ListFolder(folder, entries, faults)) {
+  // An image made into the folder before is not a source of the new one.
+  if (!ListFolder(folder, entries, faults, image)) {
     SayFolderFaults(folder, faults);
     return false;
   }
@@ -259,7 +260,7 @@ int main(int argc, char** argv) {
   if (options.ImagePath == "-") return UsageError("IMAGE must be a file, not standard output");
 
   TEntryList entries;
-  if (fromDir ? !ReadFolder(operands[0], entries) : !ReadList(operands[0], entries))
+  if (fromDir ? !ReadFolder(operands[0], options.ImagePath, entries) : !ReadList(operands[0], entries))
     return ExitUsage;
   if (check) return CheckMode(options.ImagePath, &entries, options.Quiet);
   return BuildMode(entries, options, force);

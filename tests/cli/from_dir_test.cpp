@@ -113,6 +113,16 @@ TEST_F(QvImageFromDir, LinksAreFollowedExceptBackIntoTheirOwnFolder) {
   EXPECT_EQ(Run({"-q", "--skip-missing", "--from-dir", "tree", "out/x.trk"}).Code, 0);
 }
 
+TEST_F(QvImageFromDir, AnImageInsideItsOwnFolderIsNoSourceOfTheNextOne) {
+  auto files = GoodTree();
+  ASSERT_EQ(Run({"-q", "--from-dir", "tree", "tree/show.trk"}).Code, 0);
+  TResult again = Run({"-q", "-f", "--from-dir", "tree", "tree/show.trk"});
+  ASSERT_EQ(again.Code, 0) << again.Err;
+  ExpectReadable(Work / "tree/show.trk", files);  // no SHOW.TRK inside
+  TResult check = Run({"--check", "-q", "--from-dir", "tree", "tree/show.trk"});
+  EXPECT_EQ(check.Out, "OK\n");
+}
+
 TEST_F(QvImageFromDir, AFolderThatIsMissingOrEmptyIsRefused) {
   Work.Dir("empty");
   Work.File("file.txt", "x");
