@@ -4,7 +4,6 @@
 #include <vector>
 
 #include <wx/wx.h>
-#include <wx/dcbuffer.h>
 #include <wx/statline.h>
 
 #include "about/pong_dialog.h"
