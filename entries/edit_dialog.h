@@ -6,14 +6,17 @@
 
 #include <wx/dialog.h>
 
+#include "entries/path_rules.h"
+
 class TMyWindow;
 struct TFileDialogData;
 class wxButton;
 class wxTextCtrl;
 
-// The image field takes 259 characters: with the leading "\" added, an
-// image path is at most MaxImagePath long.
-constexpr unsigned long ImageFieldLength = 259;
+// The image field holds a whole stored image path, leading "\" included,
+// so editing the longest line does not cut it; OK refuses anything longer
+// than MaxImagePath once the "\" is added.
+constexpr unsigned long ImageFieldLength = MaxImagePath;
 
 class TNewEditDialog : public wxDialog {
  public:

@@ -152,6 +152,31 @@ TEST_F(TEditDialogTest, EnterPressesOkAndEscCancels) {
   EXPECT_EQ(ListLines(Window), std::vector<std::string>{"\\A.WAV|/a.wav"});
 }
 
+TEST_F(TEditDialogTest, TheLongestImagePathIsEditedWhole) {
+  std::string longest;
+  for (int i = 0; i < 28; ++i) longest += "\\ABCDEFGH";
+  longest += "\\ABCDEFG";
+  std::string stored = longest;
+  ASSERT_TRUE(CheckPath(stored, PathRooted));
+  ASSERT_EQ(stored.size(), MaxImagePath);
+  Add(longest, "/x");
+  Answers.OnEdit = [&](TNewEditDialog* d) {
+    EXPECT_EQ(Value(d->ImageEdit), longest);
+    Click(d, wxID_OK);
+    EXPECT_FALSE(d->IsModal());
+  };
+  Command(CmEdit);
+  EXPECT_EQ(ListLines(Window), std::vector<std::string>{longest + "|/x"});
+  // The same text without its "\" and one more character: one too many.
+  Answers.OnEdit = [&](TNewEditDialog* d) {
+    d->ImageEdit->ChangeValue(ToWx(longest.substr(1) + "Z"));
+    Click(d, wxID_OK);
+    EXPECT_TRUE(d->IsModal());
+  };
+  Command(CmEdit);
+  EXPECT_EQ(ListLines(Window), std::vector<std::string>{longest + "|/x"});
+}
+
 TEST_F(TEditDialogTest, RealPathsAsLongAsTheSystemAllows) {
   std::string longReal = "/data";
   while (longReal.size() < 1000) longReal += "/Some Long Folder Name";
