@@ -1,5 +1,7 @@
 #include "app/main_frame.h"
 
+#include <cstdlib>
+
 #include <wx/dialog.h>
 #include <wx/icon.h>
 #include <wx/menu.h>
@@ -101,6 +103,10 @@ void SetHostFlags() {
   // A Linux desktop is a new shell, and there is no 3-D control library.
   NewShell = true;
   Ctl3dEnabled = false;
+  // The list's scroll bar shows where the list stands; GTK's overlay scroll
+  // bars would hide it until the pointer comes near. A user's own choice in
+  // the environment stays.
+  setenv("GTK_OVERLAY_SCROLLING", "0", 0);
 }
 
 TMyDecoratedFrame* BuildMainWindow() {

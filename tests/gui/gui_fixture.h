@@ -61,8 +61,10 @@ class TDialogAnswers : public wxModalDialogHook {
   std::vector<TShownBox> Boxes;
   // When set, a message box runs for real and this closes it.
   std::function<void(TMessageBox*)> RunBox;
-  // Statistics: OK or Cancel, and the values it showed.
+  // Statistics: OK or Cancel, and the values it showed. When RunStats is
+  // set, the dialog runs for real and RunStats closes it.
   bool StatsOk = true;
+  std::function<void(TStatDialog*)> RunStats;
   std::vector<wxString> StatValues;
   int StatShown = 0;
   // The build dialog runs for real; this sees it first.
@@ -88,6 +90,10 @@ class TDialogAnswers : public wxModalDialogHook {
       ++StatShown;
       StatValues.clear();
       for (int i = 0; i < TStatDialog::Rows; ++i) StatValues.push_back(stats->ValueText(i));
+      if (RunStats) {
+        RunStats(stats);
+        return wxID_NONE;
+      }
       return StatsOk ? wxID_OK : wxID_CANCEL;
     }
     if (auto* build = dynamic_cast<TWriteDialog*>(dialog)) {

@@ -1,0 +1,115 @@
+// Pictures for the README, made by scripts/screenshots: the main window with
+// a few lines, the statistics dialog and the build dialog in the middle of
+// a build. Disabled in the normal run.
+#include <cstdlib>
+
+#include <wx/timer.h>
+
+#include "app/command_ids.h"
+#include "gui_fixture.h"
+#include "image/build_driver.h"
+#include "image/gauge_control.h"
+#include "tests/core/temp_dir.h"
+
+namespace {
+
+// Bytes of each source file in the build picture: enough for the build to
+// be caught half way.
+constexpr std::size_t ShotFileSize = 1 << 20;
+constexpr int ShotFiles = 120;
+// The build dialog is pictured once its gauge passes this value.
+constexpr int ShotGauge = 40;
+
+std::string ShotDir() {
+  const char* dir = std::getenv("QV_SCREENSHOT_DIR");
+  return dir ? dir : ".";
+}
+
+// The screen around the given windows (decorations included) into name.
+void Shoot(const std::string& name, std::initializer_list<wxWindow*> windows) {
+  wxRect area;
+  for (wxWindow* w : windows) area = area.IsEmpty() ? w->GetRect() : area.Union(w->GetRect());
+  // Room for the window manager's title bar and borders.
+  area.Inflate(8);
+  area.y -= 28;
+  area.height += 28;
+  area.Intersect(wxRect(wxPoint(0, 0), wxGetDisplaySize()));
+  std::string command = "import -window root -crop " + std::to_string(area.width) + "x" +
+                        std::to_string(area.height) + "+" + std::to_string(area.x) + "+" +
+                        std::to_string(area.y) + " +repage '" + ShotDir() + "/" + name + "'";
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+class TScreenshots : public TFrameTest {
+ protected:
+  void SetUp() override {
+    TFrameTest::SetUp();
+    Frame->SetSize(40, 60, 760, 380);
+    Pump(300);
+  }
+};
+
+TEST_F(TScreenshots, DISABLED_MainWindowStatisticsAndBuild) {
+  TTempDir dir;
+  const char* lines[][2] = {
+      {"\\SAMPLES\\PIANO\\GRAND.QVF", "/home/user/sounds/piano/grand.qvf"},
+      {"\\SAMPLES\\PIANO\\UPRIGHT.QVF", "/home/user/sounds/piano/upright.qvf"},
+      {"\\SAMPLES\\STRINGS.QVX", "/home/user/sounds/strings.qvx"},
+      {"\\WAVES\\LOOP01.WAV", "/home/user/loops/loop01.wav"},
+      {"\\WAVES\\LOOP02.WAV", "/home/user/loops/loop02.wav"},
+      {"\\README.TXT", "/home/user/cd/readme.txt"},
+  };
+  for (auto& l : lines) Window->Entries.Add(l[0], l[1]);
+  Lines();
+  Window->SetCurrentLine(2);
+  Pump(300);
+  Shoot("main_window.png", {Frame});
+
+  // A build of real files, pictured in its statistics and its data stage.
+  Window->Entries.Flush();
+  std::string bytes(ShotFileSize, 'x');
+  for (int i = 0; i < ShotFiles; ++i) {
+    char name[40];
+    snprintf(name, sizeof name, "\\SAMPLES\\BANK%d\\SOUND%03d.QVF", i / 40, i);
+    Window->Entries.Add(name, dir.File("s" + std::to_string(i), bytes));
+  }
+  Lines();
+  Window->SetCurrentLine(0);
+
+  TDialogAnswers answers;
+  wxTimer timer;
+  answers.RunStats = [&](TStatDialog* stats) {
+    timer.Bind(wxEVT_TIMER, [&, stats](wxTimerEvent&) {
+      Shoot("statistics.png", {Frame, stats});
+      stats->EndModal(wxID_OK);
+    });
+    timer.StartOnce(500);
+  };
+  TWriteDialog::SavePrompt = [&](wxWindow*, TFileDialogData& data) {
+    data.FileName = dir / "SAMPLES.trk";
+    return true;
+  };
+  bool shot = false;
+  answers.OnBuild = [&](TWriteDialog* build) {
+    build->Bind(wxEVT_IDLE, [&, build](wxIdleEvent& e) {
+      e.Skip();
+      if (build->Build().Done() && !shot) {  // too fast to be caught: close it
+        wxCommandEvent ok(wxEVT_BUTTON, IdCancelButton);
+        build->GetEventHandler()->AddPendingEvent(ok);
+        return;
+      }
+      if (shot || build->Build().Stage() != StageData || build->Gauge->GetValue() < ShotGauge)
+        return;
+      shot = true;
+      build->Update();
+      Shoot("build_dialog.png", {Frame, build});
+      wxCommandEvent cancel(wxEVT_BUTTON, IdCancelButton);
+      build->GetEventHandler()->AddPendingEvent(cancel);
+    });
+  };
+  Command(CmCreateImage);
+  EXPECT_TRUE(shot);
+  EXPECT_EQ(answers.StatShown, 1);
+}
+
+}  // namespace
