@@ -15,3 +15,9 @@ std::string CheckPathRulesInput(const uint8_t* data, std::size_t size);
 std::string CheckListFileInput(const uint8_t* data, std::size_t size);
 // A small tree of real files built into an image and read back.
 std::string CheckImageTreeInput(const uint8_t* data, std::size_t size);
+// An image the engine wrote, damaged by the input bytes, read back by the
+// image reader: it must report, never crash or read out of bounds.
+std::string CheckImageReaderInput(const uint8_t* data, std::size_t size);
+
+// A folder of this process's own under the temporary folder, removed at exit.
+const std::string& FuzzWorkFolder();

@@ -35,6 +35,12 @@ const char* const Names[] = {"A",        "B",     "SUB",      "LONGNAME", "X.TXT
                              "Q.Z"};
 constexpr int NameCount = sizeof Names / sizeof Names[0];
 
+// Now and then one sparse source this large (with a few bytes written at
+// each end) pushes the volume past 65518 clusters of 512 bytes, so that
+// 1024-byte clusters are chosen and the sizes below fall around those too.
+constexpr int64_t LargeSource = int64_t(65600) * 512;
+constexpr unsigned LargeEvery = 32;
+
 // Sizes around the 512-byte cluster and a few clusters on.
 const int32_t Sizes[] = {0,    1,    511,  512,  513,  1023, 1024,  1025,
                          2047, 2048, 2049, 4095, 4096, 4097, 32768, 65537};
@@ -63,21 +69,6 @@ class TSkippingHost : public TScriptHost {
   }
 };
 
-// One folder per process for the sources and the image, emptied each run
-// and removed at exit. Held on the heap so that it outlives the exit hook.
-const std::string& WorkFolder() {
-  static const std::string* folder = [] {
-    std::string pattern = (fs::temp_directory_path() / "qvfuzz.XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) std::abort();
-    std::atexit([] {
-      std::error_code ec;
-      fs::remove_all(WorkFolder(), ec);
-    });
-    return new std::string(pattern);
-  }();
-  return *folder;
-}
-
 // A component's name as the image stores it: "README." is "README".
 std::string Key(const std::string& component) {
   if (!component.empty() && component.back() == '.') return component.substr(0, component.size() - 1);
@@ -102,9 +93,24 @@ struct TPlanned {
 
 }  // namespace
 
+// One folder per process for the sources and the image, emptied each run
+// and removed at exit. Held on the heap so that it outlives the exit hook.
+const std::string& FuzzWorkFolder() {
+  static const std::string* folder = [] {
+    std::string pattern = (fs::temp_directory_path() / "qvfuzz.XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) std::abort();
+    std::atexit([] {
+      std::error_code ec;
+      fs::remove_all(FuzzWorkFolder(), ec);
+    });
+    return new std::string(pattern);
+  }();
+  return *folder;
+}
+
 std::string CheckImageTreeInput(const uint8_t* data, std::size_t size) {
   TBytes in(data, size);
-  const std::string work = WorkFolder();
+  const std::string work = FuzzWorkFolder();
   std::error_code ec;
   fs::remove_all(work + "/src", ec);
   fs::remove(work + "/out.trk", ec);
@@ -126,6 +132,12 @@ std::string CheckImageTreeInput(const uint8_t* data, std::size_t size) {
     } else if (kind % 5 == 4) {
       p.Directory = true;
       fs::create_directory(p.Real);
+    } else if (kind % LargeEvery == LargeEvery - 1) {
+      const int64_t bytes = LargeSource + static_cast<int64_t>(in.Next() % 3) - 1;
+      const std::string ends = Bytes(512, in.Next());
+      std::ofstream(p.Real, std::ios::binary) << ends;
+      fs::resize_file(p.Real, static_cast<uintmax_t>(bytes - 512));
+      std::ofstream(p.Real, std::ios::binary | std::ios::app) << ends;
     } else {
       const int32_t bytes = Sizes[in.Next() % SizeCount];
       const unsigned seed = in.Next();
@@ -217,7 +229,8 @@ std::string CheckImageTreeInput(const uint8_t* data, std::size_t size) {
     return "the image holds " + std::to_string(check.Files) + " files and " +
            std::to_string(check.Directories) + " directories, not " + std::to_string(files) +
            " and " + std::to_string(directories);
-  if (check.ImageSize != build.State().ImageSize || check.ClusterSize != 512)
+  if (check.ImageSize != build.State().ImageSize ||
+      check.ClusterSize != build.State().ClusterSize())
     return "the image has the wrong size or cluster size";
   return {};
 }

@@ -73,3 +73,13 @@ TEST(FuzzReplay, ImageTree) {
     ASSERT_EQ(RunCheck(CheckImageTreeInput, bytes), "") << "sweep input " << n;
   }
 }
+
+TEST(FuzzReplay, ImageReader) {
+  EXPECT_GT(Replay("image_reader", CheckImageReaderInput), 0);
+  std::mt19937 gen(4);
+  for (int n = 0; n < 200; ++n) {
+    std::string bytes(3 * (1 + gen() % 20), '\0');
+    for (char& c : bytes) c = static_cast<char>(gen());
+    ASSERT_EQ(RunCheck(CheckImageReaderInput, bytes), "") << "sweep input " << n;
+  }
+}
