@@ -1,4 +1,4 @@
-// Pictures for the README, made by scripts/screenshots-entries: the entry
+// Pictures for the README, made by scripts/screenshots: the entry
 // dialog in both modes, the drop destination dialog and the question about
 // a name that is no DOS name, each over the main window. Disabled in the
 // normal run.
