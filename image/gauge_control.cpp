@@ -5,8 +5,12 @@
 #include <wx/dcbuffer.h>
 #include <wx/settings.h>
 
+#include <wx/time.h>
+
 namespace {
 constexpr int BorderWidth = 1;
+// Synchronous repaints closer together than one frame show nothing more.
+constexpr int FrameMilliseconds = 16;
 }
 
 TMyGauge::TMyGauge(wxWindow* parent, wxWindowID id, const wxFont& font)
@@ -36,7 +40,11 @@ void TMyGauge::SetValue(int value) {
 }
 
 void TMyGauge::PaintNow() {
-  if (Pending) Update();
+  if (!Pending) return;
+  wxLongLong now = wxGetLocalTimeMillis();
+  if (now - LastPaint < FrameMilliseconds) return;
+  LastPaint = now;
+  Update();
 }
 
 void TMyGauge::SetBarColour(const wxColour& colour) {

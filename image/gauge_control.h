@@ -3,6 +3,7 @@
 #pragma once
 
 #include <wx/font.h>
+#include <wx/longlong.h>
 #include <wx/window.h>
 
 class TMyGauge : public wxWindow {
@@ -14,8 +15,9 @@ class TMyGauge : public wxWindow {
   // Clamps to 0..Range. A value that is already shown marks nothing.
   void SetValue(int value);
   int GetValue() const { return Value; }
-  // Repaints at once, but only when the shown value changed: a repaint
-  // costs a round trip to the X server.
+  // Repaints at once when the shown value changed, at most once per frame:
+  // a repaint costs a round trip to the X server. A change in between is
+  // painted with the next frame.
   void PaintNow();
   void SetBarColour(const wxColour& colour);
   wxString Text() const;
@@ -31,6 +33,7 @@ class TMyGauge : public wxWindow {
   int Value = 0;
   bool Pending = false;
   long Repaints = 0;
+  wxLongLong LastPaint = 0;  // milliseconds
   wxColour Bar;
   wxFont TextFont;
 };

@@ -17,4 +17,5 @@ list(APPEND QV_GUI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/dialog_layout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/gauge_control.cpp
   ${CMAKE_CURRENT_LIST_DIR}/stat_dialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/status_line.cpp
   ${CMAKE_CURRENT_LIST_DIR}/write_dialog.cpp)

@@ -5,7 +5,6 @@
 #include <wx/button.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
-#include <wx/stattext.h>
 
 #include "app/command_ids.h"
 #include "app/list_window.h"
@@ -15,6 +14,7 @@
 #include "image/dialog_layout.h"
 #include "image/gauge_control.h"
 #include "image/stat_dialog.h"
+#include "image/status_line.h"
 
 namespace {
 // Dialog 230, in dialog units.
@@ -36,9 +36,7 @@ TWriteDialog::TWriteDialog(TMyWindow& listWindow)
     : wxDialog(&listWindow, IdWriteDialog, wxString(), wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
       ListWindow(listWindow) {
-  StatusText = new wxStaticText(this, IdStatusText, wxString(), wxDefaultPosition,
-                                wxDefaultSize, wxALIGN_LEFT | wxST_NO_AUTORESIZE);
-  StatusText->SetFont(listWindow.DialogFont);
+  StatusText = new TStatusLine(this, IdStatusText, listWindow.DialogFont);
   Gauge = new TMyGauge(this, IdGauge, listWindow.DialogFont);
   CancelButton = new wxButton(this, IdCancelButton, "Cancel");
 
@@ -56,9 +54,13 @@ TWriteDialog::TWriteDialog(TMyWindow& listWindow)
   Bind(wxEVT_CLOSE_WINDOW, &TWriteDialog::OnClose, this);
 
   Engine = std::make_unique<TImageBuild>(listWindow.Entries, *this);
+  // The frame is disabled while the build runs: its tool bar and menu need
+  // no enabling pass at every idle notice, which would cost every step.
+  SavedUpdateInterval = wxUpdateUIEvent::GetUpdateInterval();
+  wxUpdateUIEvent::SetUpdateInterval(-1);
 }
 
-TWriteDialog::~TWriteDialog() = default;
+TWriteDialog::~TWriteDialog() { wxUpdateUIEvent::SetUpdateInterval(SavedUpdateInterval); }
 
 void TWriteDialog::OnInitDialog(wxInitDialogEvent& event) {
   event.Skip();
@@ -76,6 +78,7 @@ bool TWriteDialog::StepOnce() {
   }
   if (Engine->EndCode() >= 0 || Engine->Stage() == StageIdle) return false;
   InStep = true;
+  ++Steps;
   Engine->Step();
   InStep = false;
   if (CancelPending) {
@@ -114,15 +117,10 @@ void TWriteDialog::SetCaption(const std::string& caption) { SetTitle(ToWx(captio
 void TWriteDialog::SetStatusText(const std::string& text) {
   if (text == ShownStatus) return;
   ShownStatus = text;
-  // As text, not as a label: "&" is a name character of image paths.
-  StatusText->SetLabelText(ToWx(text));
+  StatusText->SetText(ToWx(text));
 }
 
-bool TWriteDialog::StatusFits(const std::string& text) {
-  int w = 0, h = 0;
-  GetTextExtent(ToWx(text), &w, &h, nullptr, nullptr, &ListWindow.DialogFont);
-  return w <= StatusText->GetClientSize().x;
-}
+bool TWriteDialog::StatusFits(const std::string& text) { return StatusText->Fits(text); }
 
 void TWriteDialog::SetGauge(int percent) { Gauge->SetValue(percent); }
 

@@ -15,7 +15,7 @@ class TMyGauge;
 class TMyWindow;
 struct TFileDialogData;
 class wxButton;
-class wxStaticText;
+class TStatusLine;
 
 // How a build dialog ends.
 constexpr int BuildEndStopped = 2;      // every stop, error, Cancel and Ok
@@ -32,10 +32,12 @@ class TWriteDialog : public wxDialog, public TBuildHost {
   // step opened runs its own loop). True when the build wants more steps.
   bool StepOnce();
   bool Stepping() const { return InStep; }
+  // Steps run so far (for measuring the window's cost per step).
+  long StepsRun() const { return Steps; }
   TImageBuild& Build() { return *Engine; }
 
   TMyWindow& ListWindow;
-  wxStaticText* StatusText = nullptr;
+  TStatusLine* StatusText = nullptr;
   TMyGauge* Gauge = nullptr;
   wxButton* CancelButton = nullptr;
 
@@ -70,8 +72,10 @@ class TWriteDialog : public wxDialog, public TBuildHost {
 
   std::unique_ptr<TImageBuild> Engine;
   bool InStep = false;
+  long Steps = 0;
   bool Started = false;
   bool CancelPending = false;
-  int PendingEnd = -1;  // an ending that came before the modal loop ran
+  int PendingEnd = -1;
+  long SavedUpdateInterval = 0;  // an ending that came before the modal loop ran
   std::string ShownStatus;
 };

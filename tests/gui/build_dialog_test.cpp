@@ -12,6 +12,7 @@
 #include "image/build_driver.h"
 #include "image/build_state.h"
 #include "image/gauge_control.h"
+#include "image/status_line.h"
 #include "image/status_text.h"
 #include "tests/core/image_check.h"
 #include "tests/core/temp_dir.h"
@@ -215,7 +216,7 @@ TEST_F(TBuildDialogTest, StatusLineCutsThePathAtItsFrontUntilItFits) {
   for (int i = 0; i < 40; ++i) longPath += "\\DIR" + std::to_string(i);
   longPath += "\\GRAND.QVF";
   SetStatus(dialog, longPath);
-  std::string shown = FromWx(dialog.StatusText->GetLabel());
+  std::string shown = FromWx(dialog.StatusText->Text());
   EXPECT_EQ(shown.rfind("...\\", 0), 0u) << shown;
   EXPECT_TRUE(dialog.StatusFits(shown));
   EXPECT_LT(shown.size(), longPath.size());
@@ -223,7 +224,7 @@ TEST_F(TBuildDialogTest, StatusLineCutsThePathAtItsFrontUntilItFits) {
   // A name without two backslashes to cut at stays whole, "&" and all.
   std::string wide = "\\" + std::string(300, 'W') + "&B.QVF";
   SetStatus(dialog, wide);
-  EXPECT_EQ(FromWx(dialog.StatusText->GetLabelText()), wide);
+  EXPECT_EQ(FromWx(dialog.StatusText->Text()), wide);
 }
 
 TEST_F(TBuildDialogTest, GaugeClampsAndRepaintsOnlyOnChange) {
