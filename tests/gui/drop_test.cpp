@@ -307,8 +307,7 @@ TEST_F(TDropTest, DroppedFilesBuildAnImageThatFsckAndMtoolsRead) {
     EXPECT_TRUE(d->IsModal());
     d->DestEdit->Clear();
     TypeInto(d->DestEdit, "sounds");
-    wxUIActionSimulator().Char(WXK_RETURN);  // Enter in the field is OK
-    WaitInLoop(60);
+    PressToClose(d, WXK_RETURN);  // Enter in the field is OK
     EXPECT_FALSE(d->IsModal());
   };
   Drop({a, b, c});

@@ -36,8 +36,7 @@ TEST_F(TEditDialogTest, NewLineTakesTypedPathsImageInCapitalsRealAsTyped) {
     EXPECT_EQ(Value(d->ImageEdit), "  SAMPLES\\PIANO.QVF ");
     // A letter typed in the middle goes in there, in capitals.
     d->ImageEdit->SetInsertionPoint(9);
-    wxUIActionSimulator().Text("x");
-    WaitInLoop(60);
+    TypeAt(d->ImageEdit, "x");
     EXPECT_EQ(Value(d->ImageEdit), "  SAMPLESX\\PIANO.QVF ");
     EXPECT_EQ(d->ImageEdit->GetInsertionPoint(), 10);
     d->ImageEdit->ChangeValue("  SAMPLES\\PIANO.QVF ");
@@ -136,16 +135,14 @@ TEST_F(TEditDialogTest, EnterPressesOkAndEscCancels) {
   Answers.OnEdit = [](TNewEditDialog* d) {
     TypeInto(d->ImageEdit, "a.wav");
     TypeInto(d->RealEdit, "/a.wav");
-    wxUIActionSimulator().Char(WXK_RETURN);
-    WaitInLoop(60);
+    PressToClose(d, WXK_RETURN);
     EXPECT_FALSE(d->IsModal());
   };
   Command(CmInsert);
   EXPECT_EQ(ListLines(Window), std::vector<std::string>{"\\A.WAV|/a.wav"});
   Answers.OnEdit = [](TNewEditDialog* d) {
     TypeInto(d->ImageEdit, "b");
-    wxUIActionSimulator().Char(WXK_ESCAPE);
-    WaitInLoop(60);
+    PressToClose(d, WXK_ESCAPE);
     EXPECT_FALSE(d->IsModal());
   };
   Command(CmEdit);

@@ -35,16 +35,38 @@ inline void Click(wxDialog* dialog, int id) {
   button->GetEventHandler()->ProcessEvent(click);
 }
 
-// Real key presses through the X server into field. Without a window
-// manager the keyboard follows the pointer, so the pointer goes there too.
-inline void TypeInto(wxTextCtrl* field, const char* text) {
+// Runs the loop until done() holds or the time is up; done()'s value.
+inline bool WaitInLoopUntil(const std::function<bool()>& done, int milliseconds = 2000) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (!done() && std::chrono::steady_clock::now() < end) WaitInLoop(10);
+  return done();
+}
+
+// Real key presses through the X server into field, at its insertion
+// point; back once the field has them all. Without a window manager the
+// keyboard follows the pointer, so the pointer goes there too.
+inline void TypeAt(wxTextCtrl* field, const char* text) {
+  // GTK selects the whole text when a field takes the focus.
+  long at = field->GetInsertionPoint();
   field->SetFocus();
-  field->SetInsertionPointEnd();
+  field->SetInsertionPoint(at);
   wxUIActionSimulator sim;
   sim.MouseMove(field->GetScreenRect().GetPosition() + wxPoint(4, 4));
   WaitInLoop(40);
+  std::size_t before = field->GetValue().length();
   sim.Text(text);
-  WaitInLoop(60);
+  WaitInLoopUntil([&] { return field->GetValue().length() >= before + strlen(text); });
+}
+
+inline void TypeInto(wxTextCtrl* field, const char* text) {
+  field->SetInsertionPointEnd();
+  TypeAt(field, text);
+}
+
+// One key (Enter, Esc) that should close dialog.
+inline void PressToClose(wxDialog* dialog, int key) {
+  wxUIActionSimulator().Char(key);
+  WaitInLoopUntil([&] { return !dialog->IsModal(); });
 }
 
 // What the desktop's open dialog was asked, and the file it answers with.
