@@ -209,6 +209,23 @@ TEST_F(TBuildDialogTest, CancelDuringTheDataStageLeavesAShorterFileAndNothingOpe
   EXPECT_EQ(Window->WriteDialog, nullptr);
 }
 
+TEST_F(TBuildDialogTest, TheCloseBoxAndEscCancelLikeTheButton) {
+  for (int i = 0; i < 50; ++i) Add("\\F" + std::to_string(i), Dir.File(std::to_string(i), "x"));
+  bool closed = false;
+  OnIdle = [&](TWriteDialog* dialog) {
+    EXPECT_EQ(dialog->GetEscapeId(), IdCancelButton);
+    if (!closed && dialog->Build().Stage() == StageCount) {
+      closed = true;
+      dialog->Close();
+    }
+  };
+  Command(CmCreateImage);
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(Answers.StatShown, 0);
+  EXPECT_TRUE(Proposals.empty());
+  EXPECT_EQ(Window->WriteDialog, nullptr);
+}
+
 TEST_F(TBuildDialogTest, StatusLineCutsThePathAtItsFrontUntilItFits) {
   Add("\\A", "/a");
   TWriteDialog dialog(*Window);
