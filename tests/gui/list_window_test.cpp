@@ -70,6 +70,18 @@ TEST_F(TListWindowTest, ToolBarOrderHintsAndTooltips) {
   EXPECT_TRUE(Frame->GetIcon().IsOk());
 }
 
+TEST_F(TListWindowTest, StatusBarShowsTheHintOfAHighlightedItemOrTool) {
+  wxStatusBar* status = Frame->GetStatusBar();
+  wxMenuEvent highlight(wxEVT_MENU_HIGHLIGHT, CmCreateImage);
+  Frame->GetEventHandler()->ProcessEvent(highlight);
+  EXPECT_EQ(status->GetStatusText(), "Create an image file");
+  Frame->GetToolBar()->OnMouseEnter(CmInsert);
+  EXPECT_EQ(status->GetStatusText(), "Insert a new entry");
+  Frame->GetToolBar()->OnMouseEnter(wxID_ANY);  // the pointer left the button
+  // wx puts back the text from before, kept as a lone NUL: shown, nothing.
+  EXPECT_EQ(wxString(status->GetStatusText().wc_str()), "");
+}
+
 TEST_F(TListWindowTest, FrameCannotBeMadeLowerThanItsMinimum) {
   int min = Frame->GetMinSize().y;
   EXPECT_GT(min, Frame->GetToolBar()->GetSize().y + Frame->GetStatusBar()->GetSize().y);
