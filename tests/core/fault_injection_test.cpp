@@ -165,6 +165,7 @@ TEST(FaultInjection, ASourceGoneAfterItWasMeasuredStopsTheWriting) {
 
 // Root reads any file whatever its permissions, so the unreadable source
 // here is a folder put where the file was: open works, read fails.
+// A pipe in its place reads as a file cut short.
 TEST(FaultInjection, ASourceThatCannotBeReadStopsWithTheSystemsReason) {
   for (bool empty : {false, true}) {
     for (bool viaTemporary : WriteModes) {
@@ -183,6 +184,25 @@ TEST(FaultInjection, ASourceThatCannotBeReadStopsWithTheSystemsReason) {
       b.ExpectStoppedAndReleased();
       b.ExpectLeftover(viaTemporary);
     }
+  }
+
+  // A pipe put in its place gives no bytes and must not hang the build.
+  for (bool viaTemporary : WriteModes) {
+    SCOPED_TRACE(viaTemporary ? "pipe, via a temporary file" : "pipe, written in place");
+    TFaulty b;
+    std::string source = b.Tmp.File("a.bin", Random(3000, 1));
+    b.Entries.Add("\\A.BIN", source);
+    b.Start(viaTemporary);
+    b.StepTo(StageOpen);
+    fs::remove(source);
+    ASSERT_EQ(::mkfifo(source.c_str(), 0600), 0);
+    b.Finish();
+    b.ExpectAskedOnce("The file " + source +
+                          " has changed its size since it was measured. "
+                          "Please create the image again.",
+                      "File Error", TButtons::Ok);
+    b.ExpectStoppedAndReleased();
+    b.ExpectLeftover(viaTemporary);
   }
 
   // Before it is measured, a folder in its place is not a file to open.
