@@ -110,24 +110,28 @@ std::string Shown(std::string_view t) {
   return "\"" + out + "\"";
 }
 
+// The builder's split of a valid image path agrees with this one, and every
+// part fits the 8 + 3 bytes of a directory record's name.
 std::string CheckImagePathSplit(const std::string& path) {
-  TImagePathParts parts = SplitImagePath(path);
-  std::string joined;
-  for (const auto& d : parts.Directories) {
-    if (d.Name.empty() || d.Name.size() > MaxBaseName || d.Ext.size() > MaxExtension)
-      return "directory component " + Shown(d.Name + "." + d.Ext) + " of " + Shown(path) +
-             " does not fit 8.3";
-    joined += "\\" + d.Name + (d.Ext.empty() ? "" : "." + d.Ext);
-    if (d.End > path.size() || path.compare(0, d.End, joined) != 0) {
-      // A dot with an empty extension is dropped from the parts, so only
-      // the end position is compared then.
-      if (d.End > path.size() || path[d.End - 1] != '.' || path.compare(0, d.End - 1, joined) != 0)
-        return "component end of " + Shown(path) + " is wrong";
-      joined += '.';
-    }
+  const TImagePathParts parts = SplitImagePath(path);
+  const std::vector<std::string_view> mine = Split(std::string_view(path).substr(1));
+  if (parts.Directories.size() + 1 != mine.size())
+    return Shown(path) + " splits into " + std::to_string(parts.Directories.size() + 1) + " parts";
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < mine.size(); ++i) {
+    const std::size_t dot = mine[i].find('.');
+    const std::string_view name = mine[i].substr(0, dot);
+    const std::string_view ext = dot == std::string_view::npos ? "" : mine[i].substr(dot + 1);
+    const bool last = i + 1 == mine.size();
+    const std::string& gotName = last ? parts.Name : parts.Directories[i].Name;
+    const std::string& gotExt = last ? parts.Ext : parts.Directories[i].Ext;
+    end += 1 + mine[i].size();
+    if (gotName != name || gotExt != ext || (!last && parts.Directories[i].End != end))
+      return Shown(path) + ": part " + std::to_string(i) + " split as " + Shown(gotName) + " " +
+             Shown(gotExt);
+    if (gotName.empty() || gotName.size() > MaxBaseName || gotExt.size() > MaxExtension)
+      return Shown(path) + ": part " + std::to_string(i) + " does not fit 8.3";
   }
-  if (parts.Name.empty() || parts.Name.size() > MaxBaseName || parts.Ext.size() > MaxExtension)
-    return "final component of " + Shown(path) + " does not fit 8.3";
   return {};
 }
 
