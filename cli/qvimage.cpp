@@ -1,5 +1,6 @@
-// qvimage: builds a disk image from a list of files, with the same engine
-// as the window program, answering its questions from the command line.
+// qvimage: builds a disk image from a list of files or a folder tree, with
+// the same engine as the window program, answering its questions from the
+// command line; and checks an image read back before it is burnt.
 #include <csignal>
 #include <cstdio>
 #include <cstring>
