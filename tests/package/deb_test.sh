@@ -36,7 +36,8 @@ expected="./usr/bin/qvimage
 ./usr/share/icons/hicolor/128x128/apps/qvimaker.png
 ./usr/share/icons/hicolor/32x32/apps/qvimaker.png
 ./usr/share/icons/hicolor/64x64/apps/qvimaker.png
-./usr/share/man/man1/qvimage.1"
+./usr/share/man/man1/qvimage.1
+./usr/share/man/man1/qvimaker.1"
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort)
 if [ "$files" != "$expected" ]; then
   fail "the package holds other files than expected:"
@@ -83,9 +84,11 @@ for size in 32 64 128; do
   [ "$got" = "PNG ${size}x${size}" ] || fail "icon $png: $got"
 done
 
-# The manual page formats without a warning, and the packaged qvimage runs.
-warnings=$(groff -man -ww -z "$root/usr/share/man/man1/qvimage.1" 2>&1)
-[ -z "$warnings" ] || fail "the manual page: $warnings"
+# The manual pages format without a warning, and the packaged qvimage runs.
+for page in "$root"/usr/share/man/man1/*.1; do
+  warnings=$(groff -man -ww -z "$page" 2>&1)
+  [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
+done
 version=$("$root/usr/bin/qvimage" --version)
 [ "$version" = "qvimage $(dpkg-deb -f "$deb" Version | cut -d. -f1,2)" ] ||
   fail "qvimage --version says $version"
