@@ -38,6 +38,9 @@ constexpr int FontPixelHeight = 13;
 constexpr int ColumnGap = 20;
 // Lines moved by one notch of the mouse wheel.
 constexpr int WheelLines = 3;
+// The width cache keeps the texts of deleted lines until it holds this many
+// more than twice the list, then keeps only the list's own.
+constexpr std::size_t SpareNameWidths = 1024;
 
 const char AlphabetText[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 constexpr int AlphabetLength = 52;
@@ -150,13 +153,28 @@ void TMyWindow::SetLineCount(int count) {
   SetScrollbar(wxVERTICAL, TopLine, 1, max + 1, true);
 }
 
+int TMyWindow::NameWidth(const std::string& imagePath) {
+  auto found = NameWidths.find(imagePath);
+  if (found != NameWidths.end()) return found->second;
+  int w = 0, h = 0;
+  GetTextExtent(ToWx(imagePath), &w, &h, nullptr, nullptr, &ListFont);
+  NameWidths.emplace(imagePath, w);
+  return w;
+}
+
 void TMyWindow::MeasureNameColumn() {
-  NameColumnWidth = 0;
-  for (std::size_t i = 0; i < Entries.Count(); ++i) {
-    int w = 0, h = 0;
-    GetTextExtent(ToWx(Entries[i].ImagePath), &w, &h, nullptr, nullptr, &ListFont);
-    NameColumnWidth = std::max(NameColumnWidth, w);
+  std::size_t count = Entries.Count();
+  if (NameWidths.size() > 2 * count + SpareNameWidths) {
+    std::unordered_map<std::string, int> kept;
+    for (std::size_t i = 0; i < count; ++i) {
+      auto found = NameWidths.find(Entries[i].ImagePath);
+      if (found != NameWidths.end()) kept.insert(*found);
+    }
+    NameWidths.swap(kept);
   }
+  NameColumnWidth = 0;
+  for (std::size_t i = 0; i < count; ++i)
+    NameColumnWidth = std::max(NameColumnWidth, NameWidth(Entries[i].ImagePath));
 }
 
 void TMyWindow::OnSize(wxSizeEvent& event) {
@@ -377,8 +395,11 @@ void TMyWindow::OnCommand(wxCommandEvent& event) {
 void TMyWindow::CmDeleteLine() {
   int n = static_cast<int>(Entries.Count());
   if (n == 0) return;
-  Entries.Destroy(static_cast<std::size_t>(CurrentLine));
-  MeasureNameColumn();
+  auto line = static_cast<std::size_t>(CurrentLine);
+  // Only the widest line can narrow the column when it goes.
+  bool widest = NameWidth(Entries[line].ImagePath) >= NameColumnWidth;
+  Entries.Destroy(line);
+  if (widest || n == 1) MeasureNameColumn();
   if (n > 1) SetLineCount(n - 1);
   if (CurrentLine == n - 1 && CurrentLine > 0) {
     --CurrentLine;

@@ -2,6 +2,9 @@
 // line, and every command of the program.
 #pragma once
 
+#include <string>
+#include <unordered_map>
+
 #include <wx/wx.h>
 
 #include "entries/dir_entry.h"
@@ -46,6 +49,10 @@ class TMyWindow : public wxWindow {
   int FirstVisibleLine() const;
   // Widest image path in ListFont, or 0 for an empty list.
   void MeasureNameColumn();
+  // Pixel width of an image path in ListFont. Each text is measured once:
+  // asking the toolkit costs microseconds a line, too much for a re-measure
+  // of a long list after every Delete or OK.
+  int NameWidth(const std::string& imagePath);
   // Scroll range 0 .. count - 1 (0 .. 0 for an empty list), redrawn.
   void SetLineCount(int count);
   // Makes line n current, repaints the two rows and scrolls it into view.
@@ -92,6 +99,8 @@ class TMyWindow : public wxWindow {
   // own top line so that it follows the thumb only when it is released.
   int TopLine = 0;
   int WheelRotation = 0;
+  // Widths of the image paths measured so far, by text.
+  std::unordered_map<std::string, int> NameWidths;
 
   wxDECLARE_EVENT_TABLE();
 };

@@ -84,8 +84,7 @@ void DropFiles(TMyWindow& window, const wxArrayString& names) {
       if (AskAbort(window, image + " is too long.\n\nDo you want to abort?")) break;
       continue;
     }
-    int width = 0, height = 0;
-    window.GetTextExtent(ToWx(image), &width, &height, nullptr, nullptr, &window.ListFont);
+    int width = window.NameWidth(image);
     // The real path is kept exactly as the file manager delivered it.
     window.Entries.Add(std::move(image), path);
     window.NameColumnWidth = std::max(window.NameColumnWidth, width);
