@@ -1,0 +1,194 @@
+// The list window under load, for bench/load: for each list size in
+// QV_LOAD_SIZES (default "1000 5000 20000") the list is filled by drops of
+// 500 files, then every single action a person takes on it is timed: a new
+// line through the entry dialog's OK, Delete at the start, middle and end,
+// a page of scrolling, a jump to the end and back, and a paint of the whole
+// window. Prints "LOAD <size> <action> <milliseconds>" lines (the median of
+// a few runs). Disabled in the normal run.
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+#include "app/command_ids.h"
+#include "drop_answers.h"
+#include "entries/edit_dialog.h"
+
+namespace {
+
+// Files per drop, as a folder's worth dragged from the file manager.
+constexpr int DropSize = 500;
+// Runs of each action; the median is printed.
+constexpr int Runs = 9;
+// Rows the window shows, about a full-screen window.
+constexpr int ShownRows = 30;
+// A frame and a little more: what is still to paint is painted by then.
+constexpr int SettleMs = 20;
+// Longest wait for the paint an action asked for.
+constexpr int PaintWaitMs = 500;
+
+// The X server draws after the program has sent its requests: wait for it,
+// so that a paint is timed with the server's share. GTK is loaded already;
+// two calls need no header of its own.
+void SyncWithServer() {
+  using TGetDefault = void* (*)();
+  using TSync = void (*)(void*);
+  static auto getDefault =
+      reinterpret_cast<TGetDefault>(dlsym(RTLD_DEFAULT, "gdk_display_get_default"));
+  static auto sync = reinterpret_cast<TSync>(dlsym(RTLD_DEFAULT, "gdk_display_sync"));
+  if (getDefault && sync) sync(getDefault());
+}
+
+using TClock = std::chrono::steady_clock;
+
+double MillisSince(TClock::time_point start) {
+  return std::chrono::duration<double, std::milli>(TClock::now() - start).count();
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+class TLoadBench : public TFrameTest {
+ protected:
+  void Report(int size, const char* action, double ms) {
+    printf("LOAD %d %s %.4f\n", size, action, ms);
+    fflush(stdout);
+  }
+  void Scroll(wxEventType type) {
+    wxScrollWinEvent event(type, 0, wxVERTICAL);
+    event.SetEventObject(Window);
+    Window->GetEventHandler()->ProcessEvent(event);
+  }
+  // Drops `count` names into folder D<folder>, one drop.
+  void Drop(int folder, int count) {
+    wxArrayString names;
+    char name[64];
+    for (int i = 0; i < count; ++i) {
+      snprintf(name, sizeof name, "/load/d%03d/f%05d.qv", folder, i);
+      names.Add(name);
+    }
+    snprintf(name, sizeof name, "\\D%03d\\", folder);
+    Drops.Destination = name;
+    DropFiles(*Window, names);
+  }
+  // The action, then the paint it asked for: GTK paints at the display's
+  // next frame, so the wait for that frame is left out and the paint's own
+  // time, with the X server's share, is added.
+  template <class F>
+  double Timed(F action) {
+    Pump(SettleMs);  // earlier paints done
+    int before = Paints;
+    TClock::time_point start = TClock::now();
+    action();
+    double ms = MillisSince(start);
+    TClock::time_point end = TClock::now() + std::chrono::milliseconds(PaintWaitMs);
+    while (Paints == before && TClock::now() < end) wxYield();
+    if (Paints == before) return ms;
+    SyncWithServer();
+    return ms + MillisSince(PaintStart);
+  }
+  void Measure(int size);
+
+  TDropAnswers Drops;
+  int Paints = 0;
+  TClock::time_point PaintStart;
+};
+
+void TLoadBench::Measure(int size) {
+  Window->Entries.Flush();
+  Window->CurrentLine = 0;
+  Lines();
+
+  // Filling: one drop per folder (the list work, without the paints); then
+  // one drop more as a single action on the full list.
+  int folders = (size + DropSize - 1) / DropSize;
+  TClock::time_point start = TClock::now();
+  for (int folder = 0; folder < folders; ++folder)
+    Drop(folder, std::min(DropSize, size - folder * DropSize));
+  Report(size, "fill_by_drops", MillisSince(start));
+  ASSERT_EQ(Window->Entries.Count(), static_cast<std::size_t>(size));
+  Report(size, "drop_500_more", Timed([&] { Drop(folders, DropSize); }));
+  Window->CurrentLine = 0;
+
+  // The column measure that Delete of the widest line and every OK run.
+  {
+    std::vector<double> times;
+    for (int i = 0; i < Runs; ++i) {
+      TClock::time_point at = TClock::now();
+      Window->MeasureNameColumn();
+      times.push_back(MillisSince(at));
+    }
+    Report(size, "measure_column", Median(times));
+  }
+
+  // New Line, OK: the dialog's own check and change of the list. The lines
+  // go into the middle of the list.
+  {
+    EditMode = EditNewLine;
+    TNewEditDialog dialog(*Window);
+    std::vector<double> times;
+    for (int i = 0; i < Runs; ++i) {
+      char image[32];
+      snprintf(image, sizeof image, "\\D%03d\\NEW%05d.QV", folders / 2, i);
+      dialog.ImageEdit->ChangeValue(image);
+      dialog.RealEdit->ChangeValue("/load/new.qv");
+      times.push_back(Timed([&] { EXPECT_TRUE(dialog.Accept()); }));
+    }
+    Report(size, "insert_one_ok", Median(times));
+  }
+
+  // Delete at three places, each the current line.
+  auto deleteAt = [&](const char* action, auto where) {
+    std::vector<double> times;
+    for (int i = 0; i < Runs; ++i) {
+      Window->CurrentLine = where();
+      times.push_back(Timed([&] { Command(CmDelete); }));
+    }
+    Report(size, action, Median(times));
+  };
+  deleteAt("delete_start", [] { return 0; });
+  deleteAt("delete_middle", [&] { return static_cast<int>(Window->Entries.Count()) / 2; });
+  deleteAt("delete_end", [&] { return static_cast<int>(Window->Entries.Count()) - 1; });
+
+  // Scrolling: a page down from the top, then to the end and back.
+  Scroll(wxEVT_SCROLLWIN_TOP);
+  Window->SetCurrentLine(0);
+  std::vector<double> page, end, top;
+  for (int i = 0; i < Runs; ++i) page.push_back(Timed([&] { Scroll(wxEVT_SCROLLWIN_PAGEDOWN); }));
+  for (int i = 0; i < Runs; ++i) {
+    end.push_back(Timed([&] { Scroll(wxEVT_SCROLLWIN_BOTTOM); }));
+    top.push_back(Timed([&] { Scroll(wxEVT_SCROLLWIN_TOP); }));
+  }
+  Report(size, "scroll_page", Median(page));
+  Report(size, "scroll_to_end", Median(end));
+  Report(size, "scroll_to_start", Median(top));
+
+  // The whole window painted, from the middle of the list.
+  Window->SetCurrentLine(static_cast<int>(Window->Entries.Count()) / 2);
+  std::vector<double> paint;
+  for (int i = 0; i < Runs; ++i) paint.push_back(Timed([&] { Window->Refresh(); }));
+  Report(size, "paint_window", Median(paint));
+  printf("LOADPAINTS %d\n", Paints);
+}
+
+TEST_F(TLoadBench, DISABLED_ListActionsBySize) {
+  ShowLines(ShownRows);
+  // Bound handlers run before the window's own: the start of its paint.
+  Window->Bind(wxEVT_PAINT, [this](wxPaintEvent& e) {
+    if (++Paints) PaintStart = TClock::now();
+    e.Skip();
+  });
+  const char* env = std::getenv("QV_LOAD_SIZES");
+  std::istringstream sizes(env ? env : "1000 5000 20000");
+  int size;
+  while (sizes >> size) {
+    Measure(size);
+    if (HasFatalFailure()) return;
+  }
+}
+
+}  // namespace
