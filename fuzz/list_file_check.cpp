@@ -1,5 +1,6 @@
 // The list file reader on any bytes: either every entry line becomes a valid
 // entry, or the first bad line is named and the list is left as it was.
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -92,6 +93,26 @@ std::string CheckListFileInput(const uint8_t* data, std::size_t size) {
   std::string fault = CheckList(entries);
   if (!fault.empty()) return fault;
 
+  // Each entry line alone gives its entry; all of them, sorted stably by
+  // image path, are the list (entries with equal paths keep line order).
+  std::vector<std::pair<std::string, std::string>> expected{{KeptImage, KeptReal}};
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string line = lines[i];
+    if (i == 0 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+    TEntryList one;
+    TListError oneError;
+    if (!ReadEntryList(line, one, oneError)) return "line " + std::to_string(i + 1) + " fails alone";
+    if (one.Count() == 1) expected.emplace_back(one[0].ImagePath, one[0].RealPath);
+  }
+  std::stable_sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
+    return a.first.compare(b.first) < 0;
+  });
+  for (std::size_t i = 0; i < entries.Count(); ++i)
+    if (expected[i].first != entries[i].ImagePath || expected[i].second != entries[i].RealPath)
+      return "entry " + std::to_string(i) + " is not where a stable sort puts it";
+  if (entries.Capacity() < entries.Count() || entries.Capacity() % TEntryList::GrowBy != 0)
+    return "the list's room is " + std::to_string(entries.Capacity());
+
   // What was taken reads back the same when written out as a list.
   std::string written;
   for (std::size_t i = 0; i < entries.Count(); ++i)
@@ -102,5 +123,21 @@ std::string CheckListFileInput(const uint8_t* data, std::size_t size) {
   for (std::size_t i = 0; i < entries.Count(); ++i)
     if (again[i].ImagePath != entries[i].ImagePath || again[i].RealPath != entries[i].RealPath)
       return "entry " + std::to_string(i) + " reads back differently";
+
+  // Deleting lines, chosen by the input's bytes, keeps the rest in order.
+  for (std::size_t i = 0; i < size && entries.Count() > 0; i += 7) {
+    const std::size_t at = data[i] % (entries.Count() + 1);  // one past the end too
+    const std::size_t before = entries.Count();
+    const bool removed = entries.Destroy(at);
+    if (removed != (at < before) || entries.Count() != before - (removed ? 1 : 0))
+      return "deleting line " + std::to_string(at) + " of " + std::to_string(before) + " went wrong";
+    expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(std::min(at, before)),
+                   expected.begin() + static_cast<std::ptrdiff_t>(std::min(at + 1, before)));
+    for (std::size_t k = 0; k < entries.Count(); ++k)
+      if (entries[k].ImagePath != expected[k].first || entries[k].RealPath != expected[k].second)
+        return "after a delete, entry " + std::to_string(k) + " moved";
+    if (entries.ImagePathAt(static_cast<long>(entries.Count())) || entries.RealPathAt(-1))
+      return "a text for a line out of range";
+  }
   return {};
 }
