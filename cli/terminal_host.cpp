@@ -4,8 +4,9 @@
 #include <cstdio>
 #include <utility>
 #include <sys/ioctl.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
+
+#include "image/free_space.h"
 
 namespace {
 
@@ -154,9 +155,5 @@ bool TTerminalHost::AskSaveName(std::string& name) {
 
 bool TTerminalHost::QueryFreeSpace(const std::string& folder, uint64_t& freeUnits,
                                    uint64_t& unitSize) {
-  struct statvfs fs {};
-  if (statvfs(folder.c_str(), &fs) != 0) return false;
-  freeUnits = fs.f_bavail;
-  unitSize = fs.f_frsize ? fs.f_frsize : fs.f_bsize;
-  return true;
+  return FolderFreeSpace(folder, freeUnits, unitSize);
 }

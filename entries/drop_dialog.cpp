@@ -26,11 +26,6 @@ const wxRect OkUnits(4, 32, 36, 14);
 const wxRect CancelUnits(44, 32, 36, 14);
 const wxRect DefaultUnits(128, 32, 36, 14);
 constexpr int ButtonGapUnits = 4;
-
-wxRect ToPixels(wxWindow* w, const wxRect& units) {
-  return wxRect(w->ConvertDialogToPixels(units.GetPosition()),
-                w->ConvertDialogToPixels(units.GetSize()));
-}
 }  // namespace
 
 TDropDestDialog::TDropDestDialog(TMyWindow& listWindow)
@@ -43,14 +38,14 @@ TDropDestDialog::TDropDestDialog(TMyWindow& listWindow)
   auto* cancel = new wxButton(this, wxID_CANCEL, "Cancel");
   auto* byDefault = new wxButton(this, IdDropDefault, "&Default");
 
-  std::vector<TRowButton> buttons = {{ok, ToPixels(this, OkUnits)},
-                                     {cancel, ToPixels(this, CancelUnits)},
-                                     {byDefault, ToPixels(this, DefaultUnits), true}};
+  std::vector<TRowButton> buttons = {{ok, DialogUnitsToPixels(this, OkUnits)},
+                                     {cancel, DialogUnitsToPixels(this, CancelUnits)},
+                                     {byDefault, DialogUnitsToPixels(this, DefaultUnits), true}};
   int wider = FitButtonRow(buttons, ConvertDialogToPixels(wxSize(ButtonGapUnits, 0)).x);
-  wxRect label = ToPixels(this, LabelUnits);
+  wxRect label = DialogUnitsToPixels(this, LabelUnits);
   // The label is longer than its units in most GUI fonts.
   label.width = std::max(label.width, labelText->GetBestSize().x);
-  wxRect destEdit = ToPixels(this, DestEditUnits);
+  wxRect destEdit = DialogUnitsToPixels(this, DestEditUnits);
   destEdit.width += wider;
   std::vector<TDialogItem> items = {{labelText, label}, {DestEdit, destEdit}};
   for (const TRowButton& b : buttons) items.push_back({b.Button, b.Place});

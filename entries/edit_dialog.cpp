@@ -31,11 +31,6 @@ constexpr int ButtonGapUnits = 4;
 // Real paths are POSIX paths: as long as the system takes them.
 constexpr unsigned long RealFieldLength = PATH_MAX - 1;
 
-wxRect ToPixels(wxWindow* w, const wxRect& units) {
-  return wxRect(w->ConvertDialogToPixels(units.GetPosition()),
-                w->ConvertDialogToPixels(units.GetSize()));
-}
-
 // The image path that Browse proposes: the file's own path, in capitals and
 // with DOS separators.
 std::string ImagePathOf(const std::string& realPath) {
@@ -64,17 +59,17 @@ TNewEditDialog::TNewEditDialog(TMyWindow& listWindow)
   ActionButton = new wxButton(this, IdActionButton,
                               EditMode == EditCurrentLine ? "&Restore" : "&Browse...");
 
-  std::vector<TRowButton> buttons = {{ok, ToPixels(this, OkUnits)},
-                                     {cancel, ToPixels(this, CancelUnits)},
-                                     {ActionButton, ToPixels(this, ActionUnits), true}};
+  std::vector<TRowButton> buttons = {{ok, DialogUnitsToPixels(this, OkUnits)},
+                                     {cancel, DialogUnitsToPixels(this, CancelUnits)},
+                                     {ActionButton, DialogUnitsToPixels(this, ActionUnits), true}};
   int wider = FitButtonRow(buttons, ConvertDialogToPixels(wxSize(ButtonGapUnits, 0)).x);
-  wxRect imageEdit = ToPixels(this, ImageEditUnits);
-  wxRect realEdit = ToPixels(this, RealEditUnits);
+  wxRect imageEdit = DialogUnitsToPixels(this, ImageEditUnits);
+  wxRect realEdit = DialogUnitsToPixels(this, RealEditUnits);
   imageEdit.width += wider;
   realEdit.width += wider;
-  std::vector<TDialogItem> items = {{imageLabel, ToPixels(this, ImageLabelUnits)},
+  std::vector<TDialogItem> items = {{imageLabel, DialogUnitsToPixels(this, ImageLabelUnits)},
                                     {ImageEdit, imageEdit},
-                                    {realLabel, ToPixels(this, RealLabelUnits)},
+                                    {realLabel, DialogUnitsToPixels(this, RealLabelUnits)},
                                     {RealEdit, realEdit}};
   for (const TRowButton& b : buttons) items.push_back({b.Button, b.Place});
   int extra = PlaceDialogItems(items);

@@ -32,3 +32,8 @@ int PlaceDialogItems(std::vector<TDialogItem> items) {
   }
   return total;
 }
+
+wxRect DialogUnitsToPixels(wxWindow* w, const wxRect& units) {
+  return wxRect(w->ConvertDialogToPixels(units.GetPosition()),
+                w->ConvertDialogToPixels(units.GetSize()));
+}

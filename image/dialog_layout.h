@@ -9,6 +9,10 @@
 
 class wxWindow;
 
+// A rectangle of a dialog's template, in dialog units, in pixels of w's
+// default font.
+wxRect DialogUnitsToPixels(wxWindow* w, const wxRect& units);
+
 struct TDialogItem {
   wxWindow* Control;
   wxRect Place;             // pixels, converted from the dialog units

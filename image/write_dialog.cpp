@@ -1,6 +1,5 @@
 #include "image/write_dialog.h"
 
-#include <sys/statvfs.h>
 
 #include <wx/button.h>
 #include <wx/filedlg.h>
@@ -11,6 +10,7 @@
 #include "app/message_box.h"
 #include "app/text_convert.h"
 #include "image/build_driver.h"
+#include "image/free_space.h"
 #include "image/dialog_layout.h"
 #include "image/gauge_control.h"
 #include "image/stat_dialog.h"
@@ -23,11 +23,6 @@ const wxRect StatusUnits(4, 4, 160, 8);
 const wxRect GaugeUnits(4, 16, 160, 12);
 const wxRect ButtonUnits(66, 32, 36, 14);
 const wxColour GaugeBarColour(0, 0, 128);
-
-wxRect ToPixels(wxWindow* w, const wxRect& units) {
-  return wxRect(w->ConvertDialogToPixels(units.GetPosition()),
-                w->ConvertDialogToPixels(units.GetSize()));
-}
 }  // namespace
 
 TWriteDialog::TSavePrompt TWriteDialog::SavePrompt = TWriteDialog::RunSaveDialog;
@@ -40,9 +35,9 @@ TWriteDialog::TWriteDialog(TMyWindow& listWindow)
   Gauge = new TMyGauge(this, IdGauge, listWindow.DialogFont);
   CancelButton = new wxButton(this, IdCancelButton, "Cancel");
 
-  int extra = PlaceDialogItems({{StatusText, ToPixels(this, StatusUnits)},
-                                {Gauge, ToPixels(this, GaugeUnits)},
-                                {CancelButton, ToPixels(this, ButtonUnits), true}});
+  int extra = PlaceDialogItems({{StatusText, DialogUnitsToPixels(this, StatusUnits)},
+                                {Gauge, DialogUnitsToPixels(this, GaugeUnits)},
+                                {CancelButton, DialogUnitsToPixels(this, ButtonUnits), true}});
   wxSize client = ConvertDialogToPixels(DialogUnits);
   SetClientSize(client.x, client.y + extra);
   CentreOnParent();
@@ -174,9 +169,5 @@ bool TWriteDialog::RunSaveDialog(wxWindow* parent, TFileDialogData& data) {
 
 bool TWriteDialog::QueryFreeSpace(const std::string& folder, uint64_t& freeUnits,
                                   uint64_t& unitSize) {
-  struct statvfs fs {};
-  if (statvfs(folder.c_str(), &fs) != 0) return false;
-  freeUnits = fs.f_bavail;
-  unitSize = fs.f_frsize;
-  return true;
+  return FolderFreeSpace(folder, freeUnits, unitSize);
 }
