@@ -10,6 +10,7 @@
 #include "app/command_ids.h"
 #include "gui_fixture.h"
 #include "resources/about_pictures/about_pictures.h"
+#include "window_checks.h"
 
 namespace {
 
@@ -305,23 +306,7 @@ TEST_F(TPongDialogTest, TimerTicksEveryFiftyMillisecondsAndStopsWithTheDialog) {
 
 // Pictures for the README, made by scripts/screenshots-about: the about box,
 // and the game in the middle of a rally. Disabled in the normal run.
-class TAboutScreenshots : public TFrameTest {
- protected:
-  static void Shoot(const std::string& name, std::initializer_list<wxWindow*> windows) {
-    const char* dir = std::getenv("QV_SCREENSHOT_DIR");
-    wxRect area;
-    for (wxWindow* w : windows) area = area.IsEmpty() ? w->GetRect() : area.Union(w->GetRect());
-    area.Inflate(8);  // the window manager's borders
-    area.y -= 28;     // and title bar
-    area.height += 28;
-    area.Intersect(wxRect(wxPoint(0, 0), wxGetDisplaySize()));
-    const std::string command = wxString::Format("import -window root -crop %dx%d+%d+%d +repage '%s/%s'",
-                                                 area.width, area.height, area.x, area.y,
-                                                 dir ? dir : ".", name)
-                                    .utf8_string();
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-  }
-};
+class TAboutScreenshots : public TFrameTest {};
 
 TEST_F(TAboutScreenshots, DISABLED_AboutBoxAndGameMidRally) {
   Frame->SetSize(40, 60, 560, 300);

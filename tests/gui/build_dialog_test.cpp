@@ -16,6 +16,7 @@
 #include "image/status_text.h"
 #include "tests/core/image_check.h"
 #include "tests/core/temp_dir.h"
+#include "window_checks.h"
 
 namespace {
 
@@ -259,35 +260,18 @@ TEST_F(TBuildDialogTest, GaugeClampsAndRepaintsOnlyOnChange) {
   EXPECT_EQ(gauge->GetValue(), 0);
 }
 
-// No control overlaps another, none is smaller than its best height, and
-// all lie inside the dialog.
-void ExpectTidyLayout(wxDialog* dialog) {
-  wxRect inside(wxPoint(0, 0), dialog->GetClientSize());
-  std::vector<wxWindow*> controls;
-  for (wxWindow* child : dialog->GetChildren())
-    if (child->IsShown()) controls.push_back(child);
-  for (size_t i = 0; i < controls.size(); ++i) {
-    wxRect r = controls[i]->GetRect();
-    EXPECT_TRUE(inside.Contains(r)) << dialog->GetTitle() << " control " << i;
-    EXPECT_GE(r.height, controls[i]->GetBestSize().y) << dialog->GetTitle() << " control " << i;
-    for (size_t j = i + 1; j < controls.size(); ++j)
-      EXPECT_FALSE(r.Intersects(controls[j]->GetRect()))
-          << dialog->GetTitle() << " controls " << i << " and " << j;
-  }
-}
-
 TEST_F(TBuildDialogTest, DialogsKeepTheirControlsApartAndWhole) {
   Add("\\A", "/a");
   TWriteDialog write(*Window);
-  ExpectTidyLayout(&write);
+  ExpectControlsApart(&write);
   TStatistics stats{2147483, 65536, 65518, 256, 2147188736};
   TStatDialog stat(&write, stats);
-  ExpectTidyLayout(&stat);
+  ExpectControlsApart(&stat);
   EXPECT_EQ(stat.GetTitle(), "Some Statistics");
   EXPECT_EQ(stat.ValueText(4), "2147188736");
   TMessageBox box(&write, "Sorry, I can't open the file /tmp/x for writing.", "File Error",
                   TButtons::AbortRetryIgnore);
-  ExpectTidyLayout(&box);
+  ExpectControlsApart(&box);
 }
 
 TEST_F(TBuildDialogTest, MessageBoxesKeepTheirButtonOrderAndEscape) {

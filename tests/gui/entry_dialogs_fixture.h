@@ -11,6 +11,7 @@
 #include "entries/drop_target.h"
 #include "entries/edit_dialog.h"
 #include "gui_fixture.h"
+#include "window_checks.h"
 
 // Runs the modal loop we are in for a while (wxYield must not start a
 // nested modal dialog).
@@ -146,20 +147,3 @@ inline std::vector<std::string> ListLines(TMyWindow* window) {
   return lines;
 }
 
-// No control overlaps another, none is smaller than its best height, and
-// all lie inside the dialog.
-inline void ExpectControlsApart(wxDialog* dialog) {
-  wxRect inside(wxPoint(0, 0), dialog->GetClientSize());
-  std::vector<wxWindow*> controls;
-  for (wxWindow* child : dialog->GetChildren())
-    if (child->IsShown()) controls.push_back(child);
-  for (size_t i = 0; i < controls.size(); ++i) {
-    wxRect r = controls[i]->GetRect();
-    EXPECT_TRUE(inside.Contains(r)) << dialog->GetTitle() << " control " << i;
-    EXPECT_GE(r.height, controls[i]->GetBestSize().y) << dialog->GetTitle() << " control " << i;
-    EXPECT_GE(r.width, controls[i]->GetBestSize().x) << dialog->GetTitle() << " control " << i;
-    for (size_t j = i + 1; j < controls.size(); ++j)
-      EXPECT_FALSE(r.Intersects(controls[j]->GetRect()))
-          << dialog->GetTitle() << " controls " << i << " and " << j;
-  }
-}

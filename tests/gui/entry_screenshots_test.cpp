@@ -2,32 +2,10 @@
 // dialog in both modes, the drop destination dialog and the question about
 // a name that is no DOS name, each over the main window. Disabled in the
 // normal run.
-#include <cstdlib>
-
 #include "app/command_ids.h"
 #include "entry_dialogs_fixture.h"
 
 namespace {
-
-std::string ShotDir() {
-  const char* dir = std::getenv("QV_SCREENSHOT_DIR");
-  return dir ? dir : ".";
-}
-
-// The screen around the given windows (decorations included) into name.
-void Shoot(const std::string& name, std::initializer_list<wxWindow*> windows) {
-  wxRect area;
-  for (wxWindow* w : windows) area = area.IsEmpty() ? w->GetRect() : area.Union(w->GetRect());
-  // Room for the window manager's title bar and borders.
-  area.Inflate(8);
-  area.y -= 28;
-  area.height += 28;
-  area.Intersect(wxRect(wxPoint(0, 0), wxGetDisplaySize()));
-  std::string command = "import -window root -crop " + std::to_string(area.width) + "x" +
-                        std::to_string(area.height) + "+" + std::to_string(area.x) + "+" +
-                        std::to_string(area.y) + " +repage '" + ShotDir() + "/" + name + "'";
-  EXPECT_EQ(std::system(command.c_str()), 0) << command;
-}
 
 class TEntryScreenshots : public TFrameTest {
  protected:

@@ -1,8 +1,6 @@
 // Pictures for the README, made by scripts/screenshots: the main window with
 // a few lines, the statistics dialog and the build dialog in the middle of
 // a build. Disabled in the normal run.
-#include <cstdlib>
-
 #include <wx/timer.h>
 
 #include "app/command_ids.h"
@@ -10,6 +8,7 @@
 #include "image/build_driver.h"
 #include "image/gauge_control.h"
 #include "tests/core/temp_dir.h"
+#include "window_checks.h"
 
 namespace {
 
@@ -19,26 +18,6 @@ constexpr std::size_t ShotFileSize = 1 << 20;
 constexpr int ShotFiles = 120;
 // The build dialog is pictured once its gauge passes this value.
 constexpr int ShotGauge = 40;
-
-std::string ShotDir() {
-  const char* dir = std::getenv("QV_SCREENSHOT_DIR");
-  return dir ? dir : ".";
-}
-
-// The screen around the given windows (decorations included) into name.
-void Shoot(const std::string& name, std::initializer_list<wxWindow*> windows) {
-  wxRect area;
-  for (wxWindow* w : windows) area = area.IsEmpty() ? w->GetRect() : area.Union(w->GetRect());
-  // Room for the window manager's title bar and borders.
-  area.Inflate(8);
-  area.y -= 28;
-  area.height += 28;
-  area.Intersect(wxRect(wxPoint(0, 0), wxGetDisplaySize()));
-  std::string command = "import -window root -crop " + std::to_string(area.width) + "x" +
-                        std::to_string(area.height) + "+" + std::to_string(area.x) + "+" +
-                        std::to_string(area.y) + " +repage '" + ShotDir() + "/" + name + "'";
-  EXPECT_EQ(std::system(command.c_str()), 0) << command;
-}
 
 class TScreenshots : public TFrameTest {
  protected:

@@ -1,0 +1,47 @@
+// Checks and pictures of whole dialogs, shared by the window tests and the
+// screenshot runs.
+#pragma once
+
+#include <cstdlib>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <wx/dialog.h>
+#include <wx/gdicmn.h>
+
+// No control overlaps another, none is smaller than its best size, and all
+// lie inside the dialog.
+inline void ExpectControlsApart(wxDialog* dialog) {
+  wxRect inside(wxPoint(0, 0), dialog->GetClientSize());
+  std::vector<wxWindow*> controls;
+  for (wxWindow* child : dialog->GetChildren())
+    if (child->IsShown()) controls.push_back(child);
+  for (size_t i = 0; i < controls.size(); ++i) {
+    wxRect r = controls[i]->GetRect();
+    EXPECT_TRUE(inside.Contains(r)) << dialog->GetTitle() << " control " << i;
+    EXPECT_GE(r.height, controls[i]->GetBestSize().y) << dialog->GetTitle() << " control " << i;
+    EXPECT_GE(r.width, controls[i]->GetBestSize().x) << dialog->GetTitle() << " control " << i;
+    for (size_t j = i + 1; j < controls.size(); ++j)
+      EXPECT_FALSE(r.Intersects(controls[j]->GetRect()))
+          << dialog->GetTitle() << " controls " << i << " and " << j;
+  }
+}
+
+// The screen around the given windows, the window manager's borders and
+// title bar included, saved as name in $QV_SCREENSHOT_DIR (or here).
+inline void Shoot(const std::string& name, std::initializer_list<wxWindow*> windows) {
+  const char* dir = std::getenv("QV_SCREENSHOT_DIR");
+  wxRect area;
+  for (wxWindow* w : windows) area = area.IsEmpty() ? w->GetRect() : area.Union(w->GetRect());
+  area.Inflate(8);
+  area.y -= 28;
+  area.height += 28;
+  area.Intersect(wxRect(wxPoint(0, 0), wxGetDisplaySize()));
+  std::string command = "import -window root -crop " + std::to_string(area.width) + "x" +
+                        std::to_string(area.height) + "+" + std::to_string(area.x) + "+" +
+                        std::to_string(area.y) + " +repage '" + (dir ? dir : ".") + "/" + name +
+                        "'";
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+}
