@@ -11,14 +11,14 @@
 #include <wx/utils.h>
 #include <wx/weakref.h>
 
-#include "about/about_dialog.h"
+#include "about/ui/about_dialog.h"
 #include "app/command_ids.h"
 #include "app/message_box.h"
 #include "app/text_convert.h"
-#include "entries/drop_target.h"
-#include "entries/edit_dialog.h"
+#include "entries/ui/drop_target.h"
+#include "entries/ui/edit_dialog.h"
 #include "image/build_state.h"
-#include "image/write_dialog.h"
+#include "image/ui/write_dialog.h"
 #include "resources/menu_resources.h"
 
 bool NewShell = false;

@@ -11,8 +11,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "cli/folder_list.h"
-#include "cli/list_file.h"
+#include "entries/folder_list.h"
+#include "entries/list_file.h"
 #include "cli/terminal_host.h"
 #include "entries/dir_entry.h"
 #include "image/build_driver.h"

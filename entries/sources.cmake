@@ -1,8 +1,10 @@
 list(APPEND QV_CORE_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/path_rules.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/path_rules.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/list_file.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/folder_list.cpp)
 list(APPEND QV_GUI_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/button_row.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/upper_case_edit.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/edit_dialog.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/drop_dialog.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/drop_target.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/ui/button_row.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/upper_case_edit.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/edit_dialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/drop_dialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/drop_target.cpp)

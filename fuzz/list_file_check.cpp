@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "cli/list_file.h"
+#include "entries/list_file.h"
 #include "entries/dir_entry.h"
 #include "entries/path_rules.h"
 #include "fuzz_checks.h"

@@ -15,8 +15,7 @@ list(APPEND QV_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/status_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tree_walk.cpp)
 list(APPEND QV_GUI_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/dialog_layout.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/gauge_control.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/stat_dialog.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/status_line.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/write_dialog.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/ui/gauge_control.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/stat_dialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/status_line.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/write_dialog.cpp)

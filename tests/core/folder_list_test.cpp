@@ -1,7 +1,7 @@
 // The reasons a name from a folder cannot go into an image as it is.
 #include <gtest/gtest.h>
 
-#include "cli/folder_list.h"
+#include "entries/folder_list.h"
 
 TEST(ShortNameFault, NamesWhatIsWrongWithAName) {
   for (const char* good : {"A", "PIANO.QVF", "ABCDEFGH.XYZ", "README.", "~!@#$^&.()-", "{_}'.WAV"})

@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "cli/list_file.h"
+#include "entries/list_file.h"
 #include "entries/dir_entry.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <wx/statline.h>
 #include <wx/uiaction.h>
 
-#include "about/about_dialog.h"
-#include "about/pong_dialog.h"
+#include "about/ui/about_dialog.h"
+#include "about/ui/pong_dialog.h"
 #include "app/command_ids.h"
 #include "gui_fixture.h"
 #include "resources/about_pictures/about_pictures.h"

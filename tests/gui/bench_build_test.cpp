@@ -11,7 +11,7 @@
 #include "app/command_ids.h"
 #include "gui_fixture.h"
 #include "image/build_driver.h"
-#include "image/gauge_control.h"
+#include "image/ui/gauge_control.h"
 
 namespace {
 

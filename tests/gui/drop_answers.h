@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "entries/drop_dialog.h"
-#include "entries/drop_target.h"
+#include "entries/ui/drop_dialog.h"
+#include "entries/ui/drop_target.h"
 #include "gui_fixture.h"
 
 class TDropAnswers : public TDialogAnswers {

@@ -7,9 +7,9 @@
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
-#include "entries/drop_dialog.h"
-#include "entries/drop_target.h"
-#include "entries/edit_dialog.h"
+#include "entries/ui/drop_dialog.h"
+#include "entries/ui/drop_target.h"
+#include "entries/ui/edit_dialog.h"
 #include "gui_fixture.h"
 #include "window_checks.h"
 

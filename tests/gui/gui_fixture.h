@@ -23,8 +23,8 @@
 #include "app/main_frame.h"
 #include "app/message_box.h"
 #include "app/text_convert.h"
-#include "image/stat_dialog.h"
-#include "image/write_dialog.h"
+#include "image/ui/stat_dialog.h"
+#include "image/ui/write_dialog.h"
 
 // Runs the event loop until done() holds or the time is up; done()'s value.
 inline bool PumpUntil(const std::function<bool()>& done, int milliseconds = 3000) {

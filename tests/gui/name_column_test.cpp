@@ -5,7 +5,7 @@
 
 #include "app/command_ids.h"
 #include "drop_answers.h"
-#include "entries/edit_dialog.h"
+#include "entries/ui/edit_dialog.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "app/command_ids.h"
 #include "gui_fixture.h"
 #include "image/build_driver.h"
-#include "image/gauge_control.h"
+#include "image/ui/gauge_control.h"
 #include "tests/core/temp_dir.h"
 #include "window_checks.h"
 

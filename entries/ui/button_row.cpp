@@ -1,4 +1,4 @@
-#include "entries/button_row.h"
+#include "entries/ui/button_row.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "cli/list_file.h"
+#include "entries/list_file.h"
 
 #include <climits>
 #include <sstream>

@@ -1,4 +1,4 @@
-#include "image/write_dialog.h"
+#include "image/ui/write_dialog.h"
 
 
 #include <wx/button.h>
@@ -11,10 +11,10 @@
 #include "app/text_convert.h"
 #include "image/build_driver.h"
 #include "image/free_space.h"
-#include "image/dialog_layout.h"
-#include "image/gauge_control.h"
-#include "image/stat_dialog.h"
-#include "image/status_line.h"
+#include "app/dialog_layout.h"
+#include "image/ui/gauge_control.h"
+#include "image/ui/stat_dialog.h"
+#include "image/ui/status_line.h"
 
 namespace {
 // Dialog 230, in dialog units.

@@ -1,4 +1,4 @@
-#include "about/about_dialog.h"
+#include "about/ui/about_dialog.h"
 
 #include <algorithm>
 #include <vector>
@@ -6,7 +6,7 @@
 #include <wx/wx.h>
 #include <wx/statline.h>
 
-#include "about/pong_dialog.h"
+#include "about/ui/pong_dialog.h"
 #include "app/command_ids.h"
 #include "resources/about_pictures/about_pictures.h"
 #include "resources/app_pictures.h"

@@ -1,4 +1,4 @@
-#include "image/gauge_control.h"
+#include "image/ui/gauge_control.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
-#include "entries/drop_target.h"
+#include "entries/ui/drop_target.h"
 
 #include <algorithm>
 
 #include "app/list_window.h"
 #include "app/message_box.h"
 #include "app/text_convert.h"
-#include "entries/drop_dialog.h"
+#include "entries/ui/drop_dialog.h"
 #include "entries/path_rules.h"
 
 namespace {

@@ -1,8 +1,8 @@
-#include "about/pong_dialog.h"
+#include "about/ui/pong_dialog.h"
 
 #include <wx/wx.h>
 
-#include "about/about_dialog.h"
+#include "about/ui/about_dialog.h"
 #include "app/command_ids.h"
 #include "app/list_window.h"
 

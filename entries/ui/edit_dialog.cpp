@@ -1,4 +1,4 @@
-#include "entries/edit_dialog.h"
+#include "entries/ui/edit_dialog.h"
 
 #include <algorithm>
 #include <climits>
@@ -11,10 +11,10 @@
 #include "app/command_ids.h"
 #include "app/list_window.h"
 #include "app/text_convert.h"
-#include "entries/button_row.h"
+#include "entries/ui/button_row.h"
 #include "entries/path_rules.h"
-#include "entries/upper_case_edit.h"
-#include "image/dialog_layout.h"
+#include "entries/ui/upper_case_edit.h"
+#include "app/dialog_layout.h"
 
 namespace {
 // Dialog 220, in dialog units.

@@ -1,4 +1,4 @@
-#include "image/dialog_layout.h"
+#include "app/dialog_layout.h"
 
 #include <algorithm>
 #include <map>

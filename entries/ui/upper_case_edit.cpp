@@ -1,4 +1,4 @@
-#include "entries/upper_case_edit.h"
+#include "entries/ui/upper_case_edit.h"
 
 namespace {
 bool IsLowerAscii(wxUniChar c) { return c >= 'a' && c <= 'z'; }

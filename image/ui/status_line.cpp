@@ -1,4 +1,4 @@
-#include "image/status_line.h"
+#include "image/ui/status_line.h"
 
 #include <wx/dcclient.h>
 #include <wx/settings.h>

@@ -1,4 +1,4 @@
-#include "image/stat_dialog.h"
+#include "image/ui/stat_dialog.h"
 
 #include <algorithm>
 #include <vector>
@@ -7,7 +7,7 @@
 #include <wx/stattext.h>
 
 #include "app/command_ids.h"
-#include "image/dialog_layout.h"
+#include "app/dialog_layout.h"
 
 namespace {
 // Dialog 240, in dialog units.

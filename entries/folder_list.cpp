@@ -1,4 +1,4 @@
-#include "cli/folder_list.h"
+#include "entries/folder_list.h"
 
 #include <algorithm>
 #include <cerrno>

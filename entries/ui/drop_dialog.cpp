@@ -1,4 +1,4 @@
-#include "entries/drop_dialog.h"
+#include "entries/ui/drop_dialog.h"
 
 #include <algorithm>
 #include <vector>
@@ -9,11 +9,11 @@
 #include "app/command_ids.h"
 #include "app/list_window.h"
 #include "app/text_convert.h"
-#include "entries/edit_dialog.h"
-#include "entries/button_row.h"
+#include "entries/ui/edit_dialog.h"
+#include "entries/ui/button_row.h"
 #include "entries/path_rules.h"
-#include "entries/upper_case_edit.h"
-#include "image/dialog_layout.h"
+#include "entries/ui/upper_case_edit.h"
+#include "app/dialog_layout.h"
 
 std::string DropDestination;
 
