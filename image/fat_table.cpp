@@ -5,9 +5,7 @@
 #include "image/build_state.h"
 #include "image/byte_order.h"
 
-namespace {
-constexpr uint16_t EndOfChain = 0xFFFF;
-}
+using Fat::EndOfChain;
 
 bool WriteFatSector(TBuildState& s) {
   const int32_t perFat = BootSectorsPerFat(s.BootSector);
