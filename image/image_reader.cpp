@@ -42,6 +42,11 @@ constexpr std::size_t FatCompareChunk = 6 << 13;
 constexpr uint16_t LargestSectorSize = 4096;
 // File bytes are compared in pieces of this size.
 constexpr std::size_t CompareChunk = 256 << 10;
+// The first reserved byte of a record holds case flags for other systems;
+// this one says the 11 name bytes are not a name at all (only a long name
+// names the file), which a record without a long name cannot be.
+constexpr int CaseFlags = Rec::Reserved;
+constexpr uint8_t NoShortName = 0x20;
 // Bit 0 of the byte after the drive number: set while a system has the
 // volume open, so a volume left with it set was not closed cleanly.
 constexpr uint8_t DirtyFlag = 0x01;
@@ -49,9 +54,9 @@ constexpr uint8_t DirtyFlag = 0x01;
 bool IsPowerOfTwo(uint32_t v) { return v != 0 && (v & (v - 1)) == 0; }
 
 // A byte allowed in a name as this program writes it: the 8.3 name
-// characters. A control byte, a blank inside a name or a byte outside ASCII
-// there is damage.
-bool IsShortNameByte(uint8_t c) { return IsNameChar(c); }
+// characters in capitals. DOS keeps short names in capitals; a small letter,
+// a control byte or a byte outside ASCII there is damage (fsck.fat agrees).
+bool IsShortNameByte(uint8_t c) { return IsNameChar(c) && !(c >= 'a' && c <= 'z'); }
 
 // Whether the 11 name bytes are a name then blanks, and an extension (maybe
 // empty) then blanks.
@@ -440,7 +445,7 @@ long TImageReader::TakeRecord(TLevel& level, std::size_t slot, const uint8_t* r)
     LabelSeen = true;
     return -1;
   }
-  if (!IsShortName(r))
+  if (!IsShortName(r) || (r[CaseFlags] & NoShortName))
     Problem(FormatText("%s: record %zu holds \"%s\", not an 8.3 name", shown.c_str(), slot,
                        ShownNameBytes(r).c_str()));
   std::string key(reinterpret_cast<const char*>(r), 11);
