@@ -261,6 +261,7 @@ bool TImageReader::ReadFats() {
       if (v >= Fat12FirstBad) v |= ~Fat12Mask;
       Fat[c] = v;
     }
+    if (c >= Fat::FirstDataCluster && Fat[c] != Fat::Free && Fat[c] != Fat::FirstBad) ++Marked;
   }
   const uint16_t media0 = static_cast<uint16_t>(0xFF00 | L->Media);
   if (Fat[0] != media0 || Fat[1] < Fat::FirstEndMark)

@@ -65,6 +65,9 @@ class TImageReader {
   // it holds).
   const std::vector<TImageItem>& Items() const { return ItemList; }
   const TImageCheck& Result() const { return Check; }
+  // Clusters the FAT marks used, known after Open(): what the walk will
+  // claim in a sound image, so a measure of its progress.
+  int32_t MarkedClusters() const { return Marked; }
   // Open() succeeded: the items can be read.
   bool IsOpen() const { return Opened; }
   // The image file, open for reading after Open().
@@ -103,6 +106,7 @@ class TImageReader {
   std::vector<TImageItem> ItemList;
   std::vector<TLevel> Stack;     // the directories being walked
   bool Opened = false;
+  int32_t Marked = 0;
   bool RootRead = false;
   long Pending = -1;             // a directory item to enter next
   std::string BootLabel;         // the boot sector's volume label, if it has one

@@ -1,0 +1,381 @@
+#include "image/image_unpack.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "image/build_host.h"
+#include "image/build_messages.h"
+#include "image/status_text.h"
+
+namespace {
+// A large file is copied over several steps, this many bytes each: a few
+// milliseconds of copying, so that no step holds the window.
+constexpr std::size_t BytesPerStep = 8 << 20;
+// Files whose presence in the folder is checked in one step.
+constexpr std::size_t ChecksPerStep = 2000;
+// Each item weighs this many bytes in the gauge, so that a tree of small
+// files moves it as steadily as one large file does.
+constexpr uint64_t ItemWeight = 4096;
+// Bytes copied through memory where the system cannot copy between files.
+constexpr std::size_t CopyBuffer = 1 << 20;
+
+// "\A\B.TXT" as the real path below the folder: "A/B.TXT".
+std::string RelativePath(const std::string& imagePath) {
+  std::string out = imagePath.substr(imagePath.empty() || imagePath[0] != '\\' ? 0 : 1);
+  std::replace(out.begin(), out.end(), '\\', '/');
+  return out;
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string AbsolutePath(const std::string& path) {
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (!real) return path;
+  std::string out = real;
+  std::free(real);
+  return out;
+}
+
+// Copies n bytes of in at offset to the end of out; in the system where it
+// can, through memory otherwise.
+bool CopyBytes(int in, int64_t offset, int out, std::size_t n) {
+  static thread_local bool kernelCopy = true;
+  while (n > 0 && kernelCopy) {
+    loff_t from = offset;
+    const ssize_t r = ::copy_file_range(in, &from, out, nullptr, n, 0);
+    if (r > 0) {
+      offset += r;
+      n -= static_cast<std::size_t>(r);
+      continue;
+    }
+    if (r < 0 && errno == EINTR) continue;
+    if (r == 0) {
+      errno = EIO;  // the image ended early
+      return false;
+    }
+    if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) return false;
+    kernelCopy = false;
+  }
+  std::vector<uint8_t> buffer(std::min(n, CopyBuffer));
+  while (n > 0) {
+    const std::size_t want = std::min(n, buffer.size());
+    const ssize_t r = ::pread(in, buffer.data(), want, offset);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) {
+      if (r == 0) errno = EIO;
+      return false;
+    }
+    for (ssize_t done = 0; done < r;) {
+      const ssize_t w = ::write(out, buffer.data() + done, static_cast<std::size_t>(r - done));
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) return false;
+      done += w;
+    }
+    offset += r;
+    n -= static_cast<std::size_t>(r);
+  }
+  return true;
+}
+}  // namespace
+
+std::string EntryListText(const TEntryList& entries) {
+  std::string text;
+  for (std::size_t i = 0; i < entries.Count(); ++i)
+    text += entries[i].ImagePath + "\t" + entries[i].RealPath + "\n";
+  return text;
+}
+
+TImageUnpack::TImageUnpack(std::string imagePath, std::string folder, TBuildHost& host,
+                           TUnpackOptions options)
+    : ImagePath(std::move(imagePath)),
+      Folder(std::move(folder)),
+      Host(host),
+      Options(std::move(options)),
+      Reader(ImagePath) {}
+
+TImageUnpack::~TImageUnpack() {
+  CloseFile();
+  for (auto& f : Folders) ::close(f.second);
+}
+
+void TImageUnpack::Start() {
+  Host.SetCaption(Msg::CaptionRead);
+  Host.SetButtonText(Msg::ButtonCancel);
+  Gauge();
+  if (!Reader.Open()) {
+    Fail(FormatText(Msg::ImageDamaged, ImagePath.c_str(), Reader.Result().Problems[0].c_str()));
+    return;
+  }
+  Stage = TStage::Read;
+}
+
+void TImageUnpack::Gauge() {
+  int percent = 0;
+  if (Stage == TStage::Read) {
+    const int32_t marked = Reader.MarkedClusters();
+    percent = marked > 0 ? static_cast<int>(int64_t(Reader.Result().UsedClusters) * 100 / marked)
+                         : 100;
+  } else if (Stage == TStage::CheckFolder) {
+    percent = Items().empty() ? 100 : static_cast<int>(Next * 100 / Items().size());
+  } else if (Stage == TStage::Write) {
+    const uint64_t total = TotalBytes + Items().size() * ItemWeight;
+    percent = total ? static_cast<int>((BytesDone + Next * ItemWeight) * 100 / total) : 100;
+  } else if (Stage == TStage::List) {
+    percent = 100;
+  }
+  percent = std::clamp(percent, 0, 100);
+  if (percent == GaugeValue) return;
+  GaugeValue = percent;
+  Host.SetGauge(percent);
+}
+
+void TImageUnpack::Fail(const std::string& text) {
+  Host.Ask(text, Msg::CaptionFileError, TButtons::Ok);
+  End(2);
+}
+
+void TImageUnpack::CloseFile() {
+  if (Out < 0) return;
+  ::close(Out);
+  Out = -1;
+  // A file cut short is not left behind looking whole.
+  if (!Folders.empty()) ::unlinkat(Folders.back().second, OutName.c_str(), 0);
+}
+
+void TImageUnpack::End(int code) {
+  if (Ended >= 0) return;
+  CloseFile();
+  Stage = TStage::Idle;
+  Ended = code;
+  Host.EndBuild(code);
+}
+
+void TImageUnpack::Cancel() { End(2); }
+
+void TImageUnpack::Step() {
+  if (Ended >= 0) return;
+  switch (Stage) {
+    case TStage::Read: StepRead(); break;
+    case TStage::CheckFolder: StepCheckFolder(); break;
+    case TStage::Write: StepWrite(); break;
+    case TStage::List: StepList(); break;
+    case TStage::Idle: break;
+  }
+}
+
+void TImageUnpack::StepRead() {
+  const bool more = Reader.ReadDirectory();
+  if (!Items().empty()) SetStatus(Host, Items().back().Path);
+  Gauge();
+  if (more) return;
+  Reader.Finish();
+  const std::vector<std::string>& problems = Reader.Result().Problems;
+  if (!problems.empty()) {
+    std::string first = problems[0];
+    if (problems.size() > 1) first = FormatText(Msg::MoreProblems, first.c_str(), problems.size() - 1);
+    Fail(FormatText(Msg::ImageDamaged, ImagePath.c_str(), first.c_str()));
+    return;
+  }
+  for (const TImageItem& item : Items()) TotalBytes += item.Size;
+  if (!OpenFolder()) return;
+  Host.SetCaption(Msg::CaptionCheckFolder);
+  Next = 0;
+  Stage = TStage::CheckFolder;
+  Gauge();
+}
+
+bool TImageUnpack::OpenFolder() {
+  if (::mkdir(Folder.c_str(), 0777) != 0 && errno != EEXIST) {
+    Fail(FormatText(Msg::CantCreate, Folder.c_str(), std::strerror(errno)));
+    return false;
+  }
+  const int fd = ::open(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    Fail(FormatText(Msg::NotAFolder, Folder.c_str()));
+    return false;
+  }
+  Folders.emplace_back(std::string(), fd);
+  Root = AbsolutePath(Folder);
+  return true;
+}
+
+// Nothing is written until it is known that nothing would be replaced.
+void TImageUnpack::StepCheckFolder() {
+  const int root = Folders.front().second;
+  const std::size_t end = std::min(Items().size(), Next + ChecksPerStep);
+  for (; Next < end; ++Next) {
+    const TImageItem& item = Items()[Next];
+    const std::string relative = RelativePath(item.Path);
+    struct stat st;
+    if (::fstatat(root, relative.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    const std::string shown = Folder + "/" + relative;
+    if (item.Directory) {
+      if (!S_ISDIR(st.st_mode)) return Fail(FormatText(Msg::NotAFolder, shown.c_str()));
+    } else if (!Options.Replace || S_ISDIR(st.st_mode)) {
+      return Fail(FormatText(Msg::UnpackExists, shown.c_str()));
+    }
+  }
+  Gauge();
+  if (Next < Items().size()) return;
+  struct stat st;
+  if (!Options.ListPath.empty() && !Options.Replace && ::lstat(Options.ListPath.c_str(), &st) == 0)
+    return Fail(FormatText(Msg::UnpackExists, Options.ListPath.c_str()));
+  Host.SetCaption(Msg::CaptionUnpack);
+  Next = 0;
+  Stage = TStage::Write;
+  Gauge();
+}
+
+// The folder that holds imagePath, open, with the name inside it; -1 when
+// the walk's folders do not lead there.
+int TImageUnpack::ParentFd(const std::string& imagePath, std::string& name) {
+  const std::size_t slash = imagePath.rfind('\\');
+  const std::string parent = imagePath.substr(0, slash);
+  name = imagePath.substr(slash + 1);
+  while (Folders.size() > 1 && Folders.back().first != parent) {
+    ::close(Folders.back().second);
+    Folders.pop_back();
+  }
+  return Folders.back().first == parent ? Folders.back().second : -1;
+}
+
+void TImageUnpack::StepWrite() {
+  if (Next == Items().size()) {
+    if (Options.ListPath.empty()) return Finish();
+    Host.SetStatusText(Msg::StatusList);
+    Stage = TStage::List;
+    Gauge();
+    return;
+  }
+  const TImageItem& item = Items()[Next];
+  const std::string shown = Folder + "/" + RelativePath(item.Path);
+  if (Out < 0) {
+    SetStatus(Host, item.Path);
+    std::string name;
+    const int parent = ParentFd(item.Path, name);
+    if (parent < 0) return Fail(FormatText(Msg::NotAFolder, FolderOf(shown).c_str()));
+    if (item.Directory) {
+      if (::mkdirat(parent, name.c_str(), 0777) != 0 && errno != EEXIST)
+        return Fail(FormatText(Msg::CantCreate, shown.c_str(), std::strerror(errno)));
+      // Never through a link: whatever a link points to lies outside.
+      const int fd = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      if (fd < 0) return Fail(FormatText(Msg::NotAFolder, shown.c_str()));
+      Folders.emplace_back(item.Path, fd);
+      const bool empty = Next + 1 == Items().size() ||
+                         Items()[Next + 1].Path.compare(0, item.Path.size() + 1, item.Path + "\\") != 0;
+      if (empty) Written.Add(item.Path, Root + "/" + RelativePath(item.Path));
+      ++Next;
+      Gauge();
+      return;
+    }
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    Out = ::openat(parent, name.c_str(), flags, 0666);
+    if (Out < 0 && errno == EEXIST && Options.Replace && ::unlinkat(parent, name.c_str(), 0) == 0)
+      Out = ::openat(parent, name.c_str(), flags, 0666);
+    if (Out < 0) {
+      return Fail(errno == EEXIST ? FormatText(Msg::UnpackExists, shown.c_str())
+                                  : FormatText(Msg::CantCreate, shown.c_str(), std::strerror(errno)));
+    }
+    OutName = name;
+    Cursor = {};
+  }
+  if (!WriteSome()) return;
+  if (OutDone < item.Size) {
+    Gauge();
+    return;
+  }
+  const int fd = Out;
+  Out = -1;
+  OutDone = 0;
+  if (::close(fd) != 0) {
+    ::unlinkat(Folders.back().second, OutName.c_str(), 0);
+    return Fail(FormatText(Msg::CantWrite, shown.c_str(), std::strerror(errno)));
+  }
+  Written.Add(item.Path, Root + "/" + RelativePath(item.Path));
+  ++Next;
+  Gauge();
+}
+
+// Copies the next runs of the current file, at most BytesPerStep.
+bool TImageUnpack::WriteSome() {
+  const TImageItem& item = Items()[Next];
+  std::size_t budget = BytesPerStep;
+  TDataRun run;
+  while (budget > 0 && Reader.NextRun(item, Cursor, budget, run)) {
+    if (!CopyBytes(Reader.Fd(), run.Offset, Out, run.Length)) {
+      const int error = errno;
+      const bool full = error == ENOSPC || error == EDQUOT || error == EFBIG;
+      Fail(full || error != EIO
+               ? FormatText(Msg::CantWrite, (Folder + "/" + RelativePath(item.Path)).c_str(),
+                            std::strerror(error))
+               : FormatText(Msg::CantReadImage, ImagePath.c_str(), std::strerror(error)));
+      return false;
+    }
+    OutDone += run.Length;
+    BytesDone += run.Length;
+    budget -= std::min(budget, run.Length);
+  }
+  return true;
+}
+
+// The list is written beside, under a temporary name, and linked to its
+// name only when whole; an existing list is replaced only when allowed.
+void TImageUnpack::StepList() {
+  const std::string& path = Options.ListPath;
+  const std::string folder = AbsolutePath(FolderOf(path));
+  TEntryList relative;
+  for (std::size_t i = 0; i < Written.Count(); ++i) {
+    std::string real = Written[i].RealPath;
+    if (real.compare(0, folder.size() + 1, folder + "/") == 0) real = real.substr(folder.size() + 1);
+    else if (folder == "/" && !real.empty() && real[0] == '/') real = real.substr(1);
+    relative.Add(Written[i].ImagePath, real);
+  }
+  const std::string text = EntryListText(relative);
+  std::string temporary = FolderOf(path) + "/.qvlist.XXXXXX";
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) return Fail(FormatText(Msg::CantWrite, path.c_str(), std::strerror(errno)));
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd, 0666 & ~mask);
+  bool ok = true;
+  for (std::size_t done = 0; ok && done < text.size();) {
+    const ssize_t w = ::write(fd, text.data() + done, text.size() - done);
+    if (w < 0 && errno == EINTR) continue;
+    ok = w > 0;
+    if (ok) done += static_cast<std::size_t>(w);
+  }
+  ok = ok && ::fsync(fd) == 0;
+  int error = errno;
+  ok = ::close(fd) == 0 && ok;
+  if (ok) {
+    ok = Options.Replace ? ::rename(temporary.c_str(), path.c_str()) == 0
+                         : ::link(temporary.c_str(), path.c_str()) == 0;
+    error = errno;
+  }
+  if (!ok || !Options.Replace) ::unlink(temporary.c_str());
+  if (!ok) {
+    return Fail(error == EEXIST ? FormatText(Msg::UnpackExists, path.c_str())
+                                : FormatText(Msg::CantWrite, path.c_str(), std::strerror(error)));
+  }
+  Finish();
+}
+
+void TImageUnpack::Finish() {
+  Completed = true;
+  Stage = TStage::Idle;
+  for (auto& f : Folders) ::close(f.second);
+  Folders.clear();
+  Host.SetCaption(Msg::CaptionDone);
+  Host.SetStatusText("");
+  Host.SetButtonText(Msg::ButtonOk);
+}
