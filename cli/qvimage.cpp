@@ -186,8 +186,11 @@ bool ReadImage(TImageReader& reader, const std::string& image) {
   reader.ReadAll();
   const std::vector<std::string>& problems = reader.Result().Problems;
   if (problems.empty()) return true;
-  std::fprintf(stderr, "qvimage: %s is damaged; --check lists what is wrong:\n  %s\n",
-               image.c_str(), problems[0].c_str());
+  if (!reader.IsOpen() && problems[0].compare(0, 12, "cannot read ") == 0)
+    std::fprintf(stderr, "qvimage: %s\n", problems[0].c_str());
+  else
+    std::fprintf(stderr, "qvimage: %s is damaged; --check lists what is wrong:\n  %s\n",
+                 image.c_str(), problems[0].c_str());
   return false;
 }
 
