@@ -37,7 +37,7 @@ struct TBuilt {
     TImageBuild build(Entries, Host, options);
     RunBuild(build);
     Done = build.Done();
-    EndCode = build.EndCode();
+    EndCode = build.Ended() ? static_cast<int>(build.EndCode()) : -1;
     const TBuildState& s = build.State();
     State.Chosen = s.Chosen;
     State.ImageSize = s.ImageSize;
@@ -312,7 +312,7 @@ TEST(ImageBuild, CancelInTheDialogsCreatesNoFile) {
   save.Host.SaveNames.clear();
   TImageBuild build(save.Entries, save.Host);
   RunBuild(build);
-  EXPECT_EQ(build.EndCode(), 2);
+  EXPECT_EQ(build.EndCode(), TBuildEnd::Stopped);
   EXPECT_EQ(save.Host.SaveProposals, std::vector<std::string>{"*.trk"});
   EXPECT_EQ(save.Host.Stats.ClusterTotal, 4096);
 }
@@ -325,7 +325,7 @@ TEST(ImageBuild, TooLittleSpaceAsksForAnotherFileUntilCancel) {
   b.Host.SaveNames = {b.Image, b.Image};
   TImageBuild build(b.Entries, b.Host);
   RunBuild(build);
-  EXPECT_EQ(build.EndCode(), 2);
+  EXPECT_EQ(build.EndCode(), TBuildEnd::Stopped);
   ASSERT_EQ(b.Host.Asked.size(), 2u);
   EXPECT_EQ(b.Host.Asked[0].Text, "Not enough space on drive " + b.Tmp.Path +
                                       "/  Please free space or choose another drive.");
@@ -360,13 +360,13 @@ TEST(ImageBuild, CancelDuringTheDataLeavesAShorterFileAndNothingHeld) {
   b.Host.SaveNames = {b.Image};
   TImageBuild build(b.Entries, b.Host);
   build.Start();
-  while (build.Stage() != StageData) build.Step();
+  while (build.Stage() != TBuildStage::Data) build.Step();
   build.Step();
   build.Cancel();
-  EXPECT_EQ(build.EndCode(), 2);
-  EXPECT_EQ(build.State().State, StageIdle);
+  EXPECT_EQ(build.EndCode(), TBuildEnd::Stopped);
+  EXPECT_EQ(build.State().State, TBuildStage::Idle);
   EXPECT_FALSE(build.State().Root);
-  EXPECT_TRUE(build.State().ClusterBuffer.empty());
+  EXPECT_EQ(build.State().Copy.Source, -1);
   EXPECT_FALSE(build.State().ImageFile.IsOpen());
   auto size = std::filesystem::file_size(b.Image);
   EXPECT_GT(size, 512u);
@@ -398,9 +398,9 @@ TEST(ImageBuild, ASourceThatChangesSizeStopsTheBuild) {
     b.Host.SaveNames = {b.Image};
     TImageBuild build(b.Entries, b.Host);
     build.Start();
-    while (build.Stage() != StageData) build.Step();
+    while (build.Stage() != TBuildStage::Data) build.Step();
     std::filesystem::resize_file(f, changed);
-    while (build.EndCode() < 0 && !build.Done()) build.Step();
+    while (build.Running()) build.Step();
     EXPECT_FALSE(build.Done()) << size << " -> " << changed;
     ASSERT_EQ(b.Host.Asked.size(), 1u);
     EXPECT_EQ(b.Host.Asked[0].Text, "The file " + f +
@@ -425,7 +425,7 @@ TEST(ImageBuild, WritingViaATemporaryLeavesNothingBehindOnAStop) {
   stop.Host.SaveNames = {stop.Image};
   TImageBuild build(stop.Entries, stop.Host, {true});
   build.Start();
-  while (build.Stage() != StageData) build.Step();
+  while (build.Stage() != TBuildStage::Data) build.Step();
   build.Cancel();
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(stop.Tmp.Path),
                           std::filesystem::directory_iterator()),
