@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <random>
@@ -51,10 +52,11 @@ struct TFaulty {
 
   TFaulty() : Out(Tmp.Dir("out")), Image(Out + "/x.trk") {}
 
-  void Start(bool viaTemporary) {
+  void Start(bool viaTemporary, bool replace = false) {
     Host.SaveNames = {Image};
     TBuildOptions options;
     options.WriteViaTemporary = viaTemporary;
+    options.ReplaceExisting = replace;
     Build = std::make_unique<TImageBuild>(Entries, Host, options);
     Build->Start();
   }
@@ -381,6 +383,68 @@ TEST(FaultInjection, CancelAtEveryStageEndsAtOnceAndKeepsOnlyWhatWasWritten) {
       b.Build->Cancel();
       EXPECT_EQ(fs::file_size(b.Image), size);
     }
+  }
+}
+
+TEST(FaultInjection, ALargeFileIsCopiedOverShortStepsThatCancelCanEnd) {
+  // 9 MiB, at most 4 MiB a step: neither Cancel nor the gauge waits for the
+  // whole file.
+  for (bool cancel : {false, true}) {
+    SCOPED_TRACE(cancel ? "cancelled in the file" : "to the end");
+    TFaulty b;
+    b.Entries.Add("\\BIG.BIN", b.Tmp.File("big", Random(9 << 20, 4)));
+    b.Entries.Add("\\SMALL.BIN", b.Tmp.File("small", Random(3000, 5)));
+    b.Start(true);
+    b.StepTo(TBuildStage::Data);
+    std::vector<int> gauges;  // after each step that left the file open
+    while (b.Running() && b.Build->Stage() == TBuildStage::Data) {
+      b.Build->Step();
+      if (b.Build->State().Copy.Source < 0) continue;
+      gauges.push_back(b.Host.Gauges.back());
+      if (cancel) break;
+    }
+    if (cancel) {
+      ASSERT_EQ(gauges.size(), 1u);
+      b.Build->Cancel();
+      b.ExpectStoppedAndReleased();
+      EXPECT_TRUE(b.OutFiles().empty());
+      continue;
+    }
+    EXPECT_GE(gauges.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(gauges.begin(), gauges.end()));
+    EXPECT_LT(gauges.front(), gauges.back());
+    b.Finish();
+    ASSERT_TRUE(b.Build->Done());
+    EXPECT_EQ(FsckProblems(b.Image), "");
+    TImageCheck check = CheckImage(b.Image, &b.Entries);
+    EXPECT_TRUE(check.Ok()) << check.Problems[0];
+  }
+}
+
+TEST(FaultInjection, AnImageThatAppearsMeanwhileIsReplacedOnlyWhenAsked) {
+  for (bool replace : {false, true}) {
+    SCOPED_TRACE(replace ? "replacing" : "not replacing");
+    TFaulty b;
+    b.Entries.Add("\\A.BIN", b.Tmp.File("a.bin", Random(3000, 6)));
+    b.Start(true, replace);
+    b.StepTo(TBuildStage::Finish);
+    b.Tmp.File("out/x.trk", "someone else's");  // made while the image was written
+    b.Finish();
+    EXPECT_EQ(b.OutFiles(), std::set<std::string>{"x.trk"});  // no temporary left
+    if (replace) {
+      ASSERT_TRUE(b.Build->Done());
+      TImageCheck check = CheckImage(b.Image, &b.Entries);
+      EXPECT_TRUE(check.Ok()) << check.Problems[0];
+      continue;
+    }
+    b.ExpectStoppedAndReleased();
+    ASSERT_EQ(b.Host.Asked.size(), 1u);
+    EXPECT_EQ(b.Host.Asked[0].Text, "The file " + b.Image +
+                                        " appeared while the image was being written and is "
+                                        "left as it is. Please create the image again under "
+                                        "another name.");
+    EXPECT_EQ(b.Host.Asked[0].Caption, "File Error");
+    EXPECT_EQ(ReadBytes(b.Image), "someone else's");
   }
 }
 

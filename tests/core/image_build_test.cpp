@@ -10,6 +10,7 @@
 #include "build_runner.h"
 #include "image/byte_order.h"
 #include "image/geometry.h"
+#include "image/image_reader.h"
 #include "image/status_text.h"
 #include "image_check.h"
 #include "temp_dir.h"
@@ -238,7 +239,7 @@ TEST(ImageBuild, ReadersAcceptEveryShapeOfTree) {
   EXPECT_EQ(b.Bytes, first);
 }
 
-TEST(ImageBuild, RootTakesExactly512Items) {
+TEST(ImageBuild, RootTakesExactly512ItemsAndAFolder65536Records) {
   for (int items : {512, 513}) {
     TBuilt b;
     std::string f = b.Tmp.File("f", "x");
@@ -256,6 +257,33 @@ TEST(ImageBuild, RootTakesExactly512Items) {
       EXPECT_EQ(b.Host.Asked[0].Caption, "Error");
       EXPECT_TRUE(b.Host.SaveProposals.empty());
     }
+  }
+  // "." and ".." count: 65,534 files fill \D; one more folder in it is
+  // refused. (Names in sorted order keep the list quick to fill; the
+  // program's own reader checks the image, as fsck.fat takes long here.)
+  for (bool over : {false, true}) {
+    TBuilt b;
+    std::string f = b.Tmp.File("f");
+    char name[16];
+    for (int n = 0; n < 65534; ++n) {
+      std::snprintf(name, sizeof name, "\\D\\F%05d", n);
+      b.Entries.Add(name, f);
+    }
+    if (over) b.Entries.Add("\\D\\ZZ\\X", f);
+    b.Build();
+    if (!over) {
+      EXPECT_TRUE(b.Done);
+      TImageCheck check = CheckImage(b.Image, nullptr);
+      EXPECT_TRUE(check.Ok()) << check.Problems[0];
+      EXPECT_EQ(check.Files, 65534);
+      continue;
+    }
+    EXPECT_EQ(b.EndCode, 3);  // the scan stopped at that entry
+    ASSERT_EQ(b.Host.Asked.size(), 1u);
+    EXPECT_EQ(b.Host.Asked[0].Text,
+              "Sorry, I can't continue. The directory \\D exceeds 65536 entries. "
+              "Please reduce the number of entries in this directory.");
+    EXPECT_TRUE(b.Host.SaveProposals.empty());
   }
 }
 
