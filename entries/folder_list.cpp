@@ -11,6 +11,7 @@
 
 #include "entries/dir_entry.h"
 #include "entries/path_rules.h"
+#include "entries/short_name.h"
 #include "image/build_state.h"
 
 namespace {
@@ -24,7 +25,8 @@ struct TFound {
 
 class TFolderWalk {
  public:
-  explicit TFolderWalk(std::vector<TFolderFault>& faults) : Faults(faults) {}
+  TFolderWalk(std::vector<TFolderFault>& faults, TLongNames longNames)
+      : Faults(faults), LongNames(longNames) {}
 
   // Walks the folder real, whose image path is image ("" for the root),
   // levels folders below the top.
@@ -33,16 +35,28 @@ class TFolderWalk {
     if (!ReadNames(real, image, names)) return;
     // Names that differ only in case (or in a final dot) meet in the image.
     std::map<std::string, std::string> taken;
+    // Short names keep clear of every name that goes in as it is.
+    TFolderNames used;
+    if (LongNames == TLongNames::Shorten)
+      for (const std::string& name : names)
+        if (IsShortName(UpperCase(name))) used.Take(UpperCase(name));
     for (const std::string& name : names) {
       const std::string childReal = (real.back() == '/' ? real : real + "/") + name;
-      const std::string upper = UpperCase(name);
-      const std::string childImage = image + "\\" + upper;
-
       struct stat st;
       const bool exists = ::stat(childReal.c_str(), &st) == 0;
       const bool isFolder = exists && S_ISDIR(st.st_mode);
       if (exists && LeaveOut && st.st_dev == LeaveOut->first && st.st_ino == LeaveOut->second)
         continue;
+
+      std::string upper = UpperCase(name);
+      if (LongNames == TLongNames::Shorten && !IsShortName(upper)) {
+        std::string shortName = ShortName(name, used);
+        if (!shortName.empty()) {
+          upper = std::move(shortName);
+          used.Take(upper);
+        }
+      }
+      const std::string childImage = image + "\\" + upper;
       if (exists && !isFolder && !S_ISREG(st.st_mode)) {
         Fault(childReal, childImage, "not a regular file or folder");
         continue;
@@ -116,6 +130,7 @@ class TFolderWalk {
   }
 
   std::vector<TFolderFault>& Faults;
+  const TLongNames LongNames;
   std::vector<std::pair<dev_t, ino_t>> Above;  // the folders being walked
   std::optional<std::pair<dev_t, ino_t>> LeaveOut;
 };
@@ -165,9 +180,10 @@ std::string ShortNameFault(std::string_view name) {
 }
 
 bool ListFolder(const std::string& folder, TEntryList& entries,
-                std::vector<TFolderFault>& faults, const std::string& leaveOut) {
+                std::vector<TFolderFault>& faults, const std::string& leaveOut,
+                TLongNames longNames) {
   const std::size_t faultsBefore = faults.size();
-  TFolderWalk walk(faults);
+  TFolderWalk walk(faults, longNames);
   walk.EnterTop(folder, leaveOut);
   walk.Walk(folder, "", 0, true);
   if (faults.size() != faultsBefore) return false;

@@ -1,0 +1,102 @@
+#include "entries/short_name.h"
+
+#include "entries/dir_entry.h"
+#include "entries/path_rules.h"
+
+namespace {
+// A DOS short name: up to 8 characters, a dot, up to 3 more.
+constexpr int MaxBase = 8;
+constexpr int MaxExt = 3;
+// "~999999" leaves one character of the base: the last tail there is.
+constexpr int MaxTail = 999999;
+
+// How many bytes the UTF-8 character that begins with lead takes (1 for a
+// byte that begins none), so that one character outside ASCII makes one "_".
+std::size_t Utf8Length(unsigned char lead) {
+  if (lead >= 0xC0 && lead < 0xE0) return 2;
+  if (lead >= 0xE0 && lead < 0xF0) return 3;
+  if (lead >= 0xF0 && lead < 0xF8) return 4;
+  return 1;
+}
+
+// Capitals, name characters and "_" for every other character; "." stays.
+std::string NameCharsOf(std::string_view name) {
+  std::string out;
+  for (std::size_t i = 0; i < name.size();) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (c == '.' || IsNameChar(c)) {
+      out += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    out += '_';
+    std::size_t n = Utf8Length(c);
+    ++i;
+    while (--n > 0 && i < name.size() && (static_cast<unsigned char>(name[i]) & 0xC0) == 0x80) ++i;
+  }
+  return out;
+}
+}  // namespace
+
+std::string TFolderNames::Key(std::string_view name) {
+  // A final dot names no extension: the image holds the name without it.
+  if (!name.empty() && name.back() == '.') name.remove_suffix(1);
+  return UpperCase(std::string(name));
+}
+
+void TFolderNames::Take(std::string_view name) { Names.insert(Key(name)); }
+
+bool TFolderNames::Taken(std::string_view name) const { return Names.count(Key(name)) != 0; }
+
+bool IsShortName(std::string_view name) {
+  int base = CountNameChars(name, MaxBase);
+  if (base == 0) return false;
+  name.remove_prefix(static_cast<std::size_t>(base));
+  if (name.empty()) return true;
+  if (name.front() != '.') return false;
+  name.remove_prefix(1);
+  return static_cast<std::size_t>(CountNameChars(name, MaxExt)) == name.size();
+}
+
+std::string ShortName(std::string_view longName, const TFolderNames& names) {
+  const std::string upper = UpperCase(std::string(longName));
+  if (IsShortName(upper)) return upper;
+
+  // Blanks anywhere and periods in front go without a trace.
+  std::string kept;
+  for (char c : longName)
+    if (c != ' ' && !(c == '.' && kept.empty())) kept += c;
+  const std::size_t dot = kept.rfind('.');
+  std::string base = NameCharsOf(std::string_view(kept).substr(0, dot));
+  std::string ext = dot == std::string::npos ? std::string() : NameCharsOf(kept.substr(dot + 1));
+  // Periods before the last one are no name characters either.
+  for (char& c : base)
+    if (c == '.') c = '_';
+  if (base.empty()) return std::string();
+  if (ext.size() > static_cast<std::size_t>(MaxExt)) ext.resize(MaxExt);
+  const std::string suffix = ext.empty() ? std::string() : "." + ext;
+
+  // The name was not a short name, so something of it was lost: it gets
+  // the first free tail, its base cut so that base and tail fit in 8.
+  for (int n = 1, digits = 1, nextDigits = 10; n <= MaxTail; ++n) {
+    if (n == nextDigits) {
+      ++digits;
+      nextDigits *= 10;
+    }
+    const std::size_t room = static_cast<std::size_t>(MaxBase - 1 - digits);
+    std::string name = base.substr(0, room) + "~" + std::to_string(n) + suffix;
+    if (!names.Taken(name)) return name;
+  }
+  return std::string();
+}
+
+TFolderNames NamesInFolder(const TEntryList& entries, std::string_view folder) {
+  TFolderNames names;
+  for (std::size_t i = 0; i < entries.Count(); ++i) {
+    std::string_view path = entries[i].ImagePath;
+    if (path.size() <= folder.size() || path.substr(0, folder.size()) != folder) continue;
+    path.remove_prefix(folder.size());
+    names.Take(path.substr(0, path.find('\\')));
+  }
+  return names;
+}
