@@ -33,29 +33,39 @@ class TFolderWalk {
   void Walk(const std::string& real, const std::string& image, int levels, bool nameOk) {
     std::vector<std::string> names;
     if (!ReadNames(real, image, names)) return;
+    struct TChild {
+      std::string Name, Real;
+      struct stat St;
+      bool Exists;
+    };
+    std::vector<TChild> children;
+    for (std::string& name : names) {
+      TChild child{std::move(name), "", {}, false};
+      child.Real = (real.back() == '/' ? real : real + "/") + child.Name;
+      child.Exists = ::stat(child.Real.c_str(), &child.St) == 0;
+      if (child.Exists && LeaveOut && child.St.st_dev == LeaveOut->first &&
+          child.St.st_ino == LeaveOut->second)
+        continue;
+      children.push_back(std::move(child));
+    }
+    // Every name in capitals; long ones, if asked, shortened as a drop of
+    // the same files would shorten them.
+    std::vector<std::string> imageNames;
+    for (const TChild& child : children) imageNames.push_back(child.Name);
+    if (LongNames == TLongNames::Shorten) {
+      TFolderNames used;
+      imageNames = ShortNames(imageNames, used);
+    }
     // Names that differ only in case (or in a final dot) meet in the image.
     std::map<std::string, std::string> taken;
-    // Short names keep clear of every name that goes in as it is.
-    TFolderNames used;
-    if (LongNames == TLongNames::Shorten)
-      for (const std::string& name : names)
-        if (IsShortName(UpperCase(name))) used.Take(UpperCase(name));
-    for (const std::string& name : names) {
-      const std::string childReal = (real.back() == '/' ? real : real + "/") + name;
-      struct stat st;
-      const bool exists = ::stat(childReal.c_str(), &st) == 0;
+    for (std::size_t i = 0; i < children.size(); ++i) {
+      const std::string& childReal = children[i].Real;
+      const struct stat& st = children[i].St;
+      const bool exists = children[i].Exists;
       const bool isFolder = exists && S_ISDIR(st.st_mode);
-      if (exists && LeaveOut && st.st_dev == LeaveOut->first && st.st_ino == LeaveOut->second)
-        continue;
-
-      std::string upper = UpperCase(name);
-      if (LongNames == TLongNames::Shorten && !IsShortName(upper)) {
-        std::string shortName = ShortName(name, used);
-        if (!shortName.empty()) {
-          upper = std::move(shortName);
-          used.Take(upper);
-        }
-      }
+      // A name with nothing left for a short name is reported as it is.
+      const std::string upper =
+          imageNames[i].empty() ? UpperCase(children[i].Name) : UpperCase(imageNames[i]);
       const std::string childImage = image + "\\" + upper;
       if (exists && !isFolder && !S_ISREG(st.st_mode)) {
         Fault(childReal, childImage, "not a regular file or folder");

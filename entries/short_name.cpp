@@ -1,5 +1,7 @@
 #include "entries/short_name.h"
 
+#include <algorithm>
+
 #include "entries/dir_entry.h"
 #include "entries/path_rules.h"
 
@@ -88,6 +90,28 @@ std::string ShortName(std::string_view longName, const TFolderNames& names) {
     if (!names.Taken(name)) return name;
   }
   return std::string();
+}
+
+std::vector<std::string> ShortNames(const std::vector<std::string>& longNames,
+                                    TFolderNames& names) {
+  std::vector<std::string> made(longNames.size());
+  std::vector<std::size_t> order;
+  for (std::size_t i = 0; i < longNames.size(); ++i) {
+    std::string upper = UpperCase(longNames[i]);
+    if (IsShortName(upper)) {
+      names.Take(upper);
+      made[i] = std::move(upper);
+    } else {
+      order.push_back(i);
+    }
+  }
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return longNames[a] < longNames[b]; });
+  for (std::size_t i : order) {
+    made[i] = ShortName(longNames[i], names);
+    if (!made[i].empty()) names.Take(made[i]);
+  }
+  return made;
 }
 
 TFolderNames NamesInFolder(const TEntryList& entries, std::string_view folder) {

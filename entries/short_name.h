@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TEntryList;
 
@@ -41,6 +42,15 @@ bool IsShortName(std::string_view name);
 //   taken.
 // The name made is not taken into names: the caller does that when it uses it.
 std::string ShortName(std::string_view longName, const TFolderNames& names);
+
+// The names of several files that go into one folder together (one drop, or
+// one folder of a walk), in the order given: the names that are 8.3 names
+// stay and are taken first, then the others get their short names in the
+// byte order of their long names, so the same names in any order come out
+// the same. names holds the names the folder has already and receives every
+// name made; an empty name is one with nothing left.
+std::vector<std::string> ShortNames(const std::vector<std::string>& longNames,
+                                    TFolderNames& names);
 
 // The names of the folder folder (an image path beginning and ending in "\")
 // that the lines of entries use: the files and folders right inside it,

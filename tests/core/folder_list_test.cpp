@@ -68,6 +68,18 @@ TEST(ShortName, TakesTheFirstTailThatIsFreeInTheFolder) {
   EXPECT_EQ(ShortName("a b", names), "AB~1");
   EXPECT_EQ(ShortName("grandp~1.wav", names), "GRANDP~1.WAV");
 
+  // Names dropped together: the valid ones first, then the long ones in the
+  // byte order of their names, whatever order they came in.
+  TFolderNames folder;
+  folder.Take("STRING~1.WAV");
+  EXPECT_EQ(ShortNames({"Strings B.wav", "string~2.wav", "Strings A.wav", "..."}, folder),
+            (std::vector<std::string>{"STRING~4.WAV", "STRING~2.WAV", "STRING~3.WAV", ""}));
+  EXPECT_TRUE(folder.Taken("STRING~4.WAV"));
+  TFolderNames again;
+  again.Take("STRING~1.WAV");
+  EXPECT_EQ(ShortNames({"...", "Strings A.wav", "string~2.wav", "Strings B.wav"}, again),
+            (std::vector<std::string>{"", "STRING~3.WAV", "STRING~2.WAV", "STRING~4.WAV"}));
+
   TEntryList list;
   for (const char* path : {"\\SAMPLES\\PIANO.QVF", "\\SAMPLES\\DRUMS\\KICK~1.WAV", "\\SAMPLESX.WAV",
                            "\\OTHER\\A.WAV"})
