@@ -1,6 +1,7 @@
 #include "entries/short_name.h"
 
 #include <algorithm>
+#include <map>
 
 #include "entries/dir_entry.h"
 #include "entries/path_rules.h"
@@ -60,36 +61,54 @@ bool IsShortName(std::string_view name) {
   return static_cast<std::size_t>(CountNameChars(name, MaxExt)) == name.size();
 }
 
-std::string ShortName(std::string_view longName, const TFolderNames& names) {
-  const std::string upper = UpperCase(std::string(longName));
-  if (IsShortName(upper)) return upper;
+namespace {
+// What is left of a long name for its short name: the base, not yet cut,
+// and "." with the extension cut to 3 (or nothing).
+struct TBasis {
+  std::string Base, Suffix;
+};
 
+// False when nothing is left of the name.
+bool BasisOf(std::string_view longName, TBasis& basis) {
   // Blanks anywhere and periods in front go without a trace.
   std::string kept;
   for (char c : longName)
     if (c != ' ' && !(c == '.' && kept.empty())) kept += c;
   const std::size_t dot = kept.rfind('.');
-  std::string base = NameCharsOf(std::string_view(kept).substr(0, dot));
-  std::string ext = dot == std::string::npos ? std::string() : NameCharsOf(kept.substr(dot + 1));
+  basis.Base = NameCharsOf(std::string_view(kept).substr(0, dot));
   // Periods before the last one are no name characters either.
-  for (char& c : base)
+  for (char& c : basis.Base)
     if (c == '.') c = '_';
-  if (base.empty()) return std::string();
+  std::string ext = dot == std::string::npos ? std::string() : NameCharsOf(kept.substr(dot + 1));
   if (ext.size() > static_cast<std::size_t>(MaxExt)) ext.resize(MaxExt);
-  const std::string suffix = ext.empty() ? std::string() : "." + ext;
+  basis.Suffix = ext.empty() ? std::string() : "." + ext;
+  return !basis.Base.empty();
+}
 
-  // The name was not a short name, so something of it was lost: it gets
-  // the first free tail, its base cut so that base and tail fit in 8.
-  for (int n = 1, digits = 1, nextDigits = 10; n <= MaxTail; ++n) {
-    if (n == nextDigits) {
-      ++digits;
-      nextDigits *= 10;
+// The first name with a tail from firstTail on that names does not hold
+// (its tail in tail), or empty. The name was not a short name, so
+// something of it was lost: the tail goes on even when the base would fit,
+// and the base is cut so that base and tail fit in 8.
+std::string FirstFree(const TBasis& basis, const TFolderNames& names, int firstTail, int& tail) {
+  for (int n = firstTail; n <= MaxTail; ++n) {
+    const std::string number = std::to_string(n);
+    const std::size_t room = static_cast<std::size_t>(MaxBase - 1) - number.size();
+    std::string name = basis.Base.substr(0, room) + "~" + number + basis.Suffix;
+    if (!names.Taken(name)) {
+      tail = n;
+      return name;
     }
-    const std::size_t room = static_cast<std::size_t>(MaxBase - 1 - digits);
-    std::string name = base.substr(0, room) + "~" + std::to_string(n) + suffix;
-    if (!names.Taken(name)) return name;
   }
   return std::string();
+}
+}  // namespace
+
+std::string ShortName(std::string_view longName, const TFolderNames& names) {
+  std::string upper = UpperCase(std::string(longName));
+  if (IsShortName(upper)) return upper;
+  TBasis basis;
+  int tail = 0;
+  return BasisOf(longName, basis) ? FirstFree(basis, names, 1, tail) : std::string();
 }
 
 std::vector<std::string> ShortNames(const std::vector<std::string>& longNames,
@@ -107,9 +126,24 @@ std::vector<std::string> ShortNames(const std::vector<std::string>& longNames,
   }
   std::stable_sort(order.begin(), order.end(),
                    [&](std::size_t a, std::size_t b) { return longNames[a] < longNames[b]; });
+  // Names can only be taken, never freed, so the next search for the same
+  // tails starts where the last one ended: a folder of thousands of
+  // "Sample 00001.wav" takes one look per name, not thousands.
+  std::map<std::string, int> nextTail;
   for (std::size_t i : order) {
-    made[i] = ShortName(longNames[i], names);
-    if (!made[i].empty()) names.Take(made[i]);
+    TBasis basis;
+    if (!BasisOf(longNames[i], basis)) continue;
+    // Bases that agree in their first 6 characters try the same names.
+    int& next = nextTail.try_emplace(basis.Base.substr(0, MaxBase - 2) + basis.Suffix, 1)
+                    .first->second;
+    int tail = 0;
+    made[i] = FirstFree(basis, names, next, tail);
+    if (made[i].empty()) {
+      next = MaxTail + 1;
+      continue;
+    }
+    names.Take(made[i]);
+    next = tail + 1;
   }
   return made;
 }
