@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <getopt.h>
 #include <iostream>
 #include <string>
 #include <sys/stat.h>
@@ -43,7 +44,7 @@ const char Usage[] =
     "Blank lines and lines that begin with # are skipped.\n"
     "\n"
     "Options:\n"
-    "  --from-dir       take the entries from the folder DIR: each file and\n"
+    "  --from-dir DIR   take the entries from the folder DIR: each file and\n"
     "                   folder below it goes in under its path in capitals;\n"
     "                   names that are not 8.3 names are all listed, and\n"
     "                   nothing is written\n"
@@ -210,39 +211,48 @@ int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force) {
 
 int main(int argc, char** argv) {
   TTerminalOptions options;
-  bool force = false, check = false, fromDir = false, buildOption = false;
-  std::vector<std::string> operands;
-  bool optionsEnd = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (optionsEnd || arg == "-" || arg.empty() || arg[0] != '-') {
-      operands.push_back(arg);
-    } else if (arg == "--") {
-      optionsEnd = true;
-    } else if (arg == "--check") {
-      check = true;
-    } else if (arg == "--from-dir") {
-      fromDir = true;
-    } else if (arg == "--skip-missing") {
-      options.SkipMissing = buildOption = true;
-    } else if (arg == "--skip-clashes") {
-      options.SkipClashes = buildOption = true;
-    } else if (arg == "--stats") {
-      options.StatsOnly = buildOption = true;
-    } else if (arg == "--force" || arg == "-f") {
-      force = buildOption = true;
-    } else if (arg == "--quiet" || arg == "-q") {
-      options.Quiet = true;
-    } else if (arg == "--help" || arg == "-h") {
-      std::fputs(Usage, stdout);
-      return ExitComplete;
-    } else if (arg == "--version") {
-      std::puts("qvimage " QV_VERSION);
-      return ExitComplete;
-    } else {
-      return UsageError("unknown option " + arg);
+  bool force = false, check = false, buildOption = false;
+  std::string folder;  // --from-dir DIR
+  bool fromDir = false;
+
+  // Long options without a short form carry ids past the character range.
+  enum : int { OptCheck = 256, OptFromDir, OptSkipMissing, OptSkipClashes, OptStats, OptVersion };
+  static const option LongOptions[] = {
+      {"check", no_argument, nullptr, OptCheck},
+      {"from-dir", required_argument, nullptr, OptFromDir},
+      {"skip-missing", no_argument, nullptr, OptSkipMissing},
+      {"skip-clashes", no_argument, nullptr, OptSkipClashes},
+      {"stats", no_argument, nullptr, OptStats},
+      {"force", no_argument, nullptr, 'f'},
+      {"quiet", no_argument, nullptr, 'q'},
+      {"help", no_argument, nullptr, 'h'},
+      {"version", no_argument, nullptr, OptVersion},
+      {nullptr, 0, nullptr, 0},
+  };
+  // getopt_long names the program by argv[0] in its messages; the user
+  // knows it as qvimage whatever path started it.
+  argv[0] = const_cast<char*>("qvimage");
+  for (int opt; (opt = getopt_long(argc, argv, "fqh", LongOptions, nullptr)) != -1;) {
+    switch (opt) {
+      case OptCheck: check = true; break;
+      case OptFromDir:
+        fromDir = true;
+        folder = optarg;
+        break;
+      case OptSkipMissing: options.SkipMissing = buildOption = true; break;
+      case OptSkipClashes: options.SkipClashes = buildOption = true; break;
+      case OptStats: options.StatsOnly = buildOption = true; break;
+      case 'f': force = buildOption = true; break;
+      case 'q': options.Quiet = true; break;
+      case 'h': std::fputs(Usage, stdout); return ExitComplete;
+      case OptVersion: std::puts("qvimage " QV_VERSION); return ExitComplete;
+      default:  // getopt_long has said what was wrong
+        std::fputs("Try 'qvimage --help' for more information.\n", stderr);
+        return ExitUsage;
     }
   }
+  std::vector<std::string> operands(argv + optind, argv + argc);
+  if (fromDir) operands.insert(operands.begin(), folder);
 
   if (check && buildOption) return UsageError("--check writes nothing and takes no build options");
   if (check && !fromDir) {

@@ -91,6 +91,40 @@ TEST_F(QvImage, UsageAndListFaultsExitWithTwoAndWriteNothing) {
   EXPECT_EQ(Run({"--version"}).Out, "qvimage 1.4\n");
 }
 
+TEST_F(QvImage, OptionsCombineAndTakeValuesAsOnAnyCommandLine) {
+  std::string a = Work.File("tree/A.BIN", RandomBytes(3000, 7));
+  std::string image = Work.File("out/x.trk", "old");
+  // -qf is -q and -f: quiet, and the old image replaced; --from-dir=DIR
+  // and an option after the operands work as on every command line.
+  TResult r = Run({"-qf", "--from-dir=tree", "out/x.trk"});
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  EXPECT_EQ(r.Out, "");
+  ExpectReadable(image, {{"A.BIN", a}});
+  TResult after = Run({"--from-dir", "tree", "out/y.trk", "-q"});
+  EXPECT_EQ(after.Code, 0) << after.Err;
+  EXPECT_EQ(after.Out, "");
+  EXPECT_EQ(ReadBytes(Out + "/y.trk"), ReadBytes(image));
+
+  // The usual messages, named after the program, and exit status 2.
+  const std::pair<std::vector<std::string>, std::string> faults[] = {
+      {{"-qx", "tree", "out/z.trk"}, "qvimage: invalid option -- 'x'\n"},
+      {{"--bogus", "tree", "out/z.trk"}, "qvimage: unrecognized option '--bogus'\n"},
+      {{"--force=yes", "--from-dir", "tree", "out/z.trk"},
+       "qvimage: option '--force' doesn't allow an argument\n"},
+      {{"out/z.trk", "--from-dir"}, "qvimage: option '--from-dir' requires an argument\n"},
+  };
+  for (const auto& [args, message] : faults) {
+    TResult bad = Run(args);
+    EXPECT_EQ(bad.Code, 2);
+    EXPECT_EQ(bad.Err, message + "Try 'qvimage --help' for more information.\n");
+  }
+  // After -- a name that begins with - is an operand.
+  TResult dashed = Run({"-q", "--", "-missing.lst", "out/z.trk"});
+  EXPECT_EQ(dashed.Code, 2);
+  EXPECT_NE(dashed.Err.find("-missing.lst: cannot be read"), std::string::npos) << dashed.Err;
+  EXPECT_EQ(OutFiles(), (std::set<std::string>{"x.trk", "y.trk"}));
+}
+
 TEST_F(QvImage, AStoppedBuildLeavesNoFileUnderImage) {
   std::string a = Work.File("a.bin", RandomBytes(5000, 4));
   std::string b = Work.File("b.bin", RandomBytes(6000, 5));
