@@ -115,16 +115,12 @@ bool ReadList(const std::string& name, TEntryList& entries) {
   const std::string shown = name == "-" ? "<stdin>" : name;
   TListError error;
   bool ok;
-  if (name == "-") {
+  // Relative real paths start from the list's folder; for standard input,
+  // from the current one.
+  if (name == "-")
     ok = ReadEntryList(std::cin, entries, error);
-  } else {
-    std::ifstream in(name, std::ios::binary);
-    if (!in) {
-      std::fprintf(stderr, "%s: cannot be read: %s\n", shown.c_str(), std::strerror(errno));
-      return false;
-    }
-    ok = ReadEntryList(in, entries, error);
-  }
+  else
+    ok = LoadEntryList(name, entries, error);
   if (!ok) {
     if (error.Line > 0)
       std::fprintf(stderr, "%s:%ld: %s\n", shown.c_str(), error.Line, error.Message.c_str());
