@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "entries/dir_entry.h"
+#include "entries/path_rules.h"
 #include "fuzz_checks.h"
 #include "image/build_driver.h"
 #include "image/image_reader.h"
@@ -143,7 +144,9 @@ std::string CheckImageTreeInput(const uint8_t* data, std::size_t size) {
       const unsigned seed = in.Next();
       std::ofstream(p.Real, std::ios::binary) << Bytes(bytes, seed);
     }
-    entries.Add(image, p.Real);
+    // Every way into the list (the dialogs, a drop, a list file) puts image
+    // paths in capitals: DOS keeps short names so, and readers refuse others.
+    entries.Add(UpperCase(image), p.Real);
     planned[p.Real] = p;
   }
 
@@ -197,7 +200,7 @@ std::string CheckImageTreeInput(const uint8_t* data, std::size_t size) {
   TImageBuild build(entries, host, options);
   build.Start();
   long steps = 0;
-  while (build.EndCode() < 0 && !build.Done() && steps < StepLimit) {
+  while (build.Running() && steps < StepLimit) {
     build.Step();
     ++steps;
   }
@@ -212,7 +215,7 @@ std::string CheckImageTreeInput(const uint8_t* data, std::size_t size) {
     return text;
   }
   if (kept.Count() == 0 && directories == 0) {
-    if (build.EndCode() != 2 || fs::exists(image)) return "a build of nothing did not end quietly";
+    if (build.EndCode() != TBuildEnd::Stopped || fs::exists(image)) return "a build of nothing did not end quietly";
     return {};
   }
   if (!build.Done()) return "the build did not finish";

@@ -18,6 +18,7 @@
 #include "image/dir_record.h"
 #include "image/fat_table.h"
 #include "image/geometry.h"
+#include "platform/file_io.h"
 
 namespace {
 // Past this many problems the rest would only repeat the first ones.
@@ -33,8 +34,6 @@ constexpr uint16_t Fat12Mask = 0x0FFF;
 // A FAT12 entry at or above this is a bad mark or an end mark; widened to
 // FAT16's range so that one set of marks serves both.
 constexpr uint16_t Fat12FirstBad = 0x0FF7;
-// A directory holds at most this many records: FAT's own limit.
-constexpr std::size_t MaxDirectoryRecords = 65536;
 // The FATs are compared in pieces of this many bytes, a multiple of both
 // entry widths (2 bytes, and 3 bytes for two FAT12 entries).
 constexpr std::size_t FatCompareChunk = 6 << 13;
@@ -142,16 +141,7 @@ void TImageReader::Problem(const std::string& text) {
 }
 
 bool TImageReader::ReadAt(int64_t offset, void* data, std::size_t n) const {
-  uint8_t* p = static_cast<uint8_t*>(data);
-  while (n > 0) {
-    ssize_t r = ::pread(File, p, n, offset);
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) return false;
-    p += r;
-    n -= static_cast<std::size_t>(r);
-    offset += r;
-  }
-  return true;
+  return ReadFully(File, data, n, offset) == int64_t(n);
 }
 
 bool TImageReader::Open() {
@@ -328,7 +318,7 @@ bool TImageReader::ClaimChain(uint16_t first, uint32_t owner, const std::string&
 
 bool TImageReader::ReadRecords(const std::string& path, uint16_t cluster, uint32_t owner,
                                std::vector<uint8_t>& records) {
-  const std::size_t most = MaxDirectoryRecords * Rec::RecordSize;
+  const std::size_t most = std::size_t(MaxDirectoryRecords) * Rec::RecordSize;
   // The records end at the first free slot: what follows it is not read,
   // so a directory whose chain claims far more than it holds costs only
   // what it holds.
@@ -353,7 +343,7 @@ bool TImageReader::ReadRecords(const std::string& path, uint16_t cluster, uint32
   for (uint16_t c : chain) {
     const std::size_t had = records.size();
     if (had >= most) {
-      Problem(FormatText("%s holds more than %zu records", path.c_str(), MaxDirectoryRecords));
+      Problem(FormatText("%s holds more than %d records", path.c_str(), MaxDirectoryRecords));
       records.resize(most);
       return true;
     }
@@ -588,8 +578,8 @@ void CompareEntries(const TImageReader& reader, const TEntryList& entries,
     int64_t offset = 0;
     while (reader.NextRun(node, cursor, CompareChunk, run)) {
       const std::size_t n = run.Length;
-      if (::pread(reader.Fd(), image.data(), n, run.Offset) != ssize_t(n) ||
-          ::pread(fd, source.data(), n, offset) != ssize_t(n)) {
+      if (ReadFully(reader.Fd(), image.data(), n, run.Offset) != int64_t(n) ||
+          ReadFully(fd, source.data(), n, offset) != int64_t(n)) {
         problem(FormatText("cannot compare %s with %s", path.c_str(), real.c_str()));
         break;
       }

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "entries/list_file.h"
 #include "image/build_host.h"
 #include "image/build_messages.h"
 #include "image/status_text.h"
@@ -38,12 +39,20 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// path as an absolute path, from the current folder when relative; not
+// through links, so that the list's relative paths come out as the user
+// wrote them.
 std::string AbsolutePath(const std::string& path) {
-  char* real = ::realpath(path.c_str(), nullptr);
-  if (!real) return path;
-  std::string out = real;
-  std::free(real);
-  return out;
+  std::string rest = path;
+  while (rest.size() > 1 && rest.back() == '/') rest.pop_back();
+  if (!rest.empty() && rest[0] == '/') return rest;
+  std::vector<char> buffer(PATH_MAX);
+  if (!::getcwd(buffer.data(), buffer.size())) return path;
+  std::string out = buffer.data();
+  while (rest.compare(0, 2, "./") == 0) rest = rest.substr(2);
+  if (rest == ".") rest.clear();
+  if (rest.empty()) return out;
+  return out == "/" ? out + rest : out + "/" + rest;
 }
 
 // Copies n bytes of in at offset to the end of out; in the system where it
@@ -87,13 +96,6 @@ bool CopyBytes(int in, int64_t offset, int out, std::size_t n) {
   return true;
 }
 }  // namespace
-
-std::string EntryListText(const TEntryList& entries) {
-  std::string text;
-  for (std::size_t i = 0; i < entries.Count(); ++i)
-    text += entries[i].ImagePath + "\t" + entries[i].RealPath + "\n";
-  return text;
-}
 
 TImageUnpack::TImageUnpack(std::string imagePath, std::string folder, TBuildHost& host,
                            TUnpackOptions options)
@@ -141,7 +143,7 @@ void TImageUnpack::Gauge() {
 
 void TImageUnpack::Fail(const std::string& text) {
   Host.Ask(text, Msg::CaptionFileError, TButtons::Ok);
-  End(2);
+  End();
 }
 
 void TImageUnpack::CloseFile() {
@@ -152,18 +154,18 @@ void TImageUnpack::CloseFile() {
   if (!Folders.empty()) ::unlinkat(Folders.back().second, OutName.c_str(), 0);
 }
 
-void TImageUnpack::End(int code) {
-  if (Ended >= 0) return;
+void TImageUnpack::End() {
+  if (HasEnded) return;
   CloseFile();
   Stage = TStage::Idle;
-  Ended = code;
-  Host.EndBuild(code);
+  HasEnded = true;
+  Host.EndBuild(TBuildEnd::Stopped);
 }
 
-void TImageUnpack::Cancel() { End(2); }
+void TImageUnpack::Cancel() { End(); }
 
 void TImageUnpack::Step() {
-  if (Ended >= 0) return;
+  if (HasEnded) return;
   switch (Stage) {
     case TStage::Read: StepRead(); break;
     case TStage::CheckFolder: StepCheckFolder(); break;
@@ -328,45 +330,14 @@ bool TImageUnpack::WriteSome() {
   return true;
 }
 
-// The list is written beside, under a temporary name, and linked to its
-// name only when whole; an existing list is replaced only when allowed.
+// The list is saved safely (a new file renamed over the name); a list that
+// was there already was refused by the folder check unless replacing.
 void TImageUnpack::StepList() {
-  const std::string& path = Options.ListPath;
-  const std::string folder = AbsolutePath(FolderOf(path));
-  TEntryList relative;
-  for (std::size_t i = 0; i < Written.Count(); ++i) {
-    std::string real = Written[i].RealPath;
-    if (real.compare(0, folder.size() + 1, folder + "/") == 0) real = real.substr(folder.size() + 1);
-    else if (folder == "/" && !real.empty() && real[0] == '/') real = real.substr(1);
-    relative.Add(Written[i].ImagePath, real);
-  }
-  const std::string text = EntryListText(relative);
-  std::string temporary = FolderOf(path) + "/.qvlist.XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return Fail(FormatText(Msg::CantWrite, path.c_str(), std::strerror(errno)));
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
-  bool ok = true;
-  for (std::size_t done = 0; ok && done < text.size();) {
-    const ssize_t w = ::write(fd, text.data() + done, text.size() - done);
-    if (w < 0 && errno == EINTR) continue;
-    ok = w > 0;
-    if (ok) done += static_cast<std::size_t>(w);
-  }
-  ok = ok && ::fsync(fd) == 0;
-  int error = errno;
-  ok = ::close(fd) == 0 && ok;
-  if (ok) {
-    ok = Options.Replace ? ::rename(temporary.c_str(), path.c_str()) == 0
-                         : ::link(temporary.c_str(), path.c_str()) == 0;
-    error = errno;
-  }
-  if (!ok || !Options.Replace) ::unlink(temporary.c_str());
-  if (!ok) {
-    return Fail(error == EEXIST ? FormatText(Msg::UnpackExists, path.c_str())
-                                : FormatText(Msg::CantWrite, path.c_str(), std::strerror(error)));
-  }
+  std::string error;
+  // Named from the root, so that the folder the list's paths start from is
+  // the one the unpack folder was named from.
+  if (!SaveEntryList(AbsolutePath(Options.ListPath), Written, error))
+    return Fail(FormatText(Msg::CantWrite, Options.ListPath.c_str(), error.c_str()));
   Finish();
 }
 

@@ -40,13 +40,14 @@ class TImageUnpack {
   // One step; nothing once it has ended or is done.
   void Step();
   // Stops between two steps: what was written stays, except a file half
-  // written, and it ends with code 2.
+  // written, and it ends as stopped.
   void Cancel();
 
   // Everything is unpacked and "Done" is showing.
   bool Done() const { return Completed; }
-  // The code it ended with (2), or -1 while it has not ended.
-  int EndCode() const { return Ended; }
+  // It has ended (always as stopped: an error or Cancel).
+  bool Ended() const { return HasEnded; }
+  bool Running() const { return !HasEnded && !Completed; }
   // One entry per file and per empty folder written, with its absolute
   // real path: the list that builds the same image. Complete once Done().
   const TEntryList& Entries() const { return Written; }
@@ -66,7 +67,7 @@ class TImageUnpack {
   bool WriteSome();
   int ParentFd(const std::string& imagePath, std::string& name);
   void Fail(const std::string& text);
-  void End(int code);
+  void End();
   void Gauge();
   void CloseFile();
 
@@ -89,9 +90,5 @@ class TImageUnpack {
   int GaugeValue = -1;
   TEntryList Written;
   bool Completed = false;
-  int Ended = -1;
+  bool HasEnded = false;
 };
-
-// The text of an entry list: one line per entry, the image path, a TAB and
-// the real path, in the list's order.
-std::string EntryListText(const TEntryList& entries);

@@ -185,6 +185,7 @@ TEST_F(QvImageCheck, ListAndExtractGiveWhatBuildsTheSameImage) {
   ASSERT_EQ(unpacked.Code, 0) << unpacked.Err;
   EXPECT_EQ(unpacked.Out + unpacked.Err, "");
   EXPECT_EQ(ReadBytes(Work / "back.qvl"),
+            "# Quorel CD-ROM Image Maker entry list: image path, TAB, real path\n"
             "\\NONE\tback/NONE\n\\README\tback/README\n\\SONG.WAV\tback/SONG.WAV\n"
             "\\SUB\\DEEP\\B.QVF\tback/SUB/DEEP/B.QVF\n\\ZERO\tback/ZERO\n");
   TResult rebuilt = Run({"-q", "back.qvl", "out/again.trk"});
