@@ -13,6 +13,7 @@ constexpr uint16_t FirstBad = 0xFFF7;      // a cluster marked unusable
 constexpr uint16_t FirstEndMark = 0xFFF8;  // 0xFFF8..0xFFFF end a chain
 constexpr uint16_t EndOfChain = 0xFFFF;    // the end mark this program writes
 constexpr int FirstDataCluster = 2;        // entries 0 and 1 hold no cluster
+constexpr uint16_t MediaEntry = 0xFF00;    // entry 0: these bits and the media byte
 }  // namespace Fat
 
 // Appends FAT sector StepIndex (of 2 x sectors per FAT): zero, but for the

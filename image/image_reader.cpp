@@ -171,7 +171,7 @@ bool TImageReader::ReadBoot() {
     return false;
   }
   const std::size_t problemsBefore = Check.Problems.size();
-  if (b[Boot::SignatureOffset] != 0x55 || b[Boot::SignatureOffset + 1] != 0xAA)
+  if (Get16(b + Boot::SignatureOffset) != Boot::SectorSignature)
     Problem("the boot sector has no 55 AA signature");
   const uint32_t sectorSize = Get16(b + Boot::BytesPerSector);
   if (!IsPowerOfTwo(sectorSize) || sectorSize < Boot::SectorSize || sectorSize > LargestSectorSize)
@@ -222,7 +222,7 @@ bool TImageReader::ReadBoot() {
     Problem("the FAT is too small for the volume's clusters");
     return false;
   }
-  if (b[Boot::BootSignature] == 0x29) {
+  if (b[Boot::BootSignature] == Boot::ExtendedFields) {
     BootLabel.assign(reinterpret_cast<const char*>(b + Boot::VolumeLabel), 11);
     const char* want = L->FatBits == 12 ? "FAT12   " : "FAT16   ";
     if (std::memcmp(b + Boot::FileSystemType, want, 8) != 0 &&
@@ -253,7 +253,7 @@ bool TImageReader::ReadFats() {
     }
     if (c >= Fat::FirstDataCluster && Fat[c] != Fat::Free && Fat[c] != Fat::FirstBad) ++Marked;
   }
-  const uint16_t media0 = static_cast<uint16_t>(0xFF00 | L->Media);
+  const uint16_t media0 = static_cast<uint16_t>(Fat::MediaEntry | L->Media);
   if (Fat[0] != media0 || Fat[1] < Fat::FirstEndMark)
     Problem(FormatText("FAT entries 0 and 1 are %04X %04X, not %04X FFFF", Fat[0], Fat[1], media0));
 
