@@ -13,6 +13,7 @@
 #include "image/build_host.h"
 #include "image/build_messages.h"
 #include "image/status_text.h"
+#include "platform/file_io.h"
 
 namespace {
 // A large file is copied over several steps, this many bytes each: a few
@@ -78,20 +79,14 @@ bool CopyBytes(int in, int64_t offset, int out, std::size_t n) {
   std::vector<uint8_t> buffer(std::min(n, CopyBuffer));
   while (n > 0) {
     const std::size_t want = std::min(n, buffer.size());
-    const ssize_t r = ::pread(in, buffer.data(), want, offset);
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) {
-      if (r == 0) errno = EIO;
+    const int64_t r = ReadFully(in, buffer.data(), want, offset);
+    if (r != int64_t(want)) {
+      if (r >= 0) errno = EIO;  // the image ended early
       return false;
     }
-    for (ssize_t done = 0; done < r;) {
-      const ssize_t w = ::write(out, buffer.data() + done, static_cast<std::size_t>(r - done));
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) return false;
-      done += w;
-    }
+    if (!WriteFully(out, buffer.data(), want)) return false;
     offset += r;
-    n -= static_cast<std::size_t>(r);
+    n -= want;
   }
   return true;
 }
