@@ -76,6 +76,8 @@ constexpr const char* NotAFolder = "%s is not a folder.";
 constexpr const char* CantCreate = "Sorry, I can't create %s: %s";
 constexpr const char* CantReadImage = "Error reading file %s: %s";
 constexpr const char* StatusList = "Writing List";
+// A name deeper than an entry list can hold: no list could build it again.
+constexpr const char* PathTooLong = "the image path %s is longer than %zu characters";
 }  // namespace Msg
 
 // printf-style formatting into a string of any length.

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "entries/list_file.h"
+#include "entries/path_rules.h"
 #include "image/build_host.h"
 #include "image/build_messages.h"
 #include "image/status_text.h"
@@ -183,7 +184,13 @@ void TImageUnpack::StepRead() {
     Fail(FormatText(Msg::ImageDamaged, ImagePath.c_str(), first.c_str()));
     return;
   }
-  for (const TImageItem& item : Items()) TotalBytes += item.Size;
+  for (const TImageItem& item : Items()) {
+    // Its entry could not be read back from a list, nor built again.
+    if (item.Path.size() > MaxImagePath)
+      return Fail(FormatText(Msg::ImageDamaged, ImagePath.c_str(),
+                             FormatText(Msg::PathTooLong, item.Path.c_str(), MaxImagePath).c_str()));
+    TotalBytes += item.Size;
+  }
   if (!OpenFolder()) return;
   Host.SetCaption(Msg::CaptionCheckFolder);
   Next = 0;

@@ -170,4 +170,19 @@ TEST(ImageUnpack, OtherToolsImagesComeOutAsTheirSources) {
     EXPECT_EQ(ReadBytes(tmp / "out/DIR/INNER.DAT"), ReadBytes(tmp / "src/dir/inner.dat"));
     EXPECT_TRUE(fs::is_directory(tmp / "out/DIR/EMPTY"));
   }
+
+  // A tree deeper than an entry list can name is refused: no list could
+  // build it again.
+  std::string deep = "deep";
+  for (int i = 0; i < 29; ++i) deep += "/FOLDER_" + std::to_string(i % 10);
+  tmp.File(deep + "/LAST.TXT", "x");
+  const std::string image = tmp / "deep.img";
+  ASSERT_EQ(RunCommand("mkfs.fat -C '" + image + "' 4096").Status, 0);
+  ASSERT_EQ(RunCommand("MTOOLS_SKIP_CHECK=1 mcopy -s -i '" + image + "' '" + tmp / "deep/FOLDER_0" +
+                       "' ::/").Status, 0);
+  auto run = Unpack(image, tmp / "deep-out");
+  EXPECT_TRUE(run->Unpack->Ended());
+  EXPECT_NE(run->Asked().find("FOLDER_8 is longer than 260 characters"), std::string::npos)
+      << run->Asked();
+  EXPECT_FALSE(fs::exists(tmp / "deep-out"));
 }
