@@ -37,7 +37,7 @@ const char Usage[] =
     "Usage: qvimage [options] LIST IMAGE\n"
     "       qvimage [options] --from-dir DIR IMAGE\n"
     "       qvimage --check [-q] IMAGE [LIST]\n"
-    "       qvimage --check [-q] --from-dir DIR IMAGE\n"
+    "       qvimage --check [-q] [--short-names] --from-dir DIR IMAGE\n"
     "Builds the FAT16 disk image IMAGE (*.trk) from the files named in LIST,\n"
     "or from every file and folder under DIR; --check reads an image back.\n"
     "\n"
@@ -51,6 +51,9 @@ const char Usage[] =
     "                   folder below it goes in under its path in capitals;\n"
     "                   names that are not 8.3 names are all listed, and\n"
     "                   nothing is written\n"
+    "  --short-names    with --from-dir: names that are not 8.3 names go in\n"
+    "                   under short names made as FAT systems make them\n"
+    "                   (Grand Piano.wav as GRANDP~1.WAV)\n"
     "  --check          check IMAGE: boot sector, both FATs, every chain and\n"
     "                   directory; with LIST (or DIR), also that every entry\n"
     "                   is in it with its source's bytes\n"
@@ -113,16 +116,12 @@ bool ReadList(const std::string& name, TEntryList& entries) {
   const std::string shown = name == "-" ? "<stdin>" : name;
   TListError error;
   bool ok;
-  if (name == "-") {
+  // Relative real paths start from the list's folder; for standard input,
+  // from the current one.
+  if (name == "-")
     ok = ReadEntryList(std::cin, entries, error);
-  } else {
-    std::ifstream in(name, std::ios::binary);
-    if (!in) {
-      std::fprintf(stderr, "%s: cannot be read: %s\n", shown.c_str(), std::strerror(errno));
-      return false;
-    }
-    ok = ReadEntryList(in, entries, error);
-  }
+  else
+    ok = LoadEntryList(name, entries, error);
   if (!ok) {
     if (error.Line > 0)
       std::fprintf(stderr, "%s:%ld: %s\n", shown.c_str(), error.Line, error.Message.c_str());
@@ -148,7 +147,8 @@ void SayFolderFaults(const std::string& folder, const std::vector<TFolderFault>&
                  f.Reason.c_str());
 }
 
-bool ReadFolder(const std::string& folder, const std::string& image, TEntryList& entries) {
+bool ReadFolder(const std::string& folder, const std::string& image, TLongNames longNames,
+                TEntryList& entries) {
   struct stat st;
   if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     std::fprintf(stderr, "qvimage: %s is not a folder\n", folder.c_str());
@@ -156,7 +156,7 @@ bool ReadFolder(const std::string& folder, const std::string& image, TEntryList&
   }
   std::vector<TFolderFault> faults;
   // An image made into the folder before is not a source of the new one.
-  if (!ListFolder(folder, entries, faults, image)) {
+  if (!ListFolder(folder, entries, faults, image, longNames)) {
     SayFolderFaults(folder, faults);
     return false;
   }
@@ -246,15 +246,18 @@ int main(int argc, char** argv) {
   bool force = false, check = false, buildOption = false;
   std::string folder;  // --from-dir DIR
   bool fromDir = false;
+  TLongNames longNames = TLongNames::Refuse;
 
   // Long options without a short form carry ids past the character range.
-  enum : int { OptCheck = 256, OptFromDir, OptSkipMissing, OptSkipClashes, OptStats, OptVersion };
+  enum : int { OptCheck = 256, OptFromDir, OptSkipMissing, OptSkipClashes, OptStats, OptVersion,
+               OptShortNames };
   static const option LongOptions[] = {
       {"check", no_argument, nullptr, OptCheck},
       {"from-dir", required_argument, nullptr, OptFromDir},
       {"skip-missing", no_argument, nullptr, OptSkipMissing},
       {"skip-clashes", no_argument, nullptr, OptSkipClashes},
       {"stats", no_argument, nullptr, OptStats},
+      {"short-names", no_argument, nullptr, OptShortNames},
       {"force", no_argument, nullptr, 'f'},
       {"quiet", no_argument, nullptr, 'q'},
       {"help", no_argument, nullptr, 'h'},
@@ -274,6 +277,7 @@ int main(int argc, char** argv) {
       case OptSkipMissing: options.SkipMissing = buildOption = true; break;
       case OptSkipClashes: options.SkipClashes = buildOption = true; break;
       case OptStats: options.StatsOnly = buildOption = true; break;
+      case OptShortNames: longNames = TLongNames::Shorten; break;
       case 'f': force = buildOption = true; break;
       case 'q': options.Quiet = true; break;
       case 'h': std::fputs(Usage, stdout); return ExitComplete;
@@ -287,6 +291,8 @@ int main(int argc, char** argv) {
   if (fromDir) operands.insert(operands.begin(), folder);
 
   if (check && buildOption) return UsageError("--check writes nothing and takes no build options");
+  if (longNames == TLongNames::Shorten && !fromDir)
+    return UsageError("--short-names names the files of --from-dir DIR; a LIST names its own");
   if (check && !fromDir) {
     // IMAGE [LIST]
     if (operands.empty()) return UsageError("IMAGE is needed");
@@ -303,7 +309,8 @@ int main(int argc, char** argv) {
   if (options.ImagePath == "-") return UsageError("IMAGE must be a file, not standard output");
 
   TEntryList entries;
-  if (fromDir ? !ReadFolder(operands[0], options.ImagePath, entries) : !ReadList(operands[0], entries))
+  if (fromDir ? !ReadFolder(operands[0], options.ImagePath, longNames, entries)
+              : !ReadList(operands[0], entries))
     return ExitUsage;
   if (check) return CheckMode(options.ImagePath, &entries, options.Quiet);
   return BuildMode(entries, options, force);

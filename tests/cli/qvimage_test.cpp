@@ -43,6 +43,19 @@ TEST_F(QvImage, BuildsAnImageThatFsckAndMtoolsRead) {
   EXPECT_EQ(ReadBytes(Out + "/again.trk"), ReadBytes(Out + "/show.trk"));
 }
 
+// A list in another folder finds its relative sources beside it; image
+// paths in small letters go in as capitals, and a real path is the file
+// named exactly so, a blank at its end included.
+TEST_F(QvImage, AListTakesItsRelativePathsFromItsOwnFolder) {
+  std::string a = Work.File("show/a.bin", RandomBytes(700, 11));
+  std::string blank = Work.File("show/song.wav ", RandomBytes(900, 12));
+  Work.File("show/song.wav", RandomBytes(800, 13));
+  Work.File("show/show.qvl", "\\sub\\a.bin\ta.bin\n\\SONG.WAV\tsong.wav \n");
+  TResult r = Run({"-q", "show/show.qvl", "out/show.trk"});
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  ExpectReadable(Out + "/show.trk", {{"SUB/A.BIN", a}, {"SONG.WAV", blank}});
+}
+
 TEST_F(QvImage, PrintsTheStatisticsAndWithStatsWritesNothing) {
   std::string list = List("\\A.BIN\t" + Work.File("a.bin", RandomBytes(1000000, 3)) + "\n");
   const std::string stats =
@@ -67,7 +80,7 @@ TEST_F(QvImage, UsageAndListFaultsExitWithTwoAndWriteNothing) {
   std::string list = List("\\A.BIN\t" + good + "\n");
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{}, {list}, {list, "out/x.trk", "more"}, {"--bogus", list, "out/x.trk"},
-        {list, "-"}, {"missing.txt", "out/x.trk"}}) {
+        {list, "-"}, {"missing.txt", "out/x.trk"}, {"out", "out/x.trk"}}) {
     TResult r = Run(args);
     EXPECT_EQ(r.Code, 2) << r.Err;
     EXPECT_FALSE(r.Err.empty());
@@ -78,6 +91,7 @@ TEST_F(QvImage, UsageAndListFaultsExitWithTwoAndWriteNothing) {
   TResult bad = Run({"list.txt", "out/x.trk"});
   EXPECT_EQ(bad.Code, 2);
   EXPECT_EQ(bad.Err.rfind("list.txt:4: ", 0), 0u) << bad.Err;
+  EXPECT_EQ(Run({"out", "out/x.trk"}).Err, "out: is a directory, not a list file\n");
   TResult badStdin = Run({"-", "out/x.trk"}, "\\A.BIN " + good + "\n");
   EXPECT_EQ(badStdin.Code, 2);
   EXPECT_NE(badStdin.Err.find(":1: no TAB"), std::string::npos) << badStdin.Err;
