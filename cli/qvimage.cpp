@@ -1,9 +1,11 @@
 // qvimage: builds a disk image from a list of files or a folder tree, with
 // the same engine as the window program, answering its questions from the
 // command line; and checks an image read back before it is burnt.
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <getopt.h>
 #include <iostream>
@@ -17,6 +19,7 @@
 #include "cli/terminal_host.h"
 #include "entries/dir_entry.h"
 #include "image/build_driver.h"
+#include "image/build_state.h"
 #include "image/image_reader.h"
 
 namespace {
@@ -73,13 +76,33 @@ volatile std::sig_atomic_t Interrupted = 0;
 void OnSignal(int) { Interrupted = 1; }
 
 // Ctrl-C, a closed terminal or a kill stop the build between two steps, so
-// that the half-written temporary file is removed.
+// that the half-written temporary file is removed. A file-size limit
+// (ulimit -f) makes the write fail instead of killing the program.
 void CatchSignals() {
   struct sigaction sa {};
   sa.sa_handler = OnSignal;
   sigemptyset(&sa.sa_mask);
   for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &sa, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
+}
+
+// A closed standard stream must not lend its number to the image file, or
+// a report would be written into the image: it is held on /dev/null, read
+// only, so that writing to it still fails as on a closed stream.
+void HoldStandardStreams() {
+  for (int fd = 0; fd <= 2; ++fd)
+    if (fcntl(fd, F_GETFD) < 0 && errno == EBADF && open("/dev/null", O_RDONLY) < 0) return;
+}
+
+// Whether the report on stdout (--stats, --check) got there; if not (a full
+// disk, a closed stdout), says so: a lost report is no success.
+bool ReportWritten() {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+  const int error = errno;
+  std::fprintf(stderr, "qvimage: cannot write the report to standard output: %s\n",
+               std::strerror(error));
+  return false;
 }
 
 int UsageError(const std::string& text) {
@@ -92,16 +115,12 @@ bool ReadList(const std::string& name, TEntryList& entries) {
   const std::string shown = name == "-" ? "<stdin>" : name;
   TListError error;
   bool ok;
-  if (name == "-") {
+  // Relative real paths start from the list's folder; for standard input,
+  // from the current one.
+  if (name == "-")
     ok = ReadEntryList(std::cin, entries, error);
-  } else {
-    std::ifstream in(name, std::ios::binary);
-    if (!in) {
-      std::fprintf(stderr, "%s: cannot be read: %s\n", shown.c_str(), std::strerror(errno));
-      return false;
-    }
-    ok = ReadEntryList(in, entries, error);
-  }
+  else
+    ok = LoadEntryList(name, entries, error);
   if (!ok) {
     if (error.Line > 0)
       std::fprintf(stderr, "%s:%ld: %s\n", shown.c_str(), error.Line, error.Message.c_str());
@@ -163,11 +182,12 @@ int CheckMode(const std::string& image, const TEntryList* entries, bool quiet) {
   }
   if (check.Ok()) {
     std::puts("OK");
-    return ExitComplete;
+    return ReportWritten() ? ExitComplete : ExitStopped;
   }
   std::printf("FAILED: %zu problem%s\n", check.Problems.size(),
               check.Problems.size() == 1 ? "" : "s");
   for (const std::string& p : check.Problems) std::printf("  %s\n", p.c_str());
+  ReportWritten();
   return ExitStopped;
 }
 
@@ -189,10 +209,11 @@ int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force) {
 
   TBuildOptions buildOptions;
   buildOptions.WriteViaTemporary = true;
+  buildOptions.ReplaceExisting = force;
   TImageBuild build(entries, host, buildOptions);
   CatchSignals();
   build.Start();
-  while (build.EndCode() < 0 && !build.Done()) {
+  while (build.Running()) {
     if (Interrupted) {
       build.Cancel();
       host.ClearProgress();
@@ -203,8 +224,13 @@ int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force) {
   }
   host.ClearProgress();
   if (build.Done()) return ExitComplete;
-  if (options.StatsOnly && host.StatisticsShown()) return ExitComplete;
-  if (build.State().ItemCount == 0)
+  if (options.StatsOnly && host.StatisticsShown())
+    return ReportWritten() ? ExitComplete : ExitStopped;
+  const std::string* stoppedAt =
+      build.EndCode() == TBuildEnd::FailedEntry ? entries.ImagePathAt(FailedEntry) : nullptr;
+  if (stoppedAt)
+    host.Say("stopped at " + *stoppedAt + "; no image written");
+  else if (build.State().ItemCount == 0)
     host.Say("every entry was skipped; no image written");
   else if (host.MessagesShown() == 0)
     host.Say("no image written");
@@ -214,6 +240,7 @@ int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  HoldStandardStreams();
   TTerminalOptions options;
   bool force = false, check = false, buildOption = false;
   std::string folder;  // --from-dir DIR
