@@ -166,11 +166,18 @@ TEST_F(QvImage, AStoppedBuildLeavesNoFileUnderImage) {
   ExpectReadable(Out + "/x.trk", {{"A.BIN", a}});
   fs::remove(Out + "/x.trk");
 
-  // Every entry skipped: nothing to build.
+  // Every entry skipped: nothing to build. Stopped at the first entry:
+  // nothing was skipped, and the message says where it stopped.
   List("\\B.BIN\t" + Work / "gone.bin" + "\n");
   TResult none = Run({"-q", "--skip-missing", "list.txt", "out/x.trk"});
   EXPECT_EQ(none.Code, 1);
-  EXPECT_NE(none.Err.find("no image written"), std::string::npos) << none.Err;
+  EXPECT_NE(none.Err.find("every entry was skipped; no image written"), std::string::npos)
+      << none.Err;
+  TResult first = Run({"-q", "list.txt", "out/x.trk"});
+  EXPECT_EQ(first.Code, 1);
+  EXPECT_NE(first.Err.find("\nqvimage: stopped at \\B.BIN; no image written\n"), std::string::npos)
+      << first.Err;
+  EXPECT_EQ(first.Err.find("skipped"), std::string::npos) << first.Err;
 
   // A folder that does not exist cannot take the image.
   List("\\A.BIN\t" + a + "\n");
@@ -190,6 +197,21 @@ TEST_F(QvImage, VolumesOverTheLimitsAreRefusedBeforeWriting) {
   TResult root = Run({"-q", "list.txt", "out/x.trk"});
   EXPECT_EQ(root.Code, 1);
   EXPECT_NE(root.Err.find("exceeds 512 entries"), std::string::npos) << root.Err;
+
+  // A folder takes 65,536 records, its "." and ".." among them.
+  list.clear();
+  char name[16];
+  for (int i = 0; i < 65535; ++i) {
+    std::snprintf(name, sizeof name, "\\SOUNDS\\F%05d\t", i);  // in sorted order: quick
+    list += name + empty + "\n";
+  }
+  List(list);
+  TResult folder = Run({"-q", "list.txt", "out/x.trk"});
+  EXPECT_EQ(folder.Code, 1);
+  EXPECT_NE(folder.Err.find("qvimage: Sorry, I can't continue. The directory \\SOUNDS exceeds "
+                            "65536 entries. Please reduce the number of entries in this "
+                            "directory.\n"),
+            std::string::npos) << folder.Err;
 
   // A sparse file of more than 2 GBytes needs no disk space to be refused.
   std::string huge = Work / "huge";
