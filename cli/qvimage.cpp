@@ -82,8 +82,9 @@ const char Usage[] =
     "Exit status: 0 the image is complete (with --check: it is sound), 1 the\n"
     "build stopped and IMAGE is left as it was (with --check: problems were\n"
     "found; with --list, --extract: IMAGE is damaged or could not be read, or\n"
-    "the unpacking stopped), 2 a bad command line, a bad line in LIST or bad\n"
-    "names in DIR.\n";
+    "the unpacking stopped), or the report of --stats, --check or --list could\n"
+    "not be written, 2 a bad command line, a bad line in LIST or bad names in\n"
+    "DIR.\n";
 
 volatile std::sig_atomic_t Interrupted = 0;
 
@@ -109,7 +110,7 @@ void HoldStandardStreams() {
     if (fcntl(fd, F_GETFD) < 0 && errno == EBADF && open("/dev/null", O_RDONLY) < 0) return;
 }
 
-// Whether the report on stdout (--stats, --check) got there; if not (a full
+// Whether the report on stdout (--stats, --check, --list) got there; if not (a full
 // disk, a closed stdout), says so: a lost report is no success.
 bool ReportWritten() {
   if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
@@ -228,11 +229,8 @@ int ListMode(const std::string& image) {
     out += item.Directory ? std::string("     <DIR>") : FormatText("%10u", item.Size);
     out += "  " + item.Path + "\n";
   }
-  if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
-    std::fprintf(stderr, "qvimage: cannot write the listing: %s\n", std::strerror(errno));
-    return ExitStopped;
-  }
-  return ExitComplete;
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return ReportWritten() ? ExitComplete : ExitStopped;
 }
 
 // Where --extract puts the list: beside DIR as DIR.qvl, or inside DIR when
@@ -284,7 +282,7 @@ int ExtractMode(const std::string& image, const std::string& folder, TTerminalOp
                 static_cast<unsigned long long>(bytes), folder.c_str());
     std::printf("List: %s (qvimage %s NEW.trk builds the image again)\n",
                 unpackOptions.ListPath.c_str(), unpackOptions.ListPath.c_str());
-    if (std::fflush(stdout) != 0) return ExitStopped;
+    if (!ReportWritten()) return ExitStopped;
   }
   return ExitComplete;
 }

@@ -1,6 +1,7 @@
 #include "image/image_unpack.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -17,9 +18,12 @@
 #include "platform/file_io.h"
 
 namespace {
-// A large file is copied over several steps, this many bytes each: a few
-// milliseconds of copying, so that no step holds the window.
+// A large file is copied over several steps, in pieces of this size, until
+// a step has copied BytesPerStep or spent StepTime (a slow disk), so that
+// no step holds the window.
+constexpr std::size_t PieceSize = 2 << 20;
 constexpr std::size_t BytesPerStep = 8 << 20;
+constexpr auto StepTime = std::chrono::milliseconds(20);
 // Files whose presence in the folder is checked in one step.
 constexpr std::size_t ChecksPerStep = 2000;
 // Each item weighs this many bytes in the gauge, so that a tree of small
@@ -313,9 +317,11 @@ void TImageUnpack::StepWrite() {
 // Copies the next runs of the current file, at most BytesPerStep.
 bool TImageUnpack::WriteSome() {
   const TImageItem& item = Items()[Next];
+  const auto start = std::chrono::steady_clock::now();
   std::size_t budget = BytesPerStep;
   TDataRun run;
-  while (budget > 0 && Reader.NextRun(item, Cursor, budget, run)) {
+  while (budget > 0 && std::chrono::steady_clock::now() - start < StepTime &&
+         Reader.NextRun(item, Cursor, std::min(budget, PieceSize), run)) {
     if (!CopyBytes(Reader.Fd(), run.Offset, Out, run.Length)) {
       const int error = errno;
       const bool full = error == ENOSPC || error == EDQUOT || error == EFBIG;

@@ -1,6 +1,7 @@
 #include "entries/ui/drop_target.h"
 
 #include <algorithm>
+#include <memory>
 
 #include <wx/frame.h>
 
@@ -87,6 +88,9 @@ void DropFiles(TMyWindow& window, const wxArrayString& names) {
   const std::vector<std::string> imageNames = ShortNames(fileNames, taken);
 
   int shortened = 0;
+  // The lines go in together once every name is done: one pass over a long
+  // list instead of one per name.
+  std::vector<std::unique_ptr<TDirEntry>> added;
   for (std::size_t i = 0; i < paths.size(); ++i) {
     const std::string& path = paths[i];
     const std::string& name = imageNames[i];
@@ -105,10 +109,11 @@ void DropFiles(TMyWindow& window, const wxArrayString& names) {
     }
     int width = window.NameWidth(image);
     // The real path is kept exactly as the file manager delivered it.
-    window.Entries.Add(std::move(image), path);
+    added.push_back(std::make_unique<TDirEntry>(std::move(image), path));
     window.NameColumnWidth = std::max(window.NameColumnWidth, width);
     if (name != UpperCase(fileNames[i])) ++shortened;
   }
+  window.Entries.AddAll(std::move(added));
   SayShortened(window, shortened);
   window.SetLineCount(static_cast<int>(window.Entries.Count()));
   window.Refresh();
