@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -203,7 +204,8 @@ void TImageUnpack::StepRead() {
 }
 
 bool TImageUnpack::OpenFolder() {
-  if (::mkdir(Folder.c_str(), 0777) != 0 && errno != EEXIST) {
+  const bool made = ::mkdir(Folder.c_str(), 0777) == 0;
+  if (!made && errno != EEXIST) {
     Fail(FormatText(Msg::CantCreate, Folder.c_str(), std::strerror(errno)));
     return false;
   }
@@ -214,12 +216,30 @@ bool TImageUnpack::OpenFolder() {
   }
   Folders.emplace_back(std::string(), fd);
   Root = AbsolutePath(Folder);
+  // In a folder just made, or empty, nothing can be in the way: the check
+  // of every name is left out.
+  FolderEmpty = made;
+  if (!made) {
+    const int again = ::dup(fd);
+    if (DIR* dir = again >= 0 ? ::fdopendir(again) : nullptr) {
+      FolderEmpty = true;
+      while (const dirent* e = ::readdir(dir))
+        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
+          FolderEmpty = false;
+          break;
+        }
+      ::closedir(dir);
+    } else if (again >= 0) {
+      ::close(again);
+    }
+  }
   return true;
 }
 
 // Nothing is written until it is known that nothing would be replaced.
 void TImageUnpack::StepCheckFolder() {
   const int root = Folders.front().second;
+  if (FolderEmpty) Next = Items().size();
   const std::size_t end = std::min(Items().size(), Next + ChecksPerStep);
   for (; Next < end; ++Next) {
     const TImageItem& item = Items()[Next];

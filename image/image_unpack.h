@@ -80,6 +80,7 @@ class TImageUnpack {
   // Open folders on the way to the current item, the unpack folder first:
   // their image paths ("" for the root) and descriptors.
   std::vector<std::pair<std::string, int>> Folders;
+  bool FolderEmpty = false;  // nothing in it could be replaced
   std::size_t Next = 0;  // the item to write or check next
   int Out = -1;          // the file being written
   std::string OutName;   // and its name in its folder
