@@ -2,11 +2,12 @@
 
 #include <algorithm>
 
-#include "app/list_window.h"
+#include "app/bring_to_front.h"
 #include "app/message_box.h"
 #include "app/text_convert.h"
-#include "entries/ui/drop_dialog.h"
 #include "entries/path_rules.h"
+#include "entries/ui/drop_dialog.h"
+#include "entries/ui/list_editor.h"
 
 namespace {
 
@@ -30,8 +31,8 @@ std::string ImageNameOf(const std::string& droppedPath) {
   return name;
 }
 
-bool AskAbort(TMyWindow& window, const std::string& text) {
-  return ShowMessageBox(&window, ToWx(text), DropErrorCaption, TButtons::YesNo) == TAnswer::Yes;
+bool AskAbort(wxWindow* parent, const std::string& text) {
+  return ShowMessageBox(parent, ToWx(text), DropErrorCaption, TButtons::YesNo) == TAnswer::Yes;
 }
 
 }  // namespace
@@ -39,8 +40,8 @@ bool AskAbort(TMyWindow& window, const std::string& text) {
 bool TDropTarget::OnDropFiles(wxCoord, wxCoord, const wxArrayString& names) {
   // The drop is finished for the file manager at once; the questions come
   // after, so the manager is not kept waiting while the user answers.
-  TMyWindow* window = &Window;
-  window->CallAfter([window, names] { DropFiles(*window, names); });
+  TListEditor* list = &List;
+  list->ListWindow()->CallAfter([list, names] { DropFiles(*list, names); });
   return true;
 }
 
@@ -53,9 +54,13 @@ std::string DropProposal(const std::string& firstPath) {
   return UpperCase(folder);
 }
 
-void DropFiles(TMyWindow& window, const wxArrayString& names) {
+void DropFiles(TListEditor& list, const wxArrayString& names) {
   // A running build reads the list line by line: it must not change under it.
-  if (names.empty() || window.WriteDialog) return;
+  if (names.empty() || list.ListInUse()) return;
+  wxWindow* window = list.ListWindow();
+  // The user dropped from the file manager, which is still in front: the
+  // questions of the drop come in front of it, with the keyboard.
+  BringToFront(window);
   std::vector<std::string> paths;
   for (const wxString& name : names) paths.push_back(FromWx(name));
 
@@ -69,6 +74,7 @@ void DropFiles(TMyWindow& window, const wxArrayString& names) {
   }
   const std::string dest = UpperCase(DropDestination);
 
+  std::vector<std::pair<std::string, std::string>> lines;
   for (const std::string& path : paths) {
     std::string name = ImageNameOf(path);
     std::string real = path;
@@ -84,11 +90,8 @@ void DropFiles(TMyWindow& window, const wxArrayString& names) {
       if (AskAbort(window, image + " is too long.\n\nDo you want to abort?")) break;
       continue;
     }
-    int width = window.NameWidth(image);
     // The real path is kept exactly as the file manager delivered it.
-    window.Entries.Add(std::move(image), path);
-    window.NameColumnWidth = std::max(window.NameColumnWidth, width);
+    lines.emplace_back(std::move(image), path);
   }
-  window.SetLineCount(static_cast<int>(window.Entries.Count()));
-  window.Refresh();
+  list.AddLines(std::move(lines));
 }
