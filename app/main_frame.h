@@ -27,6 +27,7 @@ class TMyDecoratedFrame : public wxFrame {
   void OnIdle(wxIdleEvent& event);
   void CreateBars();
   void SetMinTrackHeight();
+  void SetFirstSize();
 
   bool Forwarding = false;
 

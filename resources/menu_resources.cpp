@@ -1,5 +1,7 @@
 #include "resources/menu_resources.h"
 
+#include <iterator>
+
 #include <wx/accel.h>
 #include <wx/menu.h>
 
@@ -58,8 +60,12 @@ wxAcceleratorTable CreateListAccelerators() {
       {wxACCEL_NORMAL, WXK_DELETE, CmDelete},
       {wxACCEL_NORMAL, WXK_RETURN, CmEdit},
       {wxACCEL_NORMAL, WXK_INSERT, CmInsert},
+      // The keypad's keys are the same keys on the original platform.
+      {wxACCEL_NORMAL, WXK_NUMPAD_DELETE, CmDelete},
+      {wxACCEL_NORMAL, WXK_NUMPAD_ENTER, CmEdit},
+      {wxACCEL_NORMAL, WXK_NUMPAD_INSERT, CmInsert},
   };
-  return wxAcceleratorTable(3, keys);
+  return wxAcceleratorTable(static_cast<int>(std::size(keys)), keys);
 }
 
 wxString CommandString(int command) {

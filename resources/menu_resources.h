@@ -8,7 +8,7 @@ class wxAcceleratorTable;
 
 // Menu 100: File, Edit, Help with the six commands and their hints.
 wxMenuBar* CreateMainMenu();
-// Accelerator table 500: Del 101, Enter 103, Ins 102.
+// Accelerator table 500: Del 101, Enter 103, Ins 102, on the keypad too.
 wxAcceleratorTable CreateListAccelerators();
 // The command's string: the status hint, then optionally "\n" and more.
 wxString CommandString(int command);
