@@ -1,6 +1,14 @@
 #include "entries/list_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <climits>
+#include <cstring>
+#include <fstream>
+#include <memory>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -34,19 +42,28 @@ bool IsBlankLine(const std::string& line) {
   return true;
 }
 
-// Why CheckRealPath refused a path (it answers only yes or no).
+// Why a real path cannot be taken, or "" when it can. It is taken as
+// written: a file may well be named with a blank at its end.
 std::string RealPathFault(const std::string& path) {
   if (path.empty()) return "empty real path";
+  if (IsBlankLine(path)) return "real path of blanks only";
   for (unsigned char c : path)
     if (c < 0x20 || c == 0x7F) return "control character in the real path";
   if (path.size() >= static_cast<std::size_t>(PATH_MAX))
     return "real path longer than " + std::to_string(PATH_MAX - 1) + " bytes";
-  return "invalid real path";
+  return {};
+}
+
+// folder/path, without doubling a "/" at the end of folder.
+std::string Joined(const std::string& folder, const std::string& path) {
+  if (folder.empty()) return path;
+  return folder.back() == '/' ? folder + path : folder + "/" + path;
 }
 
 // Checks one line that is neither blank nor a comment; an empty result means
 // it was taken.
-std::string TakeLine(const std::string& line, std::string& image, std::string& real) {
+std::string TakeLine(const std::string& line, const std::string& folder, std::string& image,
+                     std::string& real) {
   if (line.find('\0') != std::string::npos) return "NUL byte in the line";
   std::size_t tab = line.find('\t');
   if (tab == std::string::npos) return "no TAB between the image path and the real path";
@@ -55,17 +72,50 @@ std::string TakeLine(const std::string& line, std::string& image, std::string& r
 
   TrimBlanks(image);
   if (image.empty()) return "empty image path";
-  if (!CheckPath(image, PathRooted)) return "invalid image path " + image;
+  std::string written = image;
+  // As the entry dialog's field does with typed text; a list written by
+  // hand in small letters would otherwise sort apart and clash in the image.
+  image = UpperCase(std::move(image));
+  if (!CheckPath(image, PathRooted)) return "invalid image path " + written;
   if (image.size() > MaxImagePath)
     return "image path longer than " + std::to_string(MaxImagePath) + " characters";
 
-  if (!CheckRealPath(real)) return RealPathFault(real);
-  return {};
+  if (real.empty()) return "empty real path";
+  if (IsBlankLine(real)) return "real path of blanks only";
+  if (real.front() != '/') real = Joined(folder, real);
+  return RealPathFault(real);
 }
+
+std::string CurrentFolder() {
+  std::vector<char> buffer(PATH_MAX);
+  if (!getcwd(buffer.data(), buffer.size())) return "/";
+  return buffer.data();
+}
+
+// Writes all of text to fd; false with errno set when it could not.
+bool WriteAll(int fd, const std::string& text) {
+  const char* p = text.data();
+  std::size_t left = text.size();
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+const char ListHeader[] =
+    "# Quorel CD-ROM Image Maker entry list: image path, TAB, real path\n";
 
 }  // namespace
 
-bool ReadEntryList(std::istream& in, TEntryList& entries, TListError& error) {
+bool ReadEntryList(std::istream& in, TEntryList& entries, TListError& error,
+                   const std::string& folder) {
   error = {};
   std::streambuf* buf = in.rdbuf();
   if (!buf) {
@@ -73,7 +123,7 @@ bool ReadEntryList(std::istream& in, TEntryList& entries, TListError& error) {
     return false;
   }
   // Entries go into the list only once every line has passed.
-  std::vector<std::pair<std::string, std::string>> taken;
+  std::vector<std::unique_ptr<TDirEntry>> taken;
   std::string line, image, real;
   for (long number = 1;; ++number) {
     TRead r = ReadLine(*buf, line);
@@ -85,27 +135,124 @@ bool ReadEntryList(std::istream& in, TEntryList& entries, TListError& error) {
     if (number == 1 && line.compare(0, 3, ByteOrderMark) == 0) line.erase(0, 3);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '#' || IsBlankLine(line)) continue;
-    std::string fault = TakeLine(line, image, real);
+    std::string fault = TakeLine(line, folder, image, real);
     if (!fault.empty()) {
       error = {number, std::move(fault)};
       return false;
     }
-    taken.emplace_back(std::move(image), std::move(real));
+    taken.push_back(std::make_unique<TDirEntry>(std::move(image), std::move(real)));
   }
   if (in.bad()) {
     error.Message = "read error";
     return false;
   }
-  for (auto& [i, r] : taken) {
-    if (entries.Add(std::move(i), std::move(r)) < 0) {
-      error.Message = "out of memory";
-      return false;
-    }
+  if (!entries.AddAll(std::move(taken))) {
+    error.Message = "out of memory";
+    return false;
   }
   return true;
 }
 
-bool ReadEntryList(const std::string& text, TEntryList& entries, TListError& error) {
+bool ReadEntryList(const std::string& text, TEntryList& entries, TListError& error,
+                   const std::string& folder) {
   std::istringstream in(text);
-  return ReadEntryList(in, entries, error);
+  return ReadEntryList(in, entries, error, folder);
+}
+
+std::string ListFolderOf(const std::string& listPath) {
+  std::size_t slash = listPath.rfind('/');
+  if (slash == std::string::npos) return std::string();
+  return slash == 0 ? std::string("/") : listPath.substr(0, slash);
+}
+
+bool LoadEntryList(const std::string& path, TEntryList& entries, TListError& error) {
+  error = {};
+  // A directory opens as a stream on this system and fails only at the
+  // first read: it is told apart first.
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    error.Message = std::string("cannot be read: ") + std::strerror(errno);
+    return false;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    error.Message = "is a directory, not a list file";
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error.Message = std::string("cannot be read: ") + std::strerror(errno);
+    return false;
+  }
+  return ReadEntryList(in, entries, error, ListFolderOf(path));
+}
+
+std::string ListedRealPath(const std::string& realPath, const std::string& folder,
+                           const std::string& workingFolder) {
+  std::string path = !realPath.empty() && realPath.front() == '/' ? realPath : Joined(workingFolder, realPath);
+  std::string prefix = folder.empty() || folder.back() != '/' ? folder + "/" : folder;
+  if (path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0)
+    return path.substr(prefix.size());
+  return path;
+}
+
+void WriteEntryList(std::ostream& out, const TEntryList& entries, const std::string& folder,
+                    const std::string& workingFolder) {
+  out << ListHeader;
+  for (std::size_t i = 0; i < entries.Count(); ++i)
+    out << entries[i].ImagePath << '\t'
+        << ListedRealPath(entries[i].RealPath, folder, workingFolder) << '\n';
+}
+
+bool SaveEntryList(const std::string& path, const TEntryList& entries, std::string& error) {
+  error.clear();
+  const std::string working = CurrentFolder();
+  // A link is followed, so that the list it points to gets the new text.
+  std::string target = path;
+  std::vector<char> resolved(PATH_MAX);
+  struct stat st;
+  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) &&
+      ::realpath(path.c_str(), resolved.data()))
+    target = resolved.data();
+  std::string folder = ListFolderOf(target);
+  if (folder.empty() || folder.front() != '/') folder = Joined(working, folder.empty() ? "." : folder);
+
+  std::ostringstream text;
+  WriteEntryList(text, entries, folder, working);
+
+  // The new file sits beside the old one, so the rename stays in one file
+  // system and replaces the old file in one go.
+  std::string name = target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
+  std::string temporary = Joined(ListFolderOf(target), "." + name.substr(0, 200) + ".XXXXXX");
+  std::vector<char> buffer(temporary.begin(), temporary.end());
+  buffer.push_back('\0');
+  int fd = ::mkstemp(buffer.data());
+  if (fd < 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+  temporary = buffer.data();
+  // The list keeps the old file's permissions; a new one gets the usual.
+  mode_t mode;
+  if (::stat(target.c_str(), &st) == 0) {
+    mode = st.st_mode & 07777;
+  } else {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, text.str()) && ::fsync(fd) == 0;
+  int saved = errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    saved = errno;
+  }
+  if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) {
+    ok = false;
+    saved = errno;
+  }
+  if (!ok) {
+    ::unlink(temporary.c_str());
+    error = std::strerror(saved);
+  }
+  return ok;
 }

@@ -8,6 +8,12 @@
 enum class TButtons { Ok, AbortRetryIgnore, YesNo, RetryCancel };
 enum class TAnswer { Ok, Cancel, Abort, Retry, Ignore, Yes, No };
 
+// How a build ended; the numbers are what the build dialog returns.
+enum class TBuildEnd : int {
+  Stopped = 2,      // every stop and error, and the user's Ok or Cancel
+  FailedEntry = 3,  // an entry's scan stopped the build (FailedEntry says which)
+};
+
 // The five figures of the "Some Statistics" confirmation.
 struct TStatistics {
   int32_t ItemCount = 0;      // directories and files of the image tree
@@ -47,7 +53,6 @@ class TBuildHost {
   virtual bool QueryFreeSpace(const std::string& folder, uint64_t& freeUnits,
                               uint64_t& unitSize) = 0;
 
-  // The build is over: 2 for every stop and for the user's Ok or Cancel,
-  // 3 for an entry whose scan stopped the build.
-  virtual void EndBuild(int code) = 0;
+  // The build is over.
+  virtual void EndBuild(TBuildEnd end) = 0;
 };

@@ -13,6 +13,7 @@
 #include "image/byte_order.h"
 #include "image/dir_record.h"
 #include "image/image_tree.h"
+#include "platform/file_io.h"
 
 namespace {
 // Past this many problems the rest would only repeat the first ones.
@@ -323,8 +324,8 @@ class TReader {
       for (uint16_t c : chain) {
         std::size_t n = static_cast<std::size_t>(
             std::min<int64_t>(Check.ClusterSize, int64_t(node.Size) - offset));
-        if (!ReadAt(ClusterOffset(c), image.data(), n) || ::pread(fd, source.data(), n, offset) !=
-                                                                ssize_t(n)) {
+        if (!ReadAt(ClusterOffset(c), image.data(), n) || ReadFully(fd, source.data(), n, offset) !=
+                                                                int64_t(n)) {
           Problem(FormatText("cannot compare %s with %s", path.c_str(), real.c_str()));
           break;
         }
