@@ -20,3 +20,12 @@ bool HaveWindowManager() {
   return screen && GDK_IS_X11_SCREEN(screen) &&
          std::string(gdk_x11_screen_get_window_manager_name(screen)) != "unknown";
 }
+
+int SetDesktopDpi(int dotsPerInch) {
+  GtkSettings* settings = gtk_settings_get_default();
+  int old = -1;
+  g_object_get(settings, "gtk-xft-dpi", &old, nullptr);
+  // The setting counts 1/1024 dots; -1 is the X server's default.
+  g_object_set(settings, "gtk-xft-dpi", dotsPerInch > 0 ? dotsPerInch * 1024 : -1, nullptr);
+  return old > 0 ? old / 1024 : -1;
+}

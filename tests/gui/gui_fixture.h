@@ -173,6 +173,9 @@ class TDialogAnswers : public wxModalDialogHook {
 bool FilterShows(wxFileDialog* files, const char* name);
 // Whether a window manager runs: focus and stacking are its to decide.
 bool HaveWindowManager();
+// Sets the desktop's text resolution (-1: the X server's own), as a desktop
+// does when the user scales text; returns the one before.
+int SetDesktopDpi(int dotsPerInch);
 
 class TFrameTest : public ::testing::Test {
  protected:

@@ -207,6 +207,18 @@ TEST_F(TListWindowTest, OnDesktopTheFirstWindowShowsTwentyLinesWithinTheWorkArea
   EXPECT_GE(tools->GetSize().x, tools->GetBestSize().x);
 }
 
+TEST_F(TListWindowTest, TheListsTextGrowsWithTheDesktopsTextScaling) {
+  const int normal = Window->ListFont.GetPixelSize().y;
+  const int old = SetDesktopDpi(144);
+  auto* scaled = new TMyWindow(Frame);
+  const int large = scaled->ListFont.GetPixelSize().y;
+  const int line = scaled->LineHeight;
+  scaled->Destroy();
+  SetDesktopDpi(old);
+  EXPECT_NEAR(large, normal * 3 / 2, 1);
+  EXPECT_GT(line, Window->LineHeight);
+}
+
 TEST_F(TListWindowTest, ClickSelectsALineAndBelowTheLastLineNothing) {
   TEntryAnswers answers;  // the entry dialog that a double click opens is cancelled
   AddLines(3);
