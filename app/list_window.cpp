@@ -145,12 +145,20 @@ wxBEGIN_EVENT_TABLE(TMyWindow, wxWindow)
   EVT_MENU(CmCreateImage, TMyWindow::OnCommand)
   EVT_MENU(CmRunFileManager, TMyWindow::OnCommand)
   EVT_MENU(CmAbout, TMyWindow::OnCommand)
+  EVT_MENU(CmNewList, TMyWindow::OnCommand)
+  EVT_MENU(CmOpenList, TMyWindow::OnCommand)
+  EVT_MENU(CmSaveList, TMyWindow::OnCommand)
+  EVT_MENU(CmSaveListAs, TMyWindow::OnCommand)
   EVT_UPDATE_UI(CmDelete, TMyWindow::OnUpdateNeedsLines)
   EVT_UPDATE_UI(CmEdit, TMyWindow::OnUpdateNeedsLines)
   EVT_UPDATE_UI(CmCreateImage, TMyWindow::OnUpdateNeedsLines)
   EVT_UPDATE_UI(CmInsert, TMyWindow::OnUpdateAlways)
   EVT_UPDATE_UI(CmRunFileManager, TMyWindow::OnUpdateAlways)
   EVT_UPDATE_UI(CmAbout, TMyWindow::OnUpdateAlways)
+  EVT_UPDATE_UI(CmNewList, TMyWindow::OnUpdateAlways)
+  EVT_UPDATE_UI(CmOpenList, TMyWindow::OnUpdateAlways)
+  EVT_UPDATE_UI(CmSaveList, TMyWindow::OnUpdateSave)
+  EVT_UPDATE_UI(CmSaveListAs, TMyWindow::OnUpdateSave)
 wxEND_EVENT_TABLE()
 
 TMyWindow::TMyWindow(wxWindow* parent)
@@ -453,6 +461,18 @@ void TMyWindow::OnCommand(wxCommandEvent& event) {
     case CmAbout:
       RunAboutDialog(this);
       break;
+    case CmNewList:
+      CmNewListNow();
+      break;
+    case CmOpenList:
+      CmOpenListNow();
+      break;
+    case CmSaveList:
+      CmSaveListNow();
+      break;
+    case CmSaveListAs:
+      CmSaveListAsNow();
+      break;
   }
 }
 
@@ -468,10 +488,14 @@ void TMyWindow::PutLine(std::string imagePath, std::string realPath, bool replac
 }
 
 void TMyWindow::AddLines(std::vector<std::pair<std::string, std::string>> lines) {
+  // The lines go in together: one pass over a long list instead of one per line.
+  std::vector<std::unique_ptr<TDirEntry>> added;
+  added.reserve(lines.size());
   for (auto& [image, real] : lines) {
     NameColumnWidth = std::max(NameColumnWidth, NameWidth(image));
-    Entries.Add(std::move(image), std::move(real));
+    added.push_back(std::make_unique<TDirEntry>(std::move(image), std::move(real)));
   }
+  Entries.AddAll(std::move(added));
   SetLineCount(static_cast<int>(Entries.Count()));
   Refresh();
 }

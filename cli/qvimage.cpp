@@ -69,7 +69,8 @@ const char Usage[] =
     "\n"
     "Exit status: 0 the image is complete (with --check: it is sound), 1 the\n"
     "build stopped and IMAGE is left as it was (with --check: problems were\n"
-    "found), 2 a bad command line, a bad line in LIST or bad names in DIR.\n";
+    "found), or the report of --stats or --check could not be written, 2 a\n"
+    "bad command line, a bad line in LIST or bad names in DIR.\n";
 
 volatile std::sig_atomic_t Interrupted = 0;
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 // Less is a function object: bool operator()(const T&, const T&).
-// Insertion is stable (a new element goes after every equal one) and scans
-// from the end, so adding in sorted order costs one comparison per element.
+// Insertion is stable (a new element goes after every equal one); adding in
+// sorted order costs one comparison per element, anywhere else log n.
 // Many elements in any order go in with AddAll, which sorts them first and
 // merges them in one pass: a list file or a drop in shuffled order would
 // otherwise cost a scan of the list per element.
@@ -40,14 +40,19 @@ class TISArrayAsVector {
     std::size_t n = Items.size();
     if (!Grow(n + 1, Items)) return -1;
     ++Changes;
-    Items.push_back(nullptr);
-    std::size_t pos = n;
-    while (pos > 0 && Less()(*item, *Items[pos - 1])) {
-      Items[pos] = std::move(Items[pos - 1]);
-      --pos;
+    // In order: one comparison with the last element. Otherwise the place
+    // after every equal element is found by halving, and the later
+    // elements move up in one block.
+    if (n == 0 || !Less()(*item, *Items[n - 1])) {
+      Items.push_back(std::move(item));
+      return static_cast<long>(n);
     }
-    Items[pos] = std::move(item);
-    return static_cast<long>(pos);
+    auto at = std::upper_bound(Items.begin(), Items.end() - 1, item,
+                               [](const std::unique_ptr<T>& a, const std::unique_ptr<T>& b) {
+                                 return Less()(*a, *b);
+                               });
+    at = Items.insert(at, std::move(item));
+    return static_cast<long>(at - Items.begin());
   }
 
   // Takes ownership of every element and puts each where Add would have put

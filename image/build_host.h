@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <string>
 
-enum class TButtons { Ok, AbortRetryIgnore, YesNo, RetryCancel };
-enum class TAnswer { Ok, Cancel, Abort, Retry, Ignore, Yes, No };
+// SaveDontSaveCancel is the window's question about unsaved changes; a
+// build never asks it. Its "Don't Save" answers No.
+enum class TButtons { Ok, AbortRetryIgnore, YesNo, RetryCancel, SaveDontSaveCancel };
+enum class TAnswer { Ok, Cancel, Abort, Retry, Ignore, Yes, No, Save };
 
 // How a build ended; the numbers are what the build dialog returns.
 enum class TBuildEnd : int {

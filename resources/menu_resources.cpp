@@ -22,6 +22,10 @@ const TCommandText CommandTexts[] = {
     {CmCreateImage, "&Create Image...", "Create an image file"},
     {CmRunFileManager, "Run &File Manager", "Launch the File Manager"},
     {CmAbout, "&About...", "Open an information dialog box"},
+    {CmNewList, "&New\tCtrl+N", "Start a new, empty entry list"},
+    {CmOpenList, "&Open List...\tCtrl+O", "Open an entry list file"},
+    {CmSaveList, "&Save List\tCtrl+S", "Save the entry list"},
+    {CmSaveListAs, "Save List &As...\tShift+Ctrl+S", "Save the entry list under a new name"},
 };
 
 const TCommandText* Find(int command) {
@@ -38,6 +42,11 @@ void Append(wxMenu* menu, int command) {
 
 wxMenuBar* CreateMainMenu() {
   auto* file = new wxMenu;
+  Append(file, CmNewList);
+  Append(file, CmOpenList);
+  Append(file, CmSaveList);
+  Append(file, CmSaveListAs);
+  file->AppendSeparator();
   Append(file, CmCreateImage);
   file->AppendSeparator();
   Append(file, CmRunFileManager);
@@ -60,6 +69,10 @@ wxAcceleratorTable CreateListAccelerators() {
       {wxACCEL_NORMAL, WXK_DELETE, CmDelete},
       {wxACCEL_NORMAL, WXK_RETURN, CmEdit},
       {wxACCEL_NORMAL, WXK_INSERT, CmInsert},
+      {wxACCEL_CTRL, 'N', CmNewList},
+      {wxACCEL_CTRL, 'O', CmOpenList},
+      {wxACCEL_CTRL, 'S', CmSaveList},
+      {wxACCEL_CTRL | wxACCEL_SHIFT, 'S', CmSaveListAs},
       // The keypad's keys are the same keys on the original platform.
       {wxACCEL_NORMAL, WXK_NUMPAD_DELETE, CmDelete},
       {wxACCEL_NORMAL, WXK_NUMPAD_ENTER, CmEdit},

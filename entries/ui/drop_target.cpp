@@ -1,6 +1,7 @@
 #include "entries/ui/drop_target.h"
 
 #include <algorithm>
+#include <memory>
 
 #include <wx/frame.h>
 
