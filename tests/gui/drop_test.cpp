@@ -80,12 +80,12 @@ TEST_F(TDropTest, OnDesktopTheQuestionsOfADropComeInFrontOfTheFileManager) {
   // manager is while the user drops.
   long manager = wxExecute("xmessage -geometry 400x300+0+0 'file manager'", wxEXEC_ASYNC);
   ASSERT_GT(manager, 0);
-  EXPECT_TRUE(PumpUntil([&] { return !Frame->IsActive(); }));
+  EXPECT_TRUE(PumpUntil([&] { return !Frame->IsActive(); }, 10000));
   Pump(300);
   bool destInFront = false, boxInFront = false;
   wxString typed;
   Answers.OnDest = [&](TDropDestDialog* d) {
-    destInFront = WaitInLoopUntil([&] { return d->IsActive(); });
+    destInFront = WaitInLoopUntil([&] { return d->IsActive(); }, 10000);
     // Keys go to the destination field, not to the other program.
     d->DestEdit->SetFocus();
     d->DestEdit->SetInsertionPointEnd();
@@ -97,7 +97,7 @@ TEST_F(TDropTest, OnDesktopTheQuestionsOfADropComeInFrontOfTheFileManager) {
   };
   Answers.RunBox = [&](TMessageBox* box) {
     box->CallAfter([&, box] {
-      boxInFront = WaitInLoopUntil([&] { return box->IsActive(); });
+      boxInFront = WaitInLoopUntil([&] { return box->IsActive(); }, 10000);
       box->EndModal(TMessageBox::IdOf(TAnswer::No));
     });
   };
