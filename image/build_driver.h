@@ -1,7 +1,8 @@
 // One image build as a state machine of short steps: scan the entries,
 // count the tree, choose the layout, ask for the file, then write the boot
 // sector, the FATs, the root directory, every directory and file, and the
-// free clusters. Whoever shows the build calls Step() whenever it is idle
+// free clusters. No step holds its caller long: a large file is copied over
+// several. Whoever shows the build calls Step() whenever it is idle
 // and Cancel() for the user's button; everything the user sees or answers
 // goes through the host.
 #pragma once

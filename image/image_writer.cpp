@@ -77,10 +77,10 @@ enum class TPiece { More, Last, Failed };
 // Appends the next piece of the file being copied; the last piece also
 // zeroes the rest of the file's last cluster. Failed when the image or the
 // source failed or the file no longer has the size the layout was made for
-// (the message was shown). The bytes are
-// read straight into the image's append buffer. (A kernel-side copy gains
-// nothing here: the data area starts at an odd sector, so file bytes never
-// share their page offset with the source.)
+// (the message was shown). The bytes are read straight into the image's
+// append buffer. (A kernel-side copy gains nothing here: the data area
+// starts at an odd sector, so file bytes never share their page offset with
+// the source.)
 TPiece CopyPiece(TBuildState& s, TBuildHost& host) {
   TFileCopy& copy = s.Copy;
   const TImageInfo& node = *copy.Node;
@@ -99,9 +99,7 @@ TPiece CopyPiece(TBuildState& s, TBuildHost& host) {
   if (!space) return failed(ImageFailed(s, host));
   const int64_t got = ReadFully(copy.Source, space, ask);
   if (got < 0) {
-    const int error = errno;
-    std::memset(space, 0, room);
-    errno = error;
+    std::memset(space, 0, room);  // keeps errno
     return failed(ReadFailed(host, node.SourcePath));
   }
   if (got != static_cast<int64_t>(want)) {

@@ -1,5 +1,5 @@
 // The writing pass: the root directory area, then every directory and file
-// of the tree in walk order, one node per step.
+// of the tree in walk order, one node per step; a large file takes several.
 #pragma once
 
 #include "image/build_state.h"
