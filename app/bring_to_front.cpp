@@ -1,5 +1,6 @@
 #include "app/bring_to_front.h"
 
+#include <wx/dialog.h>
 #include <wx/toplevel.h>
 
 #ifdef __WXGTK__
@@ -23,4 +24,11 @@ void BringToFront(wxWindow* w) {
   }
 #endif
   top->Raise();
+}
+
+int TDialogsInFront::Enter(wxDialog* dialog) {
+  // Runs once the dialog's loop has shown it; a dialog that goes before
+  // takes its pending call with it.
+  dialog->CallAfter([dialog] { BringToFront(dialog); });
+  return wxID_NONE;
 }

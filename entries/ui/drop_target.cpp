@@ -72,6 +72,7 @@ void DropFiles(TListEditor& list, const wxArrayString& names) {
   // The user dropped from the file manager, which is still in front: the
   // questions of the drop come in front of it, with the keyboard.
   BringToFront(window);
+  TDialogsInFront inFront;
   std::vector<std::string> paths;
   for (const wxString& name : names) paths.push_back(FromWx(name));
 
