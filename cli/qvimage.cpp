@@ -4,11 +4,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "entries/folder_list.h"
@@ -17,6 +14,7 @@
 #include "entries/dir_entry.h"
 #include "image/build_driver.h"
 #include "image/image_reader.h"
+#include "platform/file_system.h"
 
 namespace {
 
@@ -71,11 +69,16 @@ void OnSignal(int) { Interrupted = 1; }
 // Ctrl-C, a closed terminal or a kill stop the build between two steps, so
 // that the half-written temporary file is removed.
 void CatchSignals() {
+#ifdef _WIN32
+  // Ctrl-C and Ctrl-Break reach the program as these two.
+  for (int s : {SIGINT, SIGBREAK}) std::signal(s, OnSignal);
+#else
   struct sigaction sa {};
   sa.sa_handler = OnSignal;
   sigemptyset(&sa.sa_mask);
   for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &sa, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
+#endif
 }
 
 int UsageError(const std::string& text) {
@@ -91,12 +94,12 @@ bool ReadList(const std::string& name, TEntryList& entries) {
   if (name == "-") {
     ok = ReadEntryList(std::cin, entries, error);
   } else {
-    std::ifstream in(name, std::ios::binary);
-    if (!in) {
+    std::string bytes;
+    if (!ReadWholeFile(name, bytes)) {
       std::fprintf(stderr, "%s: cannot be read: %s\n", shown.c_str(), std::strerror(errno));
       return false;
     }
-    ok = ReadEntryList(in, entries, error);
+    ok = ReadEntryList(bytes, entries, error);
   }
   if (!ok) {
     if (error.Line > 0)
@@ -124,8 +127,8 @@ void SayFolderFaults(const std::string& folder, const std::vector<TFolderFault>&
 }
 
 bool ReadFolder(const std::string& folder, const std::string& image, TEntryList& entries) {
-  struct stat st;
-  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+  TPathInfo info;
+  if (!PathInfo(folder, info) || info.Kind != TPathKind::Directory) {
     std::fprintf(stderr, "qvimage: %s is not a folder\n", folder.c_str());
     return false;
   }
@@ -167,12 +170,12 @@ int CheckMode(const std::string& image, const TEntryList* entries, bool quiet) {
 }
 
 int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force) {
-  options.Progress = isatty(STDERR_FILENO) == 1;
+  options.Progress = ErrorIsTerminal();
   TTerminalHost host(options);
   // Refused before any work is done, as the save dialog would ask first.
-  struct stat st;
-  if (!options.StatsOnly && lstat(options.ImagePath.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) {
+  TPathInfo info;
+  if (!options.StatsOnly && LinkInfo(options.ImagePath, info)) {
+    if (info.Kind == TPathKind::Directory) {
       host.Say(options.ImagePath + " is a directory");
       return ExitStopped;
     }
@@ -209,12 +212,13 @@ int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> args = ProgramArguments(argc, argv);
   TTerminalOptions options;
   bool force = false, check = false, fromDir = false, buildOption = false;
   std::vector<std::string> operands;
   bool optionsEnd = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (optionsEnd || arg == "-" || arg.empty() || arg[0] != '-') {
       operands.push_back(arg);
     } else if (arg == "--") {

@@ -3,15 +3,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <map>
 #include <optional>
-#include <sys/stat.h>
 #include <utility>
 
 #include "entries/dir_entry.h"
 #include "entries/path_rules.h"
 #include "image/build_state.h"
+#include "platform/file_system.h"
 
 namespace {
 // A DOS short name: up to 8 characters, a dot, up to 3 more.
@@ -34,16 +33,15 @@ class TFolderWalk {
     // Names that differ only in case (or in a final dot) meet in the image.
     std::map<std::string, std::string> taken;
     for (const std::string& name : names) {
-      const std::string childReal = (real.back() == '/' ? real : real + "/") + name;
+      const std::string childReal = JoinPath(real, name);
       const std::string upper = UpperCase(name);
       const std::string childImage = image + "\\" + upper;
 
-      struct stat st;
-      const bool exists = ::stat(childReal.c_str(), &st) == 0;
-      const bool isFolder = exists && S_ISDIR(st.st_mode);
-      if (exists && LeaveOut && st.st_dev == LeaveOut->first && st.st_ino == LeaveOut->second)
-        continue;
-      if (exists && !isFolder && !S_ISREG(st.st_mode)) {
+      TPathInfo info;
+      const bool exists = PathInfo(childReal, info);
+      const bool isFolder = exists && info.Kind == TPathKind::Directory;
+      if (exists && LeaveOut && info.SameFile(*LeaveOut)) continue;
+      if (exists && !isFolder && info.Kind != TPathKind::File) {
         Fault(childReal, childImage, "not a regular file or folder");
         continue;
       }
@@ -73,22 +71,22 @@ class TFolderWalk {
               "nested deeper than " + std::to_string(MaxDirectoryLevels) + " folders");
         continue;
       }
-      const std::pair<dev_t, ino_t> id{st.st_dev, st.st_ino};
-      if (std::find(Above.begin(), Above.end(), id) != Above.end()) {
+      if (std::any_of(Above.begin(), Above.end(),
+                      [&](const TPathInfo& above) { return above.SameFile(info); })) {
         Fault(childReal, childImage, "a link back to a folder that holds it");
         continue;
       }
-      Above.push_back(id);
+      Above.push_back(info);
       Walk(childReal, childImage, levels + 1, ok);
       Above.pop_back();
     }
   }
 
   void EnterTop(const std::string& real, const std::string& leaveOut) {
-    struct stat st;
-    if (::stat(real.c_str(), &st) == 0) Above.push_back({st.st_dev, st.st_ino});
-    if (!leaveOut.empty() && ::stat(leaveOut.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-      LeaveOut = std::make_pair(st.st_dev, st.st_ino);
+    TPathInfo info;
+    if (PathInfo(real, info)) Above.push_back(info);
+    if (!leaveOut.empty() && PathInfo(leaveOut, info) && info.Kind == TPathKind::File)
+      LeaveOut = info;
   }
 
   std::vector<TFound> Found;
@@ -96,16 +94,10 @@ class TFolderWalk {
  private:
   bool ReadNames(const std::string& real, const std::string& image,
                  std::vector<std::string>& names) {
-    DIR* dir = ::opendir(real.c_str());
-    if (!dir) {
+    if (!FolderNames(real, names)) {
       Fault(real, image.empty() ? "\\" : image, std::string("cannot be read: ") + std::strerror(errno));
       return false;
     }
-    while (const dirent* e = ::readdir(dir)) {
-      const std::string name = e->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    ::closedir(dir);
     // The same faults in the same order on every run.
     std::sort(names.begin(), names.end());
     return true;
@@ -116,8 +108,8 @@ class TFolderWalk {
   }
 
   std::vector<TFolderFault>& Faults;
-  std::vector<std::pair<dev_t, ino_t>> Above;  // the folders being walked
-  std::optional<std::pair<dev_t, ino_t>> LeaveOut;
+  std::vector<TPathInfo> Above;  // the folders being walked
+  std::optional<TPathInfo> LeaveOut;
 };
 }  // namespace
 

@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "entries/dir_entry.h"
 #include "image/build_host.h"
@@ -16,49 +14,25 @@
 #include "image/source_scan.h"
 #include "image/status_text.h"
 #include "image/tree_walk.h"
+#include "platform/file_system.h"
 
 namespace {
 int Percent(int64_t done, int64_t total) {
   return total > 0 ? static_cast<int>(done * 100 / total) : 0;
 }
 
-std::string FolderOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-// A fresh, unused name beside path for the image being written.
-std::string MakeTemporary(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string pattern = folder + "." + base + ".XXXXXX";
-  int fd = ::mkstemp(pattern.data());
-  if (fd < 0) return std::string();
-  // The finished image gets the permissions of any new file, not mkstemp's.
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
-  ::close(fd);
-  return pattern;
-}
-
 // Whether a file of the tree is the file at st (the same device and inode:
 // the same name, a link or another path to it).
-bool HoldsSource(const TChildArray& array, const struct stat& st) {
+bool HoldsSource(const TChildArray& array, const TPathInfo& image) {
   for (std::size_t i = 0; i < array.Count(); ++i) {
     const TImageInfo& node = array[i];
     if (node.IsDot()) continue;
     if (node.IsDirectory()) {
-      if (HoldsSource(*node.Children, st)) return true;
+      if (HoldsSource(*node.Children, image)) return true;
       continue;
     }
-    struct stat source;
-    if (::stat(node.SourcePath.c_str(), &source) == 0 && source.st_dev == st.st_dev &&
-        source.st_ino == st.st_ino)
-      return true;
+    TPathInfo source;
+    if (PathInfo(node.SourcePath, source) && source.SameFile(image)) return true;
   }
   return false;
 }
@@ -70,7 +44,7 @@ TImageBuild::TImageBuild(const TEntryList& entries, TBuildHost& host, TBuildOpti
 TImageBuild::~TImageBuild() {
   if (Ended < 0 && !Completed) S.Release();
   if (Options.WriteViaTemporary && !Completed && !WritePath.empty())
-    ::unlink(WritePath.c_str());
+    RemoveFile(WritePath);
 }
 
 void TImageBuild::Start() {
@@ -90,7 +64,7 @@ void TImageBuild::End(int code) {
   S.State = StageIdle;
   S.Release();
   if (Options.WriteViaTemporary && !Completed && !WritePath.empty()) {
-    ::unlink(WritePath.c_str());
+    RemoveFile(WritePath);
     WritePath.clear();
   }
   Ended = code;
@@ -185,8 +159,8 @@ bool TImageBuild::AfterWalk() {
       End(2);
       return false;
     }
-    struct stat st;
-    if (::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) && HoldsSource(*S.Root, st)) {
+    TPathInfo image;
+    if (PathInfo(name, image) && image.Kind == TPathKind::File && HoldsSource(*S.Root, image)) {
       Host.Ask(FormatText(Msg::ImageIsSource, name.c_str()), Msg::CaptionError, TButtons::Ok);
       continue;
     }
@@ -198,21 +172,21 @@ bool TImageBuild::AfterWalk() {
 }
 
 int TImageBuild::CheckFreeSpace(const std::string& path) {
-  const std::string folder = FolderOf(path);
+  const std::string folder = FolderOfPath(path);
   uint64_t units = 0, unitSize = 0;
   if (!Host.QueryFreeSpace(folder, units, unitSize) || unitSize == 0)
     return 0;  // cannot tell: opening the file will report real trouble
   // A file that is replaced in place gives its clusters back; a new file
   // (or one written beside the old and renamed over it) takes one more.
-  struct stat st;
-  if (!Options.WriteViaTemporary && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-    units += static_cast<uint64_t>(ClustersFor(st.st_size, static_cast<int32_t>(
+  TPathInfo old;
+  if (!Options.WriteViaTemporary && PathInfo(path, old) && old.Kind == TPathKind::File)
+    units += static_cast<uint64_t>(ClustersFor(old.Size, static_cast<int32_t>(
         std::min<uint64_t>(unitSize, INT32_MAX))));
   else if (units > 0)
     --units;
   const uint64_t needed = (static_cast<uint64_t>(S.ImageSize) + unitSize - 1) / unitSize;
   if (units >= needed) return 0;
-  std::string shown = folder == "/" ? folder : folder + "/";
+  std::string shown = IsPathSeparator(folder.back()) ? folder : folder + PathSeparator();
   Host.Ask(FormatText(Msg::NoSpace, shown.c_str()), Msg::CaptionError, TButtons::Ok);
   return 1;
 }
@@ -221,7 +195,7 @@ void TImageBuild::StepOpen() {
   Host.SetCaption(Msg::CaptionWrite);
   Host.SetStatusText(Msg::StatusBoot);
   Gauge(0);
-  WritePath = Options.WriteViaTemporary ? MakeTemporary(S.ImageName) : S.ImageName;
+  WritePath = Options.WriteViaTemporary ? CreateTemporaryBeside(S.ImageName) : S.ImageName;
   if (WritePath.empty() || !S.ImageFile.Create(WritePath)) {
     Host.Ask(FormatText(Msg::CantOpen, S.ImageName.c_str()), Msg::CaptionFileError,
              TButtons::Ok);
@@ -309,7 +283,7 @@ void TImageBuild::StepData() {
 
 void TImageBuild::StepFinish() {
   if (!S.ImageFile.Close()) return FileFailed();
-  if (Options.WriteViaTemporary && ::rename(WritePath.c_str(), S.ImageName.c_str()) != 0) {
+  if (Options.WriteViaTemporary && !RenameFile(WritePath, S.ImageName)) {
     Host.Ask(FormatText(Msg::CantWrite, S.ImageName.c_str(), std::strerror(errno)),
              Msg::CaptionFileError, TButtons::Ok);
     End(2);

@@ -3,32 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-namespace {
-bool WriteAll(int fd, const uint8_t* p, std::size_t n, int64_t offset) {
-  while (n > 0) {
-    ssize_t w = pwrite(fd, p, n, offset);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (w == 0) {
-      errno = ENOSPC;
-      return false;
-    }
-    p += w;
-    n -= static_cast<std::size_t>(w);
-    offset += w;
-  }
-  return true;
-}
-}  // namespace
+#include "platform/file_system.h"
 
 TImageFile::~TImageFile() {
-  if (Fd >= 0) ::close(Fd);
+  if (Fd != NoFile) CloseFile(Fd);
 }
 
 bool TImageFile::Fail(int error) {
@@ -37,7 +16,7 @@ bool TImageFile::Fail(int error) {
 }
 
 bool TImageFile::Create(const std::string& path) {
-  if (Fd >= 0) Close();
+  if (Fd != NoFile) Close();
   End = Flushed = 0;
   Used = 0;
   Head.clear();
@@ -46,13 +25,13 @@ bool TImageFile::Create(const std::string& path) {
   LastError = 0;
   // An existing file is cut only when it holds something: truncating makes
   // some file systems write the whole new image out again at close.
-  Fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (Fd < 0) return Fail(errno);
-  struct stat st;
-  if (::fstat(Fd, &st) != 0 || (st.st_size != 0 && ::ftruncate(Fd, 0) != 0)) {
+  Fd = OpenForWriting(path);
+  if (Fd == NoFile) return Fail(errno);
+  TPathInfo info;
+  if (!HandleInfo(Fd, info) || (info.Size != 0 && !CutFile(Fd, 0))) {
     int error = errno;
-    ::close(Fd);
-    Fd = -1;
+    CloseFile(Fd);
+    Fd = NoFile;
     return Fail(error);
   }
   if (!Buffer) Buffer.reset(new uint8_t[BufferSize]);
@@ -70,7 +49,7 @@ bool TImageFile::Flush() {
     Head.insert(Head.end(), Buffer.get(), Buffer.get() + from);
   }
   if (Used > from &&
-      !WriteAll(Fd, Buffer.get() + from, Used - from, Flushed + static_cast<int64_t>(from)))
+      !WriteAllAt(Fd, Buffer.get() + from, Used - from, Flushed + static_cast<int64_t>(from)))
     return Fail(errno);
   Flushed += static_cast<int64_t>(Used);
   Used = 0;
@@ -78,7 +57,7 @@ bool TImageFile::Flush() {
 }
 
 uint8_t* TImageFile::AppendSpace(std::size_t n) {
-  if (Fd < 0 || LastError || n > BufferSize) {
+  if (Fd == NoFile || LastError || n > BufferSize) {
     Fail(LastError ? LastError : EBADF);
     return nullptr;
   }
@@ -114,7 +93,7 @@ bool TImageFile::AppendZeros(std::size_t n) {
 }
 
 bool TImageFile::CheckRange(int64_t offset, std::size_t n) {
-  if (Fd < 0 || LastError) return Fail(LastError ? LastError : EBADF);
+  if (Fd == NoFile || LastError) return Fail(LastError ? LastError : EBADF);
   if (offset < 0 || offset + static_cast<int64_t>(n) > End) return Fail(EINVAL);
   return true;
 }
@@ -162,8 +141,7 @@ bool TImageFile::ReadAt(int64_t offset, void* data, std::size_t n) {
       std::memcpy(p, patch->second.data() + within, take);
     } else if (offset < Flushed) {
       take = std::min<std::size_t>(n, static_cast<std::size_t>(Flushed - offset));
-      ssize_t r = pread(Fd, p, take, offset);
-      if (r < 0 && errno == EINTR) continue;
+      int64_t r = ReadFileAt(Fd, p, take, offset);
       if (r <= 0) return Fail(r < 0 ? errno : EIO);
       take = static_cast<std::size_t>(r);
     } else {
@@ -186,8 +164,7 @@ std::vector<uint8_t>* TImageFile::PatchPage(int64_t page) {
   std::size_t got = bytes.size();
   bytes.resize(static_cast<std::size_t>(std::min(PageSize, Flushed - start)));
   while (got < bytes.size()) {
-    ssize_t r = pread(Fd, bytes.data() + got, bytes.size() - got, start + int64_t(got));
-    if (r < 0 && errno == EINTR) continue;
+    int64_t r = ReadFileAt(Fd, bytes.data() + got, bytes.size() - got, start + int64_t(got));
     if (r <= 0) {
       Fail(r < 0 ? errno : EIO);
       return nullptr;
@@ -198,13 +175,13 @@ std::vector<uint8_t>* TImageFile::PatchPage(int64_t page) {
 }
 
 bool TImageFile::Close() {
-  if (Fd < 0) return LastError == 0;
+  if (Fd == NoFile) return LastError == 0;
   bool ok = LastError == 0 && Flush();
   for (const auto& [page, bytes] : Patches)
-    if (ok && !WriteAll(Fd, bytes.data(), bytes.size(), page * PageSize)) ok = Fail(errno);
-  if (ok && !Head.empty() && !WriteAll(Fd, Head.data(), Head.size(), 0)) ok = Fail(errno);
-  if (::close(Fd) != 0 && ok) ok = Fail(errno);
-  Fd = -1;
+    if (ok && !WriteAllAt(Fd, bytes.data(), bytes.size(), page * PageSize)) ok = Fail(errno);
+  if (ok && !Head.empty() && !WriteAllAt(Fd, Head.data(), Head.size(), 0)) ok = Fail(errno);
+  if (!CloseFile(Fd) && ok) ok = Fail(errno);
+  Fd = NoFile;
   Used = 0;
   Buffer.reset();
   Head.clear();

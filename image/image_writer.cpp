@@ -2,8 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "image/build_host.h"
 #include "image/build_messages.h"
@@ -12,6 +10,7 @@
 #include "image/source_scan.h"
 #include "image/status_text.h"
 #include "image/tree_walk.h"
+#include "platform/file_system.h"
 
 namespace {
 // Sources are read in pieces of many clusters: few system calls, and a
@@ -21,10 +20,9 @@ constexpr int64_t ReadChunk = 256 << 10;
 // Whether a source has nothing more to read: 0 at its end, 1 when it has
 // more, -1 when it cannot be read (errno tells why), which is no change of
 // size and must not be reported as one.
-int BytesBeyond(int fd) {
+int BytesBeyond(TFileHandle fd) {
   uint8_t extra;
-  ssize_t r;
-  do r = ::read(fd, &extra, 1); while (r < 0 && errno == EINTR);
+  const int64_t r = ReadNext(fd, &extra, 1);
   return r < 0 ? -1 : r > 0 ? 1 : 0;
 }
 
@@ -67,7 +65,7 @@ bool PutRecord(TBuildState& s, int64_t offset, uint8_t attributes, uint16_t firs
 // for. The bytes are read straight into the image's append buffer. (A
 // kernel-side copy gains nothing here: the data area starts at an odd
 // sector, so file bytes never share their page offset with the source.)
-int CopyFile(TBuildState& s, TBuildHost& host, int fd, const TImageInfo& node) {
+int CopySource(TBuildState& s, TBuildHost& host, TFileHandle fd, const TImageInfo& node) {
   const int64_t size = node.MeasuredSize;
   const int64_t C = s.ClusterSize();
   const int64_t total = ((size - 1) / C + 1) * C;
@@ -93,8 +91,7 @@ int CopyFile(TBuildState& s, TBuildHost& host, int fd, const TImageInfo& node) {
     if (!space) return ImageFailed(s, host);
     std::size_t got = 0;
     while (got < ask) {
-      ssize_t r = ::read(fd, space + got, ask - got);
-      if (r < 0 && errno == EINTR) continue;
+      const int64_t r = ReadNext(fd, space + got, ask - got);
       if (r < 0) {
         std::memset(space, 0, room);
         return SourceFailed(host, FormatText(Msg::ReadError, node.SourcePath.c_str(),
@@ -155,8 +152,8 @@ int WriteStep(TBuildState& s, TBuildHost& host) {
   if (!node->IsDirectory()) {
     // The copy finds out whether the file still has its measured size.
     const int64_t size = node->MeasuredSize;
-    int fd = OpenSource(host, node->SourcePath);
-    if (fd < 0) return WriteCancelled;
+    TFileHandle fd = OpenSource(host, node->SourcePath);
+    if (fd == NoFile) return WriteCancelled;
     int result = WriteNode;
     if (!PutRecord(s, slot, Rec::AttrFile, size > 0 ? s.NextCluster : 0,
                    static_cast<uint32_t>(size))) {
@@ -168,12 +165,12 @@ int WriteStep(TBuildState& s, TBuildHost& host) {
       else if (beyond > 0)
         result = SourceFailed(host, FormatText(Msg::SizeChanged, node->SourcePath.c_str()));
     } else {
-      result = CopyFile(s, host, fd, *node);
+      result = CopySource(s, host, fd, *node);
       uint16_t k = static_cast<uint16_t>((size - 1) / C + 1);
       if (result == WriteNode && !WriteChain(s, s.NextCluster, k)) result = ImageFailed(s, host);
       s.NextCluster = static_cast<uint16_t>(s.NextCluster + k);
     }
-    ::close(fd);
+    CloseFile(fd);
     if (result != WriteNode) return result;
   } else {
     const uint16_t first = s.NextCluster;
