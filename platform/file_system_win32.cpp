@@ -63,6 +63,19 @@ bool Failed() {
 
 HANDLE Handle(TFileHandle file) { return reinterpret_cast<HANDLE>(file); }
 
+// A failed read: EISDIR for a folder, else the system's reason.
+int64_t ReadFailed(HANDLE h) {
+  const DWORD error = GetLastError();
+  BY_HANDLE_FILE_INFORMATION fi;
+  if (GetFileInformationByHandle(h, &fi) && (fi.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    errno = EISDIR;
+    return -1;
+  }
+  SetLastError(error);
+  Failed();
+  return -1;
+}
+
 TFileHandle Open(const std::string& path, DWORD access, DWORD disposition, DWORD flags = 0) {
   // Others may read and even rename or delete the file meanwhile, as they
   // may on POSIX systems.
@@ -78,12 +91,17 @@ TFileHandle Open(const std::string& path, DWORD access, DWORD disposition, DWORD
 
 bool Fill(HANDLE h, TPathInfo& info) {
   info = TPathInfo();
+  // A device or a pipe has no file information to give: it is no file.
+  const DWORD type = GetFileType(h);
+  if (type != FILE_TYPE_DISK) {
+    info.Kind = TPathKind::Other;
+    return true;
+  }
   BY_HANDLE_FILE_INFORMATION fi;
   if (!GetFileInformationByHandle(h, &fi)) return Failed();
-  const DWORD type = GetFileType(h);
   if (fi.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
     info.Kind = TPathKind::Directory;
-  else if (type == FILE_TYPE_DISK && !(fi.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+  else if (!(fi.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
     info.Kind = TPathKind::File;
   else
     info.Kind = TPathKind::Other;
@@ -114,10 +132,10 @@ bool LinkInfo(const std::string& path, TPathInfo& info) {
 
 bool HandleInfo(TFileHandle file, TPathInfo& info) { return Fill(Handle(file), info); }
 
-// A named pipe opened here does not wait: ReadFile on it reports what it
-// has, and the kind check refuses it before any read.
+// A folder opens too, as on POSIX systems, and fails at the first read
+// with EISDIR, so both systems say the same about it.
 TFileHandle OpenForReading(const std::string& path) {
-  return Open(path, GENERIC_READ, OPEN_EXISTING);
+  return Open(path, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
 }
 TFileHandle OpenForWriting(const std::string& path) {
   return Open(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
@@ -135,8 +153,7 @@ int64_t ReadNext(TFileHandle file, void* data, std::size_t n) {
   const DWORD ask = n > 0x40000000 ? 0x40000000 : static_cast<DWORD>(n);
   if (!::ReadFile(Handle(file), data, ask, &got, nullptr)) {
     if (GetLastError() == ERROR_BROKEN_PIPE || GetLastError() == ERROR_HANDLE_EOF) return 0;
-    Failed();
-    return -1;
+    return ReadFailed(Handle(file));
   }
   return got;
 }
@@ -149,8 +166,7 @@ int64_t ReadFileAt(TFileHandle file, void* data, std::size_t n, int64_t offset) 
   const DWORD ask = n > 0x40000000 ? 0x40000000 : static_cast<DWORD>(n);
   if (!::ReadFile(Handle(file), data, ask, &got, &at)) {
     if (GetLastError() == ERROR_HANDLE_EOF) return 0;
-    Failed();
-    return -1;
+    return ReadFailed(Handle(file));
   }
   return got;
 }
