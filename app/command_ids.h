@@ -7,6 +7,12 @@ enum TCommandId : int {
   CmEdit = 103,
   CmCreateImage = 104,
   CmRunFileManager = 105,
+  // the list files and opening an image
+  CmNewList = 106,
+  CmOpenList = 107,
+  CmSaveList = 108,
+  CmSaveListAs = 109,
+  CmOpenImage = 110,
   CmAbout = 199,
   // dialogs
   IdAboutDialog = 200,

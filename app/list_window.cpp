@@ -91,12 +91,20 @@ wxBEGIN_EVENT_TABLE(TMyWindow, wxWindow)
   EVT_MENU(CmCreateImage, TMyWindow::OnCommand)
   EVT_MENU(CmRunFileManager, TMyWindow::OnCommand)
   EVT_MENU(CmAbout, TMyWindow::OnCommand)
+  EVT_MENU(CmNewList, TMyWindow::OnCommand)
+  EVT_MENU(CmOpenList, TMyWindow::OnCommand)
+  EVT_MENU(CmSaveList, TMyWindow::OnCommand)
+  EVT_MENU(CmSaveListAs, TMyWindow::OnCommand)
   EVT_UPDATE_UI(CmDelete, TMyWindow::OnUpdateNeedsLines)
   EVT_UPDATE_UI(CmEdit, TMyWindow::OnUpdateNeedsLines)
   EVT_UPDATE_UI(CmCreateImage, TMyWindow::OnUpdateNeedsLines)
   EVT_UPDATE_UI(CmInsert, TMyWindow::OnUpdateAlways)
   EVT_UPDATE_UI(CmRunFileManager, TMyWindow::OnUpdateAlways)
   EVT_UPDATE_UI(CmAbout, TMyWindow::OnUpdateAlways)
+  EVT_UPDATE_UI(CmNewList, TMyWindow::OnUpdateAlways)
+  EVT_UPDATE_UI(CmOpenList, TMyWindow::OnUpdateAlways)
+  EVT_UPDATE_UI(CmSaveList, TMyWindow::OnUpdateSave)
+  EVT_UPDATE_UI(CmSaveListAs, TMyWindow::OnUpdateSave)
 wxEND_EVENT_TABLE()
 
 TMyWindow::TMyWindow(wxWindow* parent)
@@ -388,6 +396,18 @@ void TMyWindow::OnCommand(wxCommandEvent& event) {
       break;
     case CmAbout:
       RunAboutDialog(this);
+      break;
+    case CmNewList:
+      CmNewListNow();
+      break;
+    case CmOpenList:
+      CmOpenListNow();
+      break;
+    case CmSaveList:
+      CmSaveListNow();
+      break;
+    case CmSaveListAs:
+      CmSaveListAsNow();
       break;
   }
 }

@@ -2,6 +2,7 @@
 // line, and every command of the program.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <unordered_map>
 
@@ -73,6 +74,37 @@ class TMyWindow : public wxWindow {
   // The program the Run File Manager command starts with the home folder.
   static wxString FileManagerCommand;
 
+  // The list file: its path ("" until the list is opened or saved) and
+  // whether the list changed since then.
+  std::string ListPath;
+  bool Modified() const { return Entries.ChangeCount() != SavedChange; }
+  // The frame's caption: the list's name, "*" before it for unsaved changes.
+  wxString ListCaption() const;
+  // Puts the caption on the frame when it changed.
+  void ShowListState();
+  // Makes entries the list (they are taken; the old lines go), from line 0.
+  // path is the list file they came from, or "" for a new list. Unsaved
+  // when they come from no file and hold lines.
+  void SetEntries(TEntryList& entries, const std::string& path);
+  // Opens the list file at path; a list with bad lines is not taken: its
+  // LIST:LINE message is shown and the list stays as it was.
+  bool OpenList(const std::string& given);
+  // Saves the list to path; a failure is shown and the list stays unsaved.
+  bool SaveList(const std::string& path);
+  // With unsaved changes, asks Save / Don't Save / Cancel; false when the
+  // user cancels (or the save fails), so that nothing goes.
+  bool AskSaveChanges();
+  void CmNewListNow();
+  void CmOpenListNow();
+  bool CmSaveListNow();
+  bool CmSaveListAsNow();
+
+  // The file prompt of Open List (save false) and Save List As (save true):
+  // path holds the proposal and gets the choice; false when cancelled.
+  // Tests put their own answer here.
+  static std::function<bool(TMyWindow&, bool save, std::string& path)> ListPrompt;
+  static bool RunListPrompt(TMyWindow& window, bool save, std::string& path);
+
   // Shared with the dialogs.
   static wxBrush BackgroundBrush;
   static int DialogCharWidth;
@@ -90,6 +122,7 @@ class TMyWindow : public wxWindow {
   void OnCommand(wxCommandEvent& event);
   void OnUpdateNeedsLines(wxUpdateUIEvent& event);
   void OnUpdateAlways(wxUpdateUIEvent& event);
+  void OnUpdateSave(wxUpdateUIEvent& event);
   // Moves the first visible line by d lines, clamped to the scroll range.
   void MoveTopLine(int d);
   void SetFirstVisibleLine(int top);
@@ -101,6 +134,8 @@ class TMyWindow : public wxWindow {
   int WheelRotation = 0;
   // Widths of the image paths measured so far, by text.
   std::unordered_map<std::string, int> NameWidths;
+  // Entries.ChangeCount() when the list was last opened, saved or made new.
+  unsigned long SavedChange = 0;
 
   wxDECLARE_EVENT_TABLE();
 };

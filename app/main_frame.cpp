@@ -23,18 +23,21 @@ constexpr int MinClientDialogUnits = 40;
 constexpr int MinClientBorderCorrection = 2;
 
 // The tool bar, left to right; 0 is a separator.
-constexpr int ToolBarLayout[] = {CmCreateImage, CmRunFileManager, 0, CmInsert,
-                                 CmDelete,      CmEdit,           0, CmAbout};
+constexpr int ToolBarLayout[] = {CmNewList, CmOpenList, CmSaveList, 0,      CmCreateImage,
+                                 CmRunFileManager, 0, CmInsert,   CmDelete, CmEdit,
+                                 0,         CmAbout};
 
 bool IsCommand(int id) {
   return id == CmDelete || id == CmInsert || id == CmEdit || id == CmCreateImage ||
-         id == CmRunFileManager || id == CmAbout;
+         id == CmRunFileManager || id == CmAbout || id == CmNewList || id == CmOpenList ||
+         id == CmSaveList || id == CmSaveListAs || id == CmOpenImage;
 }
 
 }  // namespace
 
 wxBEGIN_EVENT_TABLE(TMyDecoratedFrame, wxFrame)
   EVT_IDLE(TMyDecoratedFrame::OnIdle)
+  EVT_CLOSE(TMyDecoratedFrame::OnClose)
 wxEND_EVENT_TABLE()
 
 TMyDecoratedFrame::TMyDecoratedFrame() : wxFrame(nullptr, wxID_ANY, AppTitle) {
@@ -96,6 +99,19 @@ wxWindow* TMyDecoratedFrame::ActiveModalWindow() {
 void TMyDecoratedFrame::OnIdle(wxIdleEvent& event) {
   if (Client && Client->WriteDialog && Client->EnterIdle(ActiveModalWindow()))
     event.RequestMore();
+  // Every change of the list, whichever command made it, shows in the
+  // caption once the program is idle again.
+  if (Client) Client->ShowListState();
+  event.Skip();
+}
+
+void TMyDecoratedFrame::OnClose(wxCloseEvent& event) {
+  // Unsaved changes are asked about; Cancel (or a failed save) keeps the
+  // window open. A close that cannot be refused (the session ends) goes on.
+  if (event.CanVeto() && Client && (Client->WriteDialog || !Client->AskSaveChanges())) {
+    event.Veto();
+    return;
+  }
   event.Skip();
 }
 

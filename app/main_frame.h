@@ -25,6 +25,7 @@ class TMyDecoratedFrame : public wxFrame {
 
  private:
   void OnIdle(wxIdleEvent& event);
+  void OnClose(wxCloseEvent& event);
   void CreateBars();
   void SetMinTrackHeight();
 

@@ -23,6 +23,8 @@ std::vector<TButtonSpec> ButtonsOf(TButtons set) {
       return {{wxID_YES, "&Yes"}, {wxID_NO, "&No"}};
     case TButtons::RetryCancel:
       return {{wxID_RETRY, "&Retry"}, {wxID_CANCEL, "Cancel"}};
+    case TButtons::SaveDontSaveCancel:
+      return {{wxID_SAVE, "&Save"}, {wxID_NO, "Do&n't Save"}, {wxID_CANCEL, "Cancel"}};
     case TButtons::Ok:
     default:
       return {{wxID_OK, "OK"}};
@@ -39,7 +41,8 @@ TMessageBox::TMessageBox(wxWindow* parent, const wxString& text, const wxString&
     : wxDialog(parent, wxID_ANY, caption, wxDefaultPosition, wxDefaultSize,
                // Boxes without a Cancel or OK button have no close box: the
                // question must be answered.
-               buttons == TButtons::Ok || buttons == TButtons::RetryCancel
+               buttons == TButtons::Ok || buttons == TButtons::RetryCancel ||
+                       buttons == TButtons::SaveDontSaveCancel
                    ? wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX
                    : wxCAPTION),
       ButtonSet(buttons),
@@ -75,7 +78,8 @@ TMessageBox::TMessageBox(wxWindow* parent, const wxString& text, const wxString&
 
   switch (buttons) {
     case TButtons::Ok: SetEscapeId(wxID_OK); break;
-    case TButtons::RetryCancel: SetEscapeId(wxID_CANCEL); break;
+    case TButtons::RetryCancel:
+    case TButtons::SaveDontSaveCancel: SetEscapeId(wxID_CANCEL); break;
     default: SetEscapeId(wxID_NONE); break;
   }
   // Every button ends the box with its own id.
@@ -90,6 +94,7 @@ TAnswer TMessageBox::AnswerOf(int result) {
     case wxID_YES: return TAnswer::Yes;
     case wxID_NO: return TAnswer::No;
     case wxID_CANCEL: return TAnswer::Cancel;
+    case wxID_SAVE: return TAnswer::Save;
     default: return TAnswer::Ok;
   }
 }
@@ -102,6 +107,7 @@ int TMessageBox::IdOf(TAnswer answer) {
     case TAnswer::Yes: return wxID_YES;
     case TAnswer::No: return wxID_NO;
     case TAnswer::Cancel: return wxID_CANCEL;
+    case TAnswer::Save: return wxID_SAVE;
     case TAnswer::Ok:
     default: return wxID_OK;
   }

@@ -25,7 +25,7 @@ class TMessageBox : public wxDialog {
 };
 
 // Shows the box modally and returns the user's answer. Esc answers OK in an
-// OK box and Cancel in a Retry/Cancel box; the other sets have no way out
-// but their buttons.
+// OK box and Cancel in a Retry/Cancel or Save/Don't Save/Cancel box; the
+// other sets have no way out but their buttons.
 TAnswer ShowMessageBox(wxWindow* parent, const wxString& text, const wxString& caption,
                        TButtons buttons);

@@ -1,13 +1,24 @@
 // The window program: the application object and the program entry.
 #include <wx/app.h>
 
+#include <string>
+
+#include "app/list_window.h"
 #include "app/main_frame.h"
+#include "app/text_convert.h"
 
 class TMyApp : public wxApp {
  public:
   bool OnInit() override {
     SetAppDisplayName(AppTitle);
-    SetTopWindow(BuildMainWindow());
+    TMyDecoratedFrame* frame = BuildMainWindow();
+    SetTopWindow(frame);
+    // qvimaker LIST opens that list once the window is up; a list that
+    // cannot be opened is shown as a message over an empty list.
+    if (argc > 1) {
+      std::string list = FromWx(argv[1]);
+      frame->Client->CallAfter([frame, list] { frame->Client->OpenList(list); });
+    }
     return true;
   }
 };

@@ -1,18 +1,25 @@
 // qvimage: builds a disk image from a list of files or a folder tree, with
 // the same engine as the window program, answering its questions from the
 // command line; and checks an image read back before it is burnt.
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <getopt.h>
 #include <iostream>
 #include <string>
 #include <vector>
+#ifndef _WIN32
+#include <fcntl.h>
+#endif
 
 #include "entries/folder_list.h"
 #include "entries/list_file.h"
 #include "cli/terminal_host.h"
 #include "entries/dir_entry.h"
 #include "image/build_driver.h"
+#include "image/build_state.h"
 #include "image/image_reader.h"
 #include "platform/file_system.h"
 
@@ -31,7 +38,7 @@ const char Usage[] =
     "Usage: qvimage [options] LIST IMAGE\n"
     "       qvimage [options] --from-dir DIR IMAGE\n"
     "       qvimage --check [-q] IMAGE [LIST]\n"
-    "       qvimage --check [-q] --from-dir DIR IMAGE\n"
+    "       qvimage --check [-q] [--short-names] --from-dir DIR IMAGE\n"
     "Builds the FAT16 disk image IMAGE (*.trk) from the files named in LIST,\n"
     "or from every file and folder under DIR; --check reads an image back.\n"
     "\n"
@@ -41,10 +48,13 @@ const char Usage[] =
     "Blank lines and lines that begin with # are skipped.\n"
     "\n"
     "Options:\n"
-    "  --from-dir       take the entries from the folder DIR: each file and\n"
+    "  --from-dir DIR   take the entries from the folder DIR: each file and\n"
     "                   folder below it goes in under its path in capitals;\n"
     "                   names that are not 8.3 names are all listed, and\n"
     "                   nothing is written\n"
+    "  --short-names    with --from-dir: names that are not 8.3 names go in\n"
+    "                   under short names made as FAT systems make them\n"
+    "                   (Grand Piano.wav as GRANDP~1.WAV)\n"
     "  --check          check IMAGE: boot sector, both FATs, every chain and\n"
     "                   directory; with LIST (or DIR), also that every entry\n"
     "                   is in it with its source's bytes\n"
@@ -60,14 +70,16 @@ const char Usage[] =
     "\n"
     "Exit status: 0 the image is complete (with --check: it is sound), 1 the\n"
     "build stopped and IMAGE is left as it was (with --check: problems were\n"
-    "found), 2 a bad command line, a bad line in LIST or bad names in DIR.\n";
+    "found), or the report of --stats or --check could not be written, 2 a\n"
+    "bad command line, a bad line in LIST or bad names in DIR.\n";
 
 volatile std::sig_atomic_t Interrupted = 0;
 
 void OnSignal(int) { Interrupted = 1; }
 
 // Ctrl-C, a closed terminal or a kill stop the build between two steps, so
-// that the half-written temporary file is removed.
+// that the half-written temporary file is removed. A file-size limit
+// (ulimit -f) makes the write fail instead of killing the program.
 void CatchSignals() {
 #ifdef _WIN32
   // Ctrl-C and Ctrl-Break reach the program as these two.
@@ -78,7 +90,28 @@ void CatchSignals() {
   sigemptyset(&sa.sa_mask);
   for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &sa, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
 #endif
+}
+
+// A closed standard stream must not lend its number to the image file, or
+// a report would be written into the image: it is held on /dev/null, read
+// only, so that writing to it still fails as on a closed stream.
+void HoldStandardStreams() {
+#ifndef _WIN32  // Windows gives files handles of their own, never 0, 1 or 2
+  for (int fd = 0; fd <= 2; ++fd)
+    if (fcntl(fd, F_GETFD) < 0 && errno == EBADF && open("/dev/null", O_RDONLY) < 0) return;
+#endif
+}
+
+// Whether the report on stdout (--stats, --check) got there; if not (a full
+// disk, a closed stdout), says so: a lost report is no success.
+bool ReportWritten() {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+  const int error = errno;
+  std::fprintf(stderr, "qvimage: cannot write the report to standard output: %s\n",
+               std::strerror(error));
+  return false;
 }
 
 int UsageError(const std::string& text) {
@@ -91,16 +124,12 @@ bool ReadList(const std::string& name, TEntryList& entries) {
   const std::string shown = name == "-" ? "<stdin>" : name;
   TListError error;
   bool ok;
-  if (name == "-") {
+  // Relative real paths start from the list's folder; for standard input,
+  // from the current one.
+  if (name == "-")
     ok = ReadEntryList(std::cin, entries, error);
-  } else {
-    std::string bytes;
-    if (!ReadWholeFile(name, bytes)) {
-      std::fprintf(stderr, "%s: cannot be read: %s\n", shown.c_str(), std::strerror(errno));
-      return false;
-    }
-    ok = ReadEntryList(bytes, entries, error);
-  }
+  else
+    ok = LoadEntryList(name, entries, error);
   if (!ok) {
     if (error.Line > 0)
       std::fprintf(stderr, "%s:%ld: %s\n", shown.c_str(), error.Line, error.Message.c_str());
@@ -126,7 +155,8 @@ void SayFolderFaults(const std::string& folder, const std::vector<TFolderFault>&
                  f.Reason.c_str());
 }
 
-bool ReadFolder(const std::string& folder, const std::string& image, TEntryList& entries) {
+bool ReadFolder(const std::string& folder, const std::string& image, TLongNames longNames,
+                TEntryList& entries) {
   TPathInfo info;
   if (!PathInfo(folder, info) || info.Kind != TPathKind::Directory) {
     std::fprintf(stderr, "qvimage: %s is not a folder\n", folder.c_str());
@@ -134,7 +164,7 @@ bool ReadFolder(const std::string& folder, const std::string& image, TEntryList&
   }
   std::vector<TFolderFault> faults;
   // An image made into the folder before is not a source of the new one.
-  if (!ListFolder(folder, entries, faults, image)) {
+  if (!ListFolder(folder, entries, faults, image, longNames)) {
     SayFolderFaults(folder, faults);
     return false;
   }
@@ -161,11 +191,12 @@ int CheckMode(const std::string& image, const TEntryList* entries, bool quiet) {
   }
   if (check.Ok()) {
     std::puts("OK");
-    return ExitComplete;
+    return ReportWritten() ? ExitComplete : ExitStopped;
   }
   std::printf("FAILED: %zu problem%s\n", check.Problems.size(),
               check.Problems.size() == 1 ? "" : "s");
   for (const std::string& p : check.Problems) std::printf("  %s\n", p.c_str());
+  ReportWritten();
   return ExitStopped;
 }
 
@@ -187,10 +218,11 @@ int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force) {
 
   TBuildOptions buildOptions;
   buildOptions.WriteViaTemporary = true;
+  buildOptions.ReplaceExisting = force;
   TImageBuild build(entries, host, buildOptions);
   CatchSignals();
   build.Start();
-  while (build.EndCode() < 0 && !build.Done()) {
+  while (build.Running()) {
     if (Interrupted) {
       build.Cancel();
       host.ClearProgress();
@@ -201,8 +233,13 @@ int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force) {
   }
   host.ClearProgress();
   if (build.Done()) return ExitComplete;
-  if (options.StatsOnly && host.StatisticsShown()) return ExitComplete;
-  if (build.State().ItemCount == 0)
+  if (options.StatsOnly && host.StatisticsShown())
+    return ReportWritten() ? ExitComplete : ExitStopped;
+  const std::string* stoppedAt =
+      build.EndCode() == TBuildEnd::FailedEntry ? entries.ImagePathAt(FailedEntry) : nullptr;
+  if (stoppedAt)
+    host.Say("stopped at " + *stoppedAt + "; no image written");
+  else if (build.State().ItemCount == 0)
     host.Say("every entry was skipped; no image written");
   else if (host.MessagesShown() == 0)
     host.Say("no image written");
@@ -212,43 +249,65 @@ int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args = ProgramArguments(argc, argv);
+  HoldStandardStreams();
+  // The arguments as UTF-8 on every system (Windows passes them in UTF-16).
+  std::vector<std::string> arguments = ProgramArguments(argc, argv);
+  std::vector<char*> pointers;
+  for (std::string& a : arguments) pointers.push_back(a.data());
+  pointers.push_back(nullptr);
+  argc = static_cast<int>(arguments.size());
+  argv = pointers.data();
   TTerminalOptions options;
-  bool force = false, check = false, fromDir = false, buildOption = false;
-  std::vector<std::string> operands;
-  bool optionsEnd = false;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (optionsEnd || arg == "-" || arg.empty() || arg[0] != '-') {
-      operands.push_back(arg);
-    } else if (arg == "--") {
-      optionsEnd = true;
-    } else if (arg == "--check") {
-      check = true;
-    } else if (arg == "--from-dir") {
-      fromDir = true;
-    } else if (arg == "--skip-missing") {
-      options.SkipMissing = buildOption = true;
-    } else if (arg == "--skip-clashes") {
-      options.SkipClashes = buildOption = true;
-    } else if (arg == "--stats") {
-      options.StatsOnly = buildOption = true;
-    } else if (arg == "--force" || arg == "-f") {
-      force = buildOption = true;
-    } else if (arg == "--quiet" || arg == "-q") {
-      options.Quiet = true;
-    } else if (arg == "--help" || arg == "-h") {
-      std::fputs(Usage, stdout);
-      return ExitComplete;
-    } else if (arg == "--version") {
-      std::puts("qvimage " QV_VERSION);
-      return ExitComplete;
-    } else {
-      return UsageError("unknown option " + arg);
+  bool force = false, check = false, buildOption = false;
+  std::string folder;  // --from-dir DIR
+  bool fromDir = false;
+  TLongNames longNames = TLongNames::Refuse;
+
+  // Long options without a short form carry ids past the character range.
+  enum : int { OptCheck = 256, OptFromDir, OptSkipMissing, OptSkipClashes, OptStats, OptVersion,
+               OptShortNames };
+  static const option LongOptions[] = {
+      {"check", no_argument, nullptr, OptCheck},
+      {"from-dir", required_argument, nullptr, OptFromDir},
+      {"skip-missing", no_argument, nullptr, OptSkipMissing},
+      {"skip-clashes", no_argument, nullptr, OptSkipClashes},
+      {"stats", no_argument, nullptr, OptStats},
+      {"short-names", no_argument, nullptr, OptShortNames},
+      {"force", no_argument, nullptr, 'f'},
+      {"quiet", no_argument, nullptr, 'q'},
+      {"help", no_argument, nullptr, 'h'},
+      {"version", no_argument, nullptr, OptVersion},
+      {nullptr, 0, nullptr, 0},
+  };
+  // getopt_long names the program by argv[0] in its messages; the user
+  // knows it as qvimage whatever path started it.
+  argv[0] = const_cast<char*>("qvimage");
+  for (int opt; (opt = getopt_long(argc, argv, "fqh", LongOptions, nullptr)) != -1;) {
+    switch (opt) {
+      case OptCheck: check = true; break;
+      case OptFromDir:
+        fromDir = true;
+        folder = optarg;
+        break;
+      case OptSkipMissing: options.SkipMissing = buildOption = true; break;
+      case OptSkipClashes: options.SkipClashes = buildOption = true; break;
+      case OptStats: options.StatsOnly = buildOption = true; break;
+      case OptShortNames: longNames = TLongNames::Shorten; break;
+      case 'f': force = buildOption = true; break;
+      case 'q': options.Quiet = true; break;
+      case 'h': std::fputs(Usage, stdout); return ExitComplete;
+      case OptVersion: std::puts("qvimage " QV_VERSION); return ExitComplete;
+      default:  // getopt_long has said what was wrong
+        std::fputs("Try 'qvimage --help' for more information.\n", stderr);
+        return ExitUsage;
     }
   }
+  std::vector<std::string> operands(argv + optind, argv + argc);
+  if (fromDir) operands.insert(operands.begin(), folder);
 
   if (check && buildOption) return UsageError("--check writes nothing and takes no build options");
+  if (longNames == TLongNames::Shorten && !fromDir)
+    return UsageError("--short-names names the files of --from-dir DIR; a LIST names its own");
   if (check && !fromDir) {
     // IMAGE [LIST]
     if (operands.empty()) return UsageError("IMAGE is needed");
@@ -265,7 +324,8 @@ int main(int argc, char** argv) {
   if (options.ImagePath == "-") return UsageError("IMAGE must be a file, not standard output");
 
   TEntryList entries;
-  if (fromDir ? !ReadFolder(operands[0], options.ImagePath, entries) : !ReadList(operands[0], entries))
+  if (fromDir ? !ReadFolder(operands[0], options.ImagePath, longNames, entries)
+              : !ReadList(operands[0], entries))
     return ExitUsage;
   if (check) return CheckMode(options.ImagePath, &entries, options.Quiet);
   return BuildMode(entries, options, force);

@@ -121,6 +121,7 @@ TAnswer TTerminalHost::Ask(const std::string& text, const std::string&, TButtons
       }
       return TAnswer::Yes;
     case TButtons::RetryCancel:  // a source that cannot be opened or read
+    case TButtons::SaveDontSaveCancel:
       return TAnswer::Cancel;
     case TButtons::Ok:
       break;

@@ -35,7 +35,7 @@ class TTerminalHost : public TBuildHost {
   bool AskSaveName(std::string& name) override;
   bool QueryFreeSpace(const std::string& folder, uint64_t& freeUnits,
                       uint64_t& unitSize) override;
-  void EndBuild(int code) override { EndCode = code; }
+  void EndBuild(TBuildEnd) override {}
 
   // Prints one line on stderr, prefixed with the program's name, without
   // tearing the progress bar.
@@ -59,6 +59,5 @@ class TTerminalHost : public TBuildHost {
   bool StatsShown = false;
   bool SaveAsked = false;
   int Messages = 0;
-  int EndCode = -1;
   std::chrono::steady_clock::time_point LastDraw;
 };

@@ -9,6 +9,7 @@
 
 #include "entries/dir_entry.h"
 #include "entries/path_rules.h"
+#include "entries/short_name.h"
 #include "image/build_state.h"
 #include "platform/file_system.h"
 
@@ -23,24 +24,46 @@ struct TFound {
 
 class TFolderWalk {
  public:
-  explicit TFolderWalk(std::vector<TFolderFault>& faults) : Faults(faults) {}
+  TFolderWalk(std::vector<TFolderFault>& faults, TLongNames longNames)
+      : Faults(faults), LongNames(longNames) {}
 
   // Walks the folder real, whose image path is image ("" for the root),
   // levels folders below the top.
   void Walk(const std::string& real, const std::string& image, int levels, bool nameOk) {
     std::vector<std::string> names;
     if (!ReadNames(real, image, names)) return;
+    struct TChild {
+      std::string Name, Real;
+      TPathInfo Info;
+      bool Exists;
+    };
+    std::vector<TChild> children;
+    for (std::string& name : names) {
+      TChild child{std::move(name), "", {}, false};
+      child.Real = JoinPath(real, child.Name);
+      child.Exists = PathInfo(child.Real, child.Info);
+      if (child.Exists && LeaveOut && child.Info.SameFile(*LeaveOut)) continue;
+      children.push_back(std::move(child));
+    }
+    // Every name in capitals; long ones, if asked, shortened as a drop of
+    // the same files would shorten them.
+    std::vector<std::string> imageNames;
+    for (const TChild& child : children) imageNames.push_back(child.Name);
+    if (LongNames == TLongNames::Shorten) {
+      TFolderNames used;
+      imageNames = ShortNames(imageNames, used);
+    }
     // Names that differ only in case (or in a final dot) meet in the image.
     std::map<std::string, std::string> taken;
-    for (const std::string& name : names) {
-      const std::string childReal = JoinPath(real, name);
-      const std::string upper = UpperCase(name);
-      const std::string childImage = image + "\\" + upper;
-
-      TPathInfo info;
-      const bool exists = PathInfo(childReal, info);
+    for (std::size_t i = 0; i < children.size(); ++i) {
+      const std::string& childReal = children[i].Real;
+      const TPathInfo& info = children[i].Info;
+      const bool exists = children[i].Exists;
       const bool isFolder = exists && info.Kind == TPathKind::Directory;
-      if (exists && LeaveOut && info.SameFile(*LeaveOut)) continue;
+      // A name with nothing left for a short name is reported as it is.
+      const std::string upper =
+          imageNames[i].empty() ? UpperCase(children[i].Name) : UpperCase(imageNames[i]);
+      const std::string childImage = image + "\\" + upper;
       if (exists && !isFolder && info.Kind != TPathKind::File) {
         Fault(childReal, childImage, "not a regular file or folder");
         continue;
@@ -108,6 +131,7 @@ class TFolderWalk {
   }
 
   std::vector<TFolderFault>& Faults;
+  const TLongNames LongNames;
   std::vector<TPathInfo> Above;  // the folders being walked
   std::optional<TPathInfo> LeaveOut;
 };
@@ -157,9 +181,10 @@ std::string ShortNameFault(std::string_view name) {
 }
 
 bool ListFolder(const std::string& folder, TEntryList& entries,
-                std::vector<TFolderFault>& faults, const std::string& leaveOut) {
+                std::vector<TFolderFault>& faults, const std::string& leaveOut,
+                TLongNames longNames) {
   const std::size_t faultsBefore = faults.size();
-  TFolderWalk walk(faults);
+  TFolderWalk walk(faults, longNames);
   walk.EnterTop(folder, leaveOut);
   walk.Walk(folder, "", 0, true);
   if (faults.size() != faultsBefore) return false;

@@ -20,6 +20,12 @@ struct TFolderFault {
 // empty when it is valid.
 std::string ShortNameFault(std::string_view name);
 
+// What the walk does with a name that is not an 8.3 name.
+enum class TLongNames {
+  Refuse,   // a fault, listed with the others
+  Shorten,  // it goes in under its short name (entries/short_name.h)
+};
+
 // Walks folder and adds an entry for each file and folder below it (the top
 // folder itself is the image's root). Symbolic links are followed: a link
 // to a file is a file, a link to a folder is walked like a folder, and a
@@ -28,6 +34,11 @@ std::string ShortNameFault(std::string_view name);
 // source that has gone. The file leaveOut (the image being made, which may
 // lie in the folder from an earlier run) is not listed. Every fault is
 // collected, not just the first; when there is any, entries is left as it
-// was and false is returned.
+// was and false is returned. With TLongNames::Shorten, a name that is not
+// an 8.3 name gets its short name, free among the 8.3 names of its folder
+// and the short names made before it there (in the byte order of the long
+// names, so a drop of the same files makes the same names); only names of
+// which nothing is left stay faults.
 bool ListFolder(const std::string& folder, TEntryList& entries,
-                std::vector<TFolderFault>& faults, const std::string& leaveOut = "");
+                std::vector<TFolderFault>& faults, const std::string& leaveOut = "",
+                TLongNames longNames = TLongNames::Refuse);

@@ -1,12 +1,19 @@
 #include "entries/list_file.h"
 
+
+#include <cerrno>
 #include <climits>
+#include <cstring>
+#include <fstream>
+#include <memory>
 #include <sstream>
 #include <utility>
 #include <vector>
 
 #include "entries/dir_entry.h"
 #include "entries/path_rules.h"
+#include "platform/file_io.h"
+#include "platform/file_system.h"
 
 namespace {
 
@@ -34,19 +41,27 @@ bool IsBlankLine(const std::string& line) {
   return true;
 }
 
-// Why CheckRealPath refused a path (it answers only yes or no).
+// Why a real path cannot be taken, or "" when it can. It is taken as
+// written: a file may well be named with a blank at its end.
 std::string RealPathFault(const std::string& path) {
   if (path.empty()) return "empty real path";
+  if (IsBlankLine(path)) return "real path of blanks only";
   for (unsigned char c : path)
     if (c < 0x20 || c == 0x7F) return "control character in the real path";
   if (path.size() >= static_cast<std::size_t>(PATH_MAX))
     return "real path longer than " + std::to_string(PATH_MAX - 1) + " bytes";
-  return "invalid real path";
+  return {};
+}
+
+// folder/path, without doubling a separator at the end of folder.
+std::string Joined(const std::string& folder, const std::string& path) {
+  return JoinPath(folder, path);
 }
 
 // Checks one line that is neither blank nor a comment; an empty result means
 // it was taken.
-std::string TakeLine(const std::string& line, std::string& image, std::string& real) {
+std::string TakeLine(const std::string& line, const std::string& folder, std::string& image,
+                     std::string& real) {
   if (line.find('\0') != std::string::npos) return "NUL byte in the line";
   std::size_t tab = line.find('\t');
   if (tab == std::string::npos) return "no TAB between the image path and the real path";
@@ -55,17 +70,31 @@ std::string TakeLine(const std::string& line, std::string& image, std::string& r
 
   TrimBlanks(image);
   if (image.empty()) return "empty image path";
-  if (!CheckPath(image, PathRooted)) return "invalid image path " + image;
+  std::string written = image;
+  // As the entry dialog's field does with typed text; a list written by
+  // hand in small letters would otherwise sort apart and clash in the image.
+  image = UpperCase(std::move(image));
+  if (!CheckPath(image, PathRooted)) return "invalid image path " + written;
   if (image.size() > MaxImagePath)
     return "image path longer than " + std::to_string(MaxImagePath) + " characters";
 
-  if (!CheckRealPath(real)) return RealPathFault(real);
-  return {};
+  if (real.empty()) return "empty real path";
+  if (IsBlankLine(real)) return "real path of blanks only";
+  if (!IsAbsolutePath(real)) real = Joined(folder, real);
+  return RealPathFault(real);
 }
+
+std::string CurrentFolder() { return WorkingFolder(); }
+
+
+
+const char ListHeader[] =
+    "# Quorel CD-ROM Image Maker entry list: image path, TAB, real path\n";
 
 }  // namespace
 
-bool ReadEntryList(std::istream& in, TEntryList& entries, TListError& error) {
+bool ReadEntryList(std::istream& in, TEntryList& entries, TListError& error,
+                   const std::string& folder) {
   error = {};
   std::streambuf* buf = in.rdbuf();
   if (!buf) {
@@ -73,7 +102,7 @@ bool ReadEntryList(std::istream& in, TEntryList& entries, TListError& error) {
     return false;
   }
   // Entries go into the list only once every line has passed.
-  std::vector<std::pair<std::string, std::string>> taken;
+  std::vector<std::unique_ptr<TDirEntry>> taken;
   std::string line, image, real;
   for (long number = 1;; ++number) {
     TRead r = ReadLine(*buf, line);
@@ -85,27 +114,114 @@ bool ReadEntryList(std::istream& in, TEntryList& entries, TListError& error) {
     if (number == 1 && line.compare(0, 3, ByteOrderMark) == 0) line.erase(0, 3);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '#' || IsBlankLine(line)) continue;
-    std::string fault = TakeLine(line, image, real);
+    std::string fault = TakeLine(line, folder, image, real);
     if (!fault.empty()) {
       error = {number, std::move(fault)};
       return false;
     }
-    taken.emplace_back(std::move(image), std::move(real));
+    taken.push_back(std::make_unique<TDirEntry>(std::move(image), std::move(real)));
   }
   if (in.bad()) {
     error.Message = "read error";
     return false;
   }
-  for (auto& [i, r] : taken) {
-    if (entries.Add(std::move(i), std::move(r)) < 0) {
-      error.Message = "out of memory";
-      return false;
-    }
+  if (!entries.AddAll(std::move(taken))) {
+    error.Message = "out of memory";
+    return false;
   }
   return true;
 }
 
-bool ReadEntryList(const std::string& text, TEntryList& entries, TListError& error) {
+bool ReadEntryList(const std::string& text, TEntryList& entries, TListError& error,
+                   const std::string& folder) {
   std::istringstream in(text);
-  return ReadEntryList(in, entries, error);
+  return ReadEntryList(in, entries, error, folder);
+}
+
+std::string ListFolderOf(const std::string& listPath) {
+  const std::string folder = FolderOfPath(listPath);
+  return folder == "." && (listPath.empty() || listPath[0] != '.') ? std::string() : folder;
+}
+
+bool LoadEntryList(const std::string& path, TEntryList& entries, TListError& error) {
+  error = {};
+  // A directory opens as a stream on this system and fails only at the
+  // first read: it is told apart first.
+  TPathInfo info;
+  if (!PathInfo(path, info)) {
+    error.Message = std::string("cannot be read: ") + std::strerror(errno);
+    return false;
+  }
+  if (info.Kind == TPathKind::Directory) {
+    error.Message = "is a directory, not a list file";
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error.Message = std::string("cannot be read: ") + std::strerror(errno);
+    return false;
+  }
+  return ReadEntryList(in, entries, error, ListFolderOf(path));
+}
+
+std::string ListedRealPath(const std::string& realPath, const std::string& folder,
+                           const std::string& workingFolder) {
+  std::string path = IsAbsolutePath(realPath) ? realPath : Joined(workingFolder, realPath);
+  std::string prefix =
+      folder.empty() || !IsPathSeparator(folder.back()) ? folder + PathSeparator() : folder;
+  if (path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0)
+    return path.substr(prefix.size());
+  return path;
+}
+
+void WriteEntryList(std::ostream& out, const TEntryList& entries, const std::string& folder,
+                    const std::string& workingFolder) {
+  out << ListHeader;
+  for (std::size_t i = 0; i < entries.Count(); ++i)
+    out << entries[i].ImagePath << '\t'
+        << ListedRealPath(entries[i].RealPath, folder, workingFolder) << '\n';
+}
+
+bool SaveEntryList(const std::string& path, const TEntryList& entries, std::string& error) {
+  error.clear();
+  const std::string working = CurrentFolder();
+  // A link is followed, so that the list it points to gets the new text.
+  const std::string target = LinkTarget(path);
+  std::string folder = ListFolderOf(target);
+  if (!IsAbsolutePath(folder)) folder = Joined(working, folder.empty() ? "." : folder);
+
+  std::ostringstream text;
+  WriteEntryList(text, entries, folder, working);
+
+  // The new file sits beside the old one, so the rename stays in one file
+  // system and replaces the old file in one go.
+  const std::string temporary = CreateFileBeside(target);
+  if (temporary.empty()) {
+    error = std::strerror(errno);
+    return false;
+  }
+  TFileHandle fd = OpenForWriting(temporary);
+  if (fd == NoFile) {
+    error = std::strerror(errno);
+    RemoveFile(temporary);
+    return false;
+  }
+  // The list keeps the old file's permissions; a new one gets the usual.
+  const std::string bytes = text.str();
+  bool ok = KeepPermissionsOf(target, fd) && WriteFully(fd, bytes.data(), bytes.size()) &&
+            SyncFile(fd);
+  int saved = errno;
+  if (!CloseFile(fd) && ok) {
+    ok = false;
+    saved = errno;
+  }
+  if (ok && !RenameFile(temporary, target)) {
+    ok = false;
+    saved = errno;
+  }
+  if (!ok) {
+    RemoveFile(temporary);
+    error = std::strerror(saved);
+  }
+  return ok;
 }

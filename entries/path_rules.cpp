@@ -39,35 +39,35 @@ int CountNameChars(std::string_view text, int limit) {
   return n;
 }
 
-int FindPathFault(std::string_view t, int flags) {
+bool FindPathFault(std::string_view t, int flags) {
   const std::size_t n = t.size();
   const bool directory = (flags & PathDirectory) != 0;
   std::size_t i = 0;
   if (n >= 2 && t[1] == ':') {
     unsigned char d = static_cast<unsigned char>(t[0]);
     bool letter = (d >= 'A' && d <= 'Z') || (d >= 'a' && d <= 'z');
-    if (!letter || (flags & PathRooted)) return 1;
+    if (!letter || (flags & PathRooted)) return true;
     i = 2;
   }
-  if (i == n) return 0;  // a bare drive
+  if (i == n) return false;  // a bare drive
   if (t[i] == Separator) {
     ++i;
-    if (i == n) return directory ? 0 : 1;
+    if (i == n) return !directory;
   }
   for (;;) {
     int count = CountNameChars(t.substr(i), 8);
-    if (count == 0) return 1;
+    if (count == 0) return true;
     i += static_cast<std::size_t>(count);
-    if (i == n) return 0;
+    if (i == n) return false;
     if (t[i] == '.') {
       ++i;
-      if (i == n) return 0;
+      if (i == n) return false;
       i += static_cast<std::size_t>(CountNameChars(t.substr(i), 3));
-      if (i == n) return 0;
+      if (i == n) return false;
     }
-    if (t[i] != Separator) return 1;
+    if (t[i] != Separator) return true;
     ++i;
-    if (i == n) return directory ? 0 : 1;
+    if (i == n) return !directory;
   }
 }
 
@@ -75,7 +75,7 @@ bool CheckPath(std::string& text, int flags) {
   TrimBlanks(text);
   AddSeparators(text, flags);
   if (text.empty()) return false;
-  return FindPathFault(text, flags) == 0;
+  return !FindPathFault(text, flags);
 }
 
 bool CheckRealPath(std::string& text) {

@@ -24,8 +24,8 @@ bool IsNameChar(unsigned char c);
 void TrimBlanks(std::string& text);
 // Adds the leading and trailing "\" that the flags ask for.
 void AddSeparators(std::string& text, int flags);
-// 0 when the text is a valid path for the flags, 1 when it is not.
-int FindPathFault(std::string_view text, int flags);
+// True when the text is no valid path for the flags.
+bool FindPathFault(std::string_view text, int flags);
 // Number of leading name characters, at most limit.
 int CountNameChars(std::string_view text, int limit);
 

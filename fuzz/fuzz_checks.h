@@ -9,7 +9,8 @@
 #include <string>
 
 // CheckPath under every flag combination and CheckRealPath, against an
-// independent matcher of the same grammar.
+// independent matcher of the same grammar; the short names of the input
+// taken as file names.
 std::string CheckPathRulesInput(const uint8_t* data, std::size_t size);
 // The list file reader: a list or an error that names a line, never both.
 std::string CheckListFileInput(const uint8_t* data, std::size_t size);

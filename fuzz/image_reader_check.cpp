@@ -52,7 +52,7 @@ const TSound& Sound() {
     host.SaveNames = {path};
     TImageBuild build(s->Entries, host);
     build.Start();
-    while (build.EndCode() < 0 && !build.Done()) build.Step();
+    while (build.Running()) build.Step();
     if (!build.Done() || !CheckImage(path, &s->Entries).Ok()) std::abort();
     std::ifstream in(path, std::ios::binary);
     s->Image.assign(std::istreambuf_iterator<char>(in), {});

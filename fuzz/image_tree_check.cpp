@@ -197,7 +197,7 @@ std::string CheckImageTreeInput(const uint8_t* data, std::size_t size) {
   TImageBuild build(entries, host, options);
   build.Start();
   long steps = 0;
-  while (build.EndCode() < 0 && !build.Done() && steps < StepLimit) {
+  while (build.Running() && steps < StepLimit) {
     build.Step();
     ++steps;
   }
@@ -212,7 +212,7 @@ std::string CheckImageTreeInput(const uint8_t* data, std::size_t size) {
     return text;
   }
   if (kept.Count() == 0 && directories == 0) {
-    if (build.EndCode() != 2 || fs::exists(image)) return "a build of nothing did not end quietly";
+    if (build.EndCode() != TBuildEnd::Stopped || fs::exists(image)) return "a build of nothing did not end quietly";
     return {};
   }
   if (!build.Done()) return "the build did not finish";

@@ -48,9 +48,12 @@ std::string CheckList(const TEntryList& entries) {
   for (std::size_t i = 0; i < entries.Count(); ++i) {
     const TDirEntry& e = entries[i];
     std::string image = e.ImagePath, real = e.RealPath;
+    if (UpperCase(image) != image) return "entry " + std::to_string(i) + " is not in capitals";
     if (!CheckPath(image, PathRooted) || image != e.ImagePath || image.size() > MaxImagePath)
       return "entry " + std::to_string(i) + " has an invalid image path";
-    if (!CheckRealPath(real) || real != e.RealPath)
+    // Real paths are taken as written: CheckRealPath would only trim them.
+    if (!CheckRealPath(real) || real.empty() ||
+        e.RealPath.find_first_of(std::string("\0\n\r\t", 4)) != std::string::npos)
       return "entry " + std::to_string(i) + " has an invalid real path";
     if (i > 0 && less(e, entries[i - 1])) return "the entries are out of order";
   }

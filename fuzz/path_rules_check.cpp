@@ -1,15 +1,18 @@
 // CheckPath and CheckRealPath against a second, independent reading of the
 // same rules: this one splits the text at its separators and judges each
 // component whole, where the program scans the text once from the left.
+// The same reading judges the short names made of the text as file names.
 #include <array>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "entries/path_rules.h"
+#include "entries/short_name.h"
 #include "fuzz_checks.h"
 #include "image/image_tree.h"
 
@@ -176,6 +179,52 @@ std::string CheckRealPathRules(const std::string& input) {
   return {};
 }
 
+// The key under which the image compares two names: no final dot.
+std::string NameKey(std::string name) {
+  if (!name.empty() && name.back() == '.') name.pop_back();
+  return name;
+}
+
+// The input as one file name and, cut at its line feeds, as the names of
+// one drop: every short name made is a valid 8.3 name in capitals with a
+// tail, an 8.3 name stays as it is, nothing is left only of dots and blanks,
+// and no two names of the drop meet in the image unless both were 8.3 names.
+std::string CheckShortNames(const std::string& input) {
+  const TFolderNames none;
+  const std::string made = ShortName(input, none);
+  const std::string upper = UpperCase(input);
+  if (IsShortName(input) != ComponentOk(input))
+    return "IsShortName of " + Shown(input) + " disagrees with the grammar";
+  if (ComponentOk(upper)) {
+    if (made != upper) return Shown(input) + " is an 8.3 name but became " + Shown(made);
+  } else if (input.find_first_not_of(" .") == std::string::npos) {
+    if (!made.empty()) return Shown(input) + " has nothing left but became " + Shown(made);
+  } else if (!ComponentOk(made) || made.find('~') == std::string::npos || made != UpperCase(made)) {
+    return Shown(input) + " got the short name " + Shown(made);
+  }
+
+  std::vector<std::string> names;
+  for (std::string_view rest = input;;) {
+    const std::size_t at = rest.find('\n');
+    names.emplace_back(rest.substr(0, at));
+    if (at == std::string_view::npos) break;
+    rest.remove_prefix(at + 1);
+  }
+  TFolderNames folder;
+  const std::vector<std::string> all = ShortNames(names, folder);
+  std::set<std::string> seen;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (all[i] != ShortName(names[i], none) && all[i].find('~') == std::string::npos)
+      return Shown(names[i]) + " in a drop became " + Shown(all[i]);
+    if (ComponentOk(UpperCase(names[i])) || all[i].empty()) continue;
+    if (!seen.insert(NameKey(all[i])).second) return "two names of a drop became " + Shown(all[i]);
+  }
+  for (std::size_t i = 0; i < names.size(); ++i)
+    if (ComponentOk(UpperCase(names[i])) && seen.count(NameKey(all[i])))
+      return "a short name of a drop took the 8.3 name " + Shown(all[i]);
+  return {};
+}
+
 }  // namespace
 
 std::string CheckPathRulesInput(const uint8_t* data, std::size_t size) {
@@ -202,5 +251,5 @@ std::string CheckPathRulesInput(const uint8_t* data, std::size_t size) {
     if (upper.size() != input.size() || upper[i] != want)
       return "UpperCase of " + Shown(input) + " gave " + Shown(upper);
   }
-  return {};
+  return CheckShortNames(input);
 }

@@ -1,6 +1,9 @@
 #include "image/boot_sector.h"
 
+#include <algorithm>
+
 #include "image/byte_order.h"
+#include "image/image_file.h"
 
 void PresetBootSector(TBootRecord& b) {
   b.fill(0);
@@ -25,16 +28,14 @@ void SetBootSectorsPerFat(TBootRecord& b, uint16_t sectors) {
   Put16(b.data() + Boot::SectorsPerFat, sectors);
 }
 
-#include "image/build_state.h"
-
-bool WriteBootSector(TBuildState& s) {
-  uint8_t* p = s.BootSector.data();
-  const uint16_t sector = BootBytesPerSector(s.BootSector);
-  Put8(p + Boot::SectorsPerCluster, static_cast<uint8_t>(s.ClusterSize() / sector));
-  Put32(p + Boot::TotalSectors32, static_cast<uint32_t>(s.ImageSize / sector));
-  s.ClusterBuffer[Boot::SignatureOffset] = 0x55;
-  s.ClusterBuffer[Boot::SignatureOffset + 1] = 0xAA;
-  return s.ImageFile.Append(s.BootSector.data(), s.BootSector.size()) &&
-         s.ImageFile.Append(s.ClusterBuffer.data() + Boot::RecordSize,
-                            sector - Boot::RecordSize);
+bool WriteBootSector(TBootRecord& boot, int32_t clusterSize, int32_t imageSize,
+                     TImageFile& file) {
+  uint8_t* p = boot.data();
+  Put8(p + Boot::SectorsPerCluster, static_cast<uint8_t>(clusterSize / Boot::SectorSize));
+  Put32(p + Boot::TotalSectors32, static_cast<uint32_t>(imageSize / Boot::SectorSize));
+  // The record, zeros where boot code would be, and the signature.
+  std::array<uint8_t, Boot::SectorSize> sector{};
+  std::copy(boot.begin(), boot.end(), sector.begin());
+  Put16(sector.data() + Boot::SignatureOffset, 0xAA55);
+  return file.Append(sector.data(), sector.size());
 }

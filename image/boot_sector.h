@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <tuple>
 
 // The first 62 bytes of the sector, kept in the build state.
 using TBootRecord = std::array<uint8_t, 62>;
@@ -31,6 +32,7 @@ constexpr int VolumeSerial = 39;      // 4
 constexpr int VolumeLabel = 43;       // 11: text
 constexpr int FileSystemType = 54;    // 8: text
 constexpr int RecordSize = 62;
+static_assert(RecordSize == std::tuple_size_v<TBootRecord>);
 constexpr int SignatureOffset = 510;  // 2: 55 AA
 
 constexpr uint16_t SectorSize = 512;
@@ -50,7 +52,8 @@ uint16_t BootRootEntries(const TBootRecord& boot);
 uint16_t BootSectorsPerFat(const TBootRecord& boot);
 void SetBootSectorsPerFat(TBootRecord& boot, uint16_t sectors);
 
-struct TBuildState;
-// Fills the per-image fields and appends the whole 512-byte sector to the
-// open image file, with ClusterBuffer zero. False when the write failed.
-bool WriteBootSector(TBuildState& state);
+class TImageFile;
+// Fills the per-image fields of boot and appends the whole 512-byte sector,
+// the signature included, to file. False when the write failed.
+bool WriteBootSector(TBootRecord& boot, int32_t clusterSize, int32_t imageSize,
+                     TImageFile& file);

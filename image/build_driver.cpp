@@ -6,14 +6,15 @@
 #include <cstring>
 
 #include "entries/dir_entry.h"
-#include "image/build_host.h"
 #include "image/build_messages.h"
+#include "image/ceil_div.h"
 #include "image/fat_table.h"
 #include "image/geometry.h"
 #include "image/image_writer.h"
 #include "image/source_scan.h"
 #include "image/status_text.h"
 #include "image/tree_walk.h"
+#include "platform/file_io.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -42,7 +43,7 @@ TImageBuild::TImageBuild(const TEntryList& entries, TBuildHost& host, TBuildOpti
     : Entries(entries), Host(host), Options(options) {}
 
 TImageBuild::~TImageBuild() {
-  if (Ended < 0 && !Completed) S.Release();
+  if (Running()) S.Release();
   if (Options.WriteViaTemporary && !Completed && !WritePath.empty())
     RemoveFile(WritePath);
 }
@@ -59,46 +60,47 @@ void TImageBuild::Gauge(int percent) {
   Host.SetGauge(GaugeValue);
 }
 
-void TImageBuild::End(int code) {
-  if (Ended >= 0) return;
-  S.State = StageIdle;
+void TImageBuild::End(TBuildEnd end) {
+  if (HasEnded) return;
+  S.State = TBuildStage::Idle;
   S.Release();
   if (Options.WriteViaTemporary && !Completed && !WritePath.empty()) {
     RemoveFile(WritePath);
     WritePath.clear();
   }
-  Ended = code;
-  Host.EndBuild(code);
+  HasEnded = true;
+  EndedWith = end;
+  Host.EndBuild(end);
 }
 
-void TImageBuild::Cancel() { End(2); }
+void TImageBuild::Cancel() { End(TBuildEnd::Stopped); }
 
 void TImageBuild::FileFailed() {
   Host.Ask(FormatText(Msg::CantWrite, S.ImageName.c_str(), std::strerror(S.ImageFile.Error())),
            Msg::CaptionFileError, TButtons::Ok);
-  End(2);
+  End(TBuildEnd::Stopped);
 }
 
 void TImageBuild::Step() {
-  if (Ended >= 0) return;
+  if (HasEnded) return;
   switch (S.State) {
-    case StageScan: StepScan(); break;
-    case StageCount: StepCount(); break;
-    case StageOpen: StepOpen(); break;
-    case StageFats: StepFats(); break;
-    case StageRootDir: StepRootDir(); break;
-    case StageData: StepData(); break;
-    case StageFinish: StepFinish(); break;
-    default: break;  // Idle: waiting for the user
+    case TBuildStage::Scan: StepScan(); break;
+    case TBuildStage::Count: StepCount(); break;
+    case TBuildStage::Open: StepOpen(); break;
+    case TBuildStage::Fats: StepFats(); break;
+    case TBuildStage::RootDir: StepRootDir(); break;
+    case TBuildStage::Data: StepData(); break;
+    case TBuildStage::Finish: StepFinish(); break;
+    case TBuildStage::Idle: break;  // waiting for the user
   }
 }
 
 void TImageBuild::StepScan() {
   const std::string* path = Entries.ImagePathAt(S.StepIndex);
   SetStatus(Host, path ? *path : std::string());
-  if (ScanEntry(S, Host, Entries, S.StepIndex) != 0) {
+  if (ScanEntry(S, Host, Entries, S.StepIndex) == TScanResult::Stop) {
     FailedEntry = S.StepIndex;
-    End(3);
+    End(TBuildEnd::FailedEntry);
     return;
   }
   ++S.StepIndex;
@@ -106,13 +108,13 @@ void TImageBuild::StepScan() {
   if (S.StepIndex < S.EntryCount) return;
 
   if (S.ItemCount == 0) {  // every entry was skipped
-    End(2);
+    End(TBuildEnd::Stopped);
     return;
   }
   const int rootEntries = BootRootEntries(S.BootSector);
   if (S.Root->Count() > static_cast<std::size_t>(rootEntries)) {
     Host.Ask(FormatText(Msg::RootFull, rootEntries), Msg::CaptionError, TButtons::Ok);
-    End(2);
+    End(TBuildEnd::Stopped);
     return;
   }
   Host.SetCaption(Msg::CaptionCount);
@@ -120,27 +122,27 @@ void TImageBuild::StepScan() {
   S.ClusterCounts.fill(0);
   WalkStart(S);
   S.StepIndex = 0;
-  S.State = StageCount;
+  S.State = TBuildStage::Count;
 }
 
 void TImageBuild::StepCount() {
   switch (CountStep(S, Host)) {
-    case 0:
+    case TCountResult::Node:
       ++S.StepIndex;
       Gauge(Percent(S.StepIndex, S.ItemCount));
       return;
-    case 1: Gauge(GaugeValue); return;
-    case 3: End(2); return;
-    default: break;
+    case TCountResult::Up: Gauge(GaugeValue); return;
+    case TCountResult::Cancelled: End(TBuildEnd::Stopped); return;
+    case TCountResult::Done: break;
   }
   Gauge(GaugeValue);
-  if (AfterWalk()) S.State = StageOpen;
+  if (AfterWalk()) S.State = TBuildStage::Open;
 }
 
 bool TImageBuild::AfterWalk() {
   if (!ChooseClusterSize(S) || !ComputeLayout(S)) {
     Host.Ask(Msg::TooLarge, Msg::CaptionError, TButtons::Ok);
-    End(2);
+    End(TBuildEnd::Stopped);
     return false;
   }
   TStatistics stats;
@@ -150,13 +152,13 @@ bool TImageBuild::AfterWalk() {
   stats.SectorsPerFat = BootSectorsPerFat(S.BootSector);
   stats.ImageSize = S.ImageSize;
   if (!Host.ConfirmStatistics(stats)) {
-    End(2);
+    End(TBuildEnd::Stopped);
     return false;
   }
   for (;;) {
     std::string name = Msg::SaveProposal;
     if (!Host.AskSaveName(name)) {
-      End(2);
+      End(TBuildEnd::Stopped);
       return false;
     }
     TPathInfo image;
@@ -164,18 +166,18 @@ bool TImageBuild::AfterWalk() {
       Host.Ask(FormatText(Msg::ImageIsSource, name.c_str()), Msg::CaptionError, TButtons::Ok);
       continue;
     }
-    if (CheckFreeSpace(name) == 0) {
+    if (CheckFreeSpace(name)) {
       S.ImageName = name;
       return true;
     }
   }
 }
 
-int TImageBuild::CheckFreeSpace(const std::string& path) {
+bool TImageBuild::CheckFreeSpace(const std::string& path) {
   const std::string folder = FolderOfPath(path);
   uint64_t units = 0, unitSize = 0;
   if (!Host.QueryFreeSpace(folder, units, unitSize) || unitSize == 0)
-    return 0;  // cannot tell: opening the file will report real trouble
+    return true;  // cannot tell: opening the file will report real trouble
   // A file that is replaced in place gives its clusters back; a new file
   // (or one written beside the old and renamed over it) takes one more.
   TPathInfo old;
@@ -184,36 +186,35 @@ int TImageBuild::CheckFreeSpace(const std::string& path) {
         std::min<uint64_t>(unitSize, INT32_MAX))));
   else if (units > 0)
     --units;
-  const uint64_t needed = (static_cast<uint64_t>(S.ImageSize) + unitSize - 1) / unitSize;
-  if (units >= needed) return 0;
+  const uint64_t needed = CeilDiv(static_cast<uint64_t>(S.ImageSize), unitSize);
+  if (units >= needed) return true;
   std::string shown = IsPathSeparator(folder.back()) ? folder : folder + PathSeparator();
   Host.Ask(FormatText(Msg::NoSpace, shown.c_str()), Msg::CaptionError, TButtons::Ok);
-  return 1;
+  return false;
 }
 
 void TImageBuild::StepOpen() {
   Host.SetCaption(Msg::CaptionWrite);
   Host.SetStatusText(Msg::StatusBoot);
   Gauge(0);
-  WritePath = Options.WriteViaTemporary ? CreateTemporaryBeside(S.ImageName) : S.ImageName;
+  WritePath = Options.WriteViaTemporary ? CreateFileBeside(S.ImageName) : S.ImageName;
   if (WritePath.empty() || !S.ImageFile.Create(WritePath)) {
     Host.Ask(FormatText(Msg::CantOpen, S.ImageName.c_str()), Msg::CaptionFileError,
              TButtons::Ok);
-    End(2);
+    End(TBuildEnd::Stopped);
     return;
   }
   const int64_t sector = BootBytesPerSector(S.BootSector);
   S.ImageFile.KeepHead(sector * (1 + 2 * int64_t(BootSectorsPerFat(S.BootSector)) +
                                  S.RootDirSectors));
-  S.ClusterBuffer.assign(static_cast<std::size_t>(S.ClusterSize()), 0);
-  if (!WriteBootSector(S)) return FileFailed();
+  if (!WriteBootSector(S.BootSector, S.ClusterSize(), S.ImageSize, S.ImageFile))
+    return FileFailed();
   Gauge(100);
   Host.PaintNow();
   S.StepIndex = 0;
   Host.SetStatusText(Msg::StatusFats);
   Gauge(0);
-  std::fill(S.ClusterBuffer.begin(), S.ClusterBuffer.end(), 0);
-  S.State = StageFats;
+  S.State = TBuildStage::Fats;
 }
 
 void TImageBuild::StepFats() {
@@ -227,8 +228,7 @@ void TImageBuild::StepFats() {
   Gauge(0);
   S.RootDirOffset = static_cast<int32_t>(S.ImageFile.Size());
   S.StepIndex = 0;
-  std::fill(S.ClusterBuffer.begin(), S.ClusterBuffer.begin() + 4, 0);
-  S.State = StageRootDir;
+  S.State = TBuildStage::RootDir;
 }
 
 void TImageBuild::StepRootDir() {
@@ -244,56 +244,70 @@ void TImageBuild::StepRootDir() {
   WalkStart(S);
   S.StepIndex = 0;
   S.ClustersWritten = 0;
-  S.State = StageData;
+  S.State = TBuildStage::Data;
 }
 
 void TImageBuild::StepData() {
-  const int result = WriteStep(S, Host);
+  const TWriteResult result = WriteStep(S, Host);
   // The writer moved the gauge cluster by cluster.
   const int progress = Percent(S.ClustersWritten, S.ClusterCounts[S.Chosen]);
   switch (result) {
-    case WriteNode:
+    case TWriteResult::Node:
       ++S.StepIndex;
       Gauge(progress);
       return;
-    case WriteUp: Gauge(progress); return;
-    case WriteCancelled:
-    case WriteFailed: End(2); return;
-    default: break;
+    case TWriteResult::Part:
+    case TWriteResult::Up: Gauge(progress); return;
+    case TWriteResult::Cancelled:
+    case TWriteResult::Failed: End(TBuildEnd::Stopped); return;
+    case TWriteResult::Done: break;
   }
   // The empty clusters that bring the volume to its least size, and the
   // tail that rounds the file to whole clusters.
   const std::size_t cluster = static_cast<std::size_t>(S.ClusterSize());
-  std::fill(S.ClusterBuffer.begin(), S.ClusterBuffer.end(), 0);
   if (S.FreeClusters != 0) {
     Host.SetStatusText(Msg::StatusFree);
     Gauge(0);
     Host.PaintNow();
     for (int32_t k = 1; k <= S.FreeClusters; ++k) {
-      if (!S.ImageFile.Append(S.ClusterBuffer.data(), cluster)) return FileFailed();
+      if (!S.ImageFile.AppendZeros(cluster)) return FileFailed();
       Gauge(Percent(k, S.FreeClusters));
       Host.PaintNow();
     }
   }
   if (S.TailBytes != 0 && !S.ImageFile.AppendZeros(static_cast<std::size_t>(S.TailBytes)))
     return FileFailed();
-  S.State = StageFinish;
+  S.State = TBuildStage::Finish;
   Gauge(GaugeValue);
 }
 
 void TImageBuild::StepFinish() {
-  if (!S.ImageFile.Close()) return FileFailed();
-  if (Options.WriteViaTemporary && !RenameFile(WritePath, S.ImageName)) {
-    Host.Ask(FormatText(Msg::CantWrite, S.ImageName.c_str(), std::strerror(errno)),
+  if (!Options.WriteViaTemporary) {
+    if (!S.ImageFile.Close()) return FileFailed();
+    return Complete();
+  }
+  // An image renamed over an old one reaches the disk first, or a power cut
+  // could leave neither; a first image needs no flush and keeps its speed.
+  TPathInfo old;
+  const bool replacing = Options.ReplaceExisting && LinkInfo(S.ImageName, old);
+  if (!S.ImageFile.Close(replacing)) return FileFailed();
+  const bool renamed = replacing ? RenameFile(WritePath, S.ImageName)
+                                 : RenameWithoutReplacing(WritePath, S.ImageName);
+  if (!renamed) {
+    Host.Ask(errno == EEXIST ? FormatText(Msg::ImageAppeared, S.ImageName.c_str())
+                             : FormatText(Msg::CantWrite, S.ImageName.c_str(),
+                                          std::strerror(errno)),
              Msg::CaptionFileError, TButtons::Ok);
-    End(2);
+    End(TBuildEnd::Stopped);
     return;
   }
-  S.ClusterBuffer.clear();
-  S.ClusterBuffer.shrink_to_fit();
+  Complete();
+}
+
+void TImageBuild::Complete() {
   Completed = true;
   Host.SetCaption(Msg::CaptionDone);
   Host.SetStatusText("");
   Host.SetButtonText(Msg::ButtonOk);
-  S.State = StageIdle;
+  S.State = TBuildStage::Idle;
 }

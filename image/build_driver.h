@@ -1,7 +1,8 @@
 // One image build as a state machine of short steps: scan the entries,
 // count the tree, choose the layout, ask for the file, then write the boot
 // sector, the FATs, the root directory, every directory and file, and the
-// free clusters. Whoever shows the build calls Step() whenever it is idle
+// free clusters. No step holds its caller long: a large file is copied over
+// several. Whoever shows the build calls Step() whenever it is idle
 // and Cancel() for the user's button; everything the user sees or answers
 // goes through the host.
 #pragma once
@@ -9,9 +10,9 @@
 #include <cstdint>
 #include <string>
 
+#include "image/build_host.h"
 #include "image/build_state.h"
 
-class TBuildHost;
 class TEntryList;
 
 struct TBuildOptions {
@@ -19,6 +20,10 @@ struct TBuildOptions {
   // name only once the image is complete; a stopped build leaves nothing
   // under the chosen name. The window program writes the file directly.
   bool WriteViaTemporary = false;
+  // With WriteViaTemporary: a file found under the chosen name at the end
+  // is replaced, once the new image has reached the disk. Without it, a
+  // file that appeared there meanwhile is left alone and the build stops.
+  bool ReplaceExisting = false;
 };
 
 class TImageBuild {
@@ -34,18 +39,22 @@ class TImageBuild {
   // One step of the current stage; nothing once the build is idle.
   void Step();
   // The button (Cancel, later Ok), Esc or the close box: releases the tree,
-  // the buffer and the file (which stays on disk) and ends with code 2.
+  // the open files (the image stays on disk) and ends as Stopped.
   void Cancel();
 
-  // 0 when the free space of the folder of path can take the image; else
-  // shows the message and returns 1.
-  int CheckFreeSpace(const std::string& path);
+  // True when the free space of the folder of path can take the image;
+  // else shows the message and returns false.
+  bool CheckFreeSpace(const std::string& path);
 
-  int32_t Stage() const { return S.State; }
+  TBuildStage Stage() const { return S.State; }
   // The image is complete and "Done" is showing.
   bool Done() const { return Completed; }
-  // The code the build ended with, or -1 while it has not ended.
-  int EndCode() const { return Ended; }
+  // The build has ended, and how; EndCode() means something only once
+  // Ended().
+  bool Ended() const { return HasEnded; }
+  TBuildEnd EndCode() const { return EndedWith; }
+  // Neither done nor ended: Step() has more to do.
+  bool Running() const { return !HasEnded && !Completed; }
   const TBuildState& State() const { return S; }
 
  private:
@@ -56,9 +65,10 @@ class TImageBuild {
   void StepRootDir();
   void StepData();
   void StepFinish();
+  void Complete();
   bool AfterWalk();  // layout, statistics, file name; false when it ended
   void Gauge(int percent);
-  void End(int code);
+  void End(TBuildEnd end);
   void FileFailed();
 
   const TEntryList& Entries;
@@ -68,5 +78,6 @@ class TImageBuild {
   std::string WritePath;  // the file being written (a temporary one, maybe)
   int GaugeValue = 0;
   bool Completed = false;
-  int Ended = -1;
+  bool HasEnded = false;
+  TBuildEnd EndedWith = TBuildEnd::Stopped;
 };

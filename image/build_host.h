@@ -5,8 +5,16 @@
 #include <cstdint>
 #include <string>
 
-enum class TButtons { Ok, AbortRetryIgnore, YesNo, RetryCancel };
-enum class TAnswer { Ok, Cancel, Abort, Retry, Ignore, Yes, No };
+// SaveDontSaveCancel is the window's question about unsaved changes; a
+// build never asks it. Its "Don't Save" answers No.
+enum class TButtons { Ok, AbortRetryIgnore, YesNo, RetryCancel, SaveDontSaveCancel };
+enum class TAnswer { Ok, Cancel, Abort, Retry, Ignore, Yes, No, Save };
+
+// How a build ended; the numbers are what the build dialog returns.
+enum class TBuildEnd : int {
+  Stopped = 2,      // every stop and error, and the user's Ok or Cancel
+  FailedEntry = 3,  // an entry's scan stopped the build (FailedEntry says which)
+};
 
 // The five figures of the "Some Statistics" confirmation.
 struct TStatistics {
@@ -47,7 +55,6 @@ class TBuildHost {
   virtual bool QueryFreeSpace(const std::string& folder, uint64_t& freeUnits,
                               uint64_t& unitSize) = 0;
 
-  // The build is over: 2 for every stop and for the user's Ok or Cancel,
-  // 3 for an entry whose scan stopped the build.
-  virtual void EndBuild(int code) = 0;
+  // The build is over.
+  virtual void EndBuild(TBuildEnd end) = 0;
 };

@@ -16,6 +16,10 @@ constexpr const char* TooDeep =
     "The image path %s holds more than %d directories. Do you want to abort?";
 constexpr const char* OpenError = "Error opening file %s";
 
+// A subdirectory that would hold more records than FAT readers take.
+constexpr const char* DirectoryFull =
+    "Sorry, I can't continue. The directory %s exceeds %d entries. "
+    "Please reduce the number of entries in this directory.";
 constexpr const char* RootFull =
     "Sorry, I can't continue. The root directory exceeds %d entries. "
     "Please reduce the number of root directory entries.";
@@ -31,6 +35,11 @@ constexpr const char* ImageIsSource =
     "The file %s is one of the image's sources. Please choose another name.";
 // A write, a seek or the closing of the image failed (a full disk, say):
 // the build stops rather than calling a broken image done.
+// Without leave to replace, a file that took the chosen name while the
+// image was being written is kept, and the new image goes.
+constexpr const char* ImageAppeared =
+    "The file %s appeared while the image was being written and is left as "
+    "it is. Please create the image again under another name.";
 constexpr const char* CantWrite = "Sorry, I can't write the file %s: %s";
 // A source that cannot be read to its end, or that changed its size after
 // it was measured, would no longer fit the layout already written.

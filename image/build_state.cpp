@@ -1,5 +1,7 @@
 #include "image/build_state.h"
 
+#include "platform/file_system.h"
+
 int32_t FailedEntry = 0;
 std::array<int32_t, MaxWalkDepth> WalkIndex{};
 
@@ -8,8 +10,10 @@ TBuildState::TBuildState() {
   PresetDirRecord(DirRecord);
 }
 
+TBuildState::~TBuildState() { Release(); }
+
 void TBuildState::Begin(int32_t entryCount) {
-  State = StageScan;
+  State = TBuildStage::Scan;
   EntryCount = entryCount;
   ItemCount = 0;
   StepIndex = 0;
@@ -19,8 +23,8 @@ void TBuildState::Begin(int32_t entryCount) {
 }
 
 void TBuildState::Release() {
+  if (Copy.Source != NoFile) CloseFile(Copy.Source);
+  Copy = TFileCopy();
   Root.reset();
-  ClusterBuffer.clear();
-  ClusterBuffer.shrink_to_fit();
   if (ImageFile.IsOpen()) ImageFile.Close();
 }

@@ -1,5 +1,6 @@
 #include "image/fat_table.h"
 
+#include <array>
 #include <vector>
 
 #include "image/build_state.h"
@@ -11,16 +12,14 @@ constexpr uint16_t EndOfChain = 0xFFFF;
 
 bool WriteFatSector(TBuildState& s) {
   const int32_t perFat = BootSectorsPerFat(s.BootSector);
-  uint8_t* head = s.ClusterBuffer.data();
+  std::array<uint8_t, Boot::SectorSize> sector{};
   if (s.StepIndex == 0 || s.StepIndex == perFat) {
-    Put16(head, 0xFF00 | Boot::MediaByte);  // entry 0: the media byte
-    Put16(head + 2, EndOfChain);            // entry 1
+    Put16(sector.data(), 0xFF00 | Boot::MediaByte);  // entry 0: the media byte
+    Put16(sector.data() + 2, EndOfChain);            // entry 1
     int32_t offset = static_cast<int32_t>(s.ImageFile.Size());
     (s.StepIndex == 0 ? s.Fat1Offset : s.Fat2Offset) = offset;
-  } else {
-    Put32(head, 0);
   }
-  return s.ImageFile.Append(head, BootBytesPerSector(s.BootSector));
+  return s.ImageFile.Append(sector.data(), sector.size());
 }
 
 bool WriteChain(TBuildState& s, uint16_t first, uint16_t count) {

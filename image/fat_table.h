@@ -6,9 +6,9 @@
 
 struct TBuildState;
 
-// Appends FAT sector StepIndex (of 2 x sectors per FAT) from ClusterBuffer.
-// The first sector of each copy starts with F8 FF FF FF (entries 0 and 1)
-// and its offset is remembered for the chains.
+// Appends FAT sector StepIndex (of 2 x sectors per FAT): zero, but for the
+// first sector of each copy, which starts with F8 FF FF FF (entries 0 and
+// 1) and whose offset is remembered for the chains.
 bool WriteFatSector(TBuildState& state);
 // Links count clusters from first into a run ending in 0xFFFF, in both
 // copies.

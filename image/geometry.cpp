@@ -2,10 +2,11 @@
 
 #include <limits>
 
+#include "image/ceil_div.h"
 #include "image/dir_record.h"
 
 int64_t ClustersFor(int64_t bytes, int32_t clusterSize) {
-  return bytes <= 0 ? 0 : (bytes - 1) / clusterSize + 1;
+  return CeilDiv<int64_t>(bytes, clusterSize);
 }
 
 void AddClusters(int32_t& total, int64_t n) {
@@ -39,16 +40,16 @@ bool ComputeLayout(TBuildState& s) {
   const int64_t sector = BootBytesPerSector(s.BootSector);
   const int64_t rootEntries = BootRootEntries(s.BootSector);
   const int64_t cluster = s.ClusterSizes[s.Chosen];
-  s.RootDirSectors = static_cast<int32_t>((rootEntries * Rec::RecordSize - 1) / sector + 1);
+  s.RootDirSectors = static_cast<int32_t>(CeilDiv(rootEntries * Rec::RecordSize, sector));
   const int64_t used = s.ClusterCounts[s.Chosen];
   const int64_t total = used < MinClusterCount ? MinClusterCount : used;
   s.FreeClusters = static_cast<int32_t>(total - used);
   // Two bytes per cluster and for the two reserved entries, whole sectors.
-  const int64_t sectorsPerFat = ((total + 2) * 2 - 1) / sector + 1;
+  const int64_t sectorsPerFat = CeilDiv((total + 2) * 2, sector);
   SetBootSectorsPerFat(s.BootSector, static_cast<uint16_t>(sectorsPerFat));
   const int64_t exact =
       total * cluster + sector + 2 * sectorsPerFat * sector + s.RootDirSectors * sector;
-  const int64_t size = ((exact - 1) / cluster + 1) * cluster;
+  const int64_t size = CeilDiv(exact, cluster) * cluster;
   if (size > MaxImageSize) return false;
   s.ImageSize = static_cast<int32_t>(size);
   s.TailBytes = static_cast<int32_t>(size - exact);

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/file_io.h"
 #include "platform/file_system.h"
 
 TImageFile::~TImageFile() {
@@ -49,7 +50,7 @@ bool TImageFile::Flush() {
     Head.insert(Head.end(), Buffer.get(), Buffer.get() + from);
   }
   if (Used > from &&
-      !WriteAllAt(Fd, Buffer.get() + from, Used - from, Flushed + static_cast<int64_t>(from)))
+      !WriteFully(Fd, Buffer.get() + from, Used - from, Flushed + static_cast<int64_t>(from)))
     return Fail(errno);
   Flushed += static_cast<int64_t>(Used);
   Used = 0;
@@ -141,9 +142,8 @@ bool TImageFile::ReadAt(int64_t offset, void* data, std::size_t n) {
       std::memcpy(p, patch->second.data() + within, take);
     } else if (offset < Flushed) {
       take = std::min<std::size_t>(n, static_cast<std::size_t>(Flushed - offset));
-      int64_t r = ReadFileAt(Fd, p, take, offset);
-      if (r <= 0) return Fail(r < 0 ? errno : EIO);
-      take = static_cast<std::size_t>(r);
+      const int64_t r = ReadFully(Fd, p, take, offset);
+      if (r != static_cast<int64_t>(take)) return Fail(r < 0 ? errno : EIO);
     } else {
       take = n;
       std::memcpy(p, Buffer.get() + (offset - Flushed), take);
@@ -161,25 +161,24 @@ std::vector<uint8_t>* TImageFile::PatchPage(int64_t page) {
   const int64_t start = page * PageSize;
   std::vector<uint8_t>& bytes = Patches[page];
   // A page kept while it was partly written grows as the rest goes out.
-  std::size_t got = bytes.size();
+  const std::size_t got = bytes.size();
   bytes.resize(static_cast<std::size_t>(std::min(PageSize, Flushed - start)));
-  while (got < bytes.size()) {
-    int64_t r = ReadFileAt(Fd, bytes.data() + got, bytes.size() - got, start + int64_t(got));
-    if (r <= 0) {
-      Fail(r < 0 ? errno : EIO);
-      return nullptr;
-    }
-    got += static_cast<std::size_t>(r);
+  const std::size_t more = bytes.size() - got;
+  const int64_t r = ReadFully(Fd, bytes.data() + got, more, start + int64_t(got));
+  if (r != static_cast<int64_t>(more)) {
+    Fail(r < 0 ? errno : EIO);
+    return nullptr;
   }
   return &bytes;
 }
 
-bool TImageFile::Close() {
+bool TImageFile::Close(bool sync) {
   if (Fd == NoFile) return LastError == 0;
   bool ok = LastError == 0 && Flush();
   for (const auto& [page, bytes] : Patches)
-    if (ok && !WriteAllAt(Fd, bytes.data(), bytes.size(), page * PageSize)) ok = Fail(errno);
-  if (ok && !Head.empty() && !WriteAllAt(Fd, Head.data(), Head.size(), 0)) ok = Fail(errno);
+    if (ok && !WriteFully(Fd, bytes.data(), bytes.size(), page * PageSize)) ok = Fail(errno);
+  if (ok && !Head.empty() && !WriteFully(Fd, Head.data(), Head.size(), 0)) ok = Fail(errno);
+  if (ok && sync && !SyncFile(Fd)) ok = Fail(errno);
   if (!CloseFile(Fd) && ok) ok = Fail(errno);
   Fd = NoFile;
   Used = 0;

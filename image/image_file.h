@@ -43,8 +43,9 @@ class TImageFile {
   bool WriteAt(int64_t offset, const void* data, std::size_t n);
   bool ReadAt(int64_t offset, void* data, std::size_t n);
 
-  // Writes out what is held and closes; false when anything failed.
-  bool Close();
+  // Writes out what is held and closes; with sync, only once the file has
+  // reached the disk. False when anything failed.
+  bool Close(bool sync = false);
   // errno of the first failure, 0 when none.
   int Error() const { return LastError; }
 

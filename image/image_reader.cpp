@@ -10,6 +10,7 @@
 #include "image/byte_order.h"
 #include "image/dir_record.h"
 #include "image/image_tree.h"
+#include "platform/file_io.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -48,7 +49,7 @@ class TReader {
   }
 
   bool ReadAt(int64_t offset, void* data, std::size_t n) {
-    return ReadAllAt(Fd, data, n, offset);
+    return ReadFully(Fd, data, n, offset) == static_cast<int64_t>(n);
   }
 
   bool Open() {
@@ -312,8 +313,8 @@ class TReader {
       for (uint16_t c : chain) {
         std::size_t n = static_cast<std::size_t>(
             std::min<int64_t>(Check.ClusterSize, int64_t(node.Size) - offset));
-        if (!ReadAt(ClusterOffset(c), image.data(), n) ||
-            !ReadAllAt(fd, source.data(), n, offset)) {
+        if (!ReadAt(ClusterOffset(c), image.data(), n) || ReadFully(fd, source.data(), n, offset) !=
+                                                                int64_t(n)) {
           Problem(FormatText("cannot compare %s with %s", path.c_str(), real.c_str()));
           break;
         }

@@ -1,29 +1,36 @@
 #include "image/image_writer.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "image/build_host.h"
 #include "image/build_messages.h"
 #include "image/byte_order.h"
+#include "image/ceil_div.h"
 #include "image/fat_table.h"
 #include "image/source_scan.h"
 #include "image/status_text.h"
 #include "image/tree_walk.h"
+#include "platform/file_io.h"
 #include "platform/file_system.h"
 
 namespace {
 // Sources are read in pieces of many clusters: few system calls, and a
 // cluster size (at most 64 KiB) always divides it.
 constexpr int64_t ReadChunk = 256 << 10;
+// A step copies at most this many pieces, and none after this time: Cancel
+// and repainting wait no longer than that, even on a slow disk.
+constexpr int PiecesPerStep = 16;
+constexpr auto StepTime = std::chrono::milliseconds(20);
 
 // Whether a source has nothing more to read: 0 at its end, 1 when it has
 // more, -1 when it cannot be read (errno tells why), which is no change of
 // size and must not be reported as one.
 int BytesBeyond(TFileHandle fd) {
   uint8_t extra;
-  const int64_t r = ReadNext(fd, &extra, 1);
-  return r < 0 ? -1 : r > 0 ? 1 : 0;
+  return static_cast<int>(ReadFully(fd, &extra, 1));
 }
 
 void AdvanceGauge(TBuildState& s, TBuildHost& host, int64_t clusters) {
@@ -35,19 +42,23 @@ void AdvanceGauge(TBuildState& s, TBuildHost& host, int64_t clusters) {
   }
 }
 
-int ImageFailed(TBuildState& s, TBuildHost& host) {
+TWriteResult ImageFailed(TBuildState& s, TBuildHost& host) {
   host.Ask(FormatText(Msg::CantWrite, s.ImageName.c_str(), std::strerror(s.ImageFile.Error())),
            Msg::CaptionFileError, TButtons::Ok);
-  return WriteFailed;
+  return TWriteResult::Failed;
 }
 
-int SourceFailed(TBuildHost& host, const std::string& text) {
+TWriteResult SourceFailed(TBuildHost& host, const std::string& text) {
   host.Ask(text, Msg::CaptionFileError, TButtons::Ok);
-  return WriteFailed;
+  return TWriteResult::Failed;
 }
 
-int ReadFailed(TBuildHost& host, const std::string& path) {
+TWriteResult ReadFailed(TBuildHost& host, const std::string& path) {
   return SourceFailed(host, FormatText(Msg::ReadError, path.c_str(), std::strerror(errno)));
+}
+
+TWriteResult SizeChanged(TBuildHost& host, const std::string& path) {
+  return SourceFailed(host, FormatText(Msg::SizeChanged, path.c_str()));
 }
 
 // Fills the scratch record for one node and writes it at offset.
@@ -60,75 +71,92 @@ bool PutRecord(TBuildState& s, int64_t offset, uint8_t attributes, uint16_t firs
   return s.ImageFile.WriteAt(offset, r, Rec::RecordSize);
 }
 
-// Copies the whole file into the image and zeroes the rest of its last
-// cluster, checking that the file still has the size the layout was made
-// for. The bytes are read straight into the image's append buffer. (A
-// kernel-side copy gains nothing here: the data area starts at an odd
-// sector, so file bytes never share their page offset with the source.)
-int CopySource(TBuildState& s, TBuildHost& host, TFileHandle fd, const TImageInfo& node) {
+enum class TPiece { More, Last, Failed };
+
+// Appends the next piece of the file being copied; the last piece also
+// zeroes the rest of the file's last cluster. Failed when the image or the
+// source failed or the file no longer has the size the layout was made for
+// (the message was shown). The bytes are read straight into the image's
+// append buffer. (A kernel-side copy gains nothing here: the data area
+// starts at an odd sector, so file bytes never share their page offset with
+// the source.)
+TPiece CopyPiece(TBuildState& s, TBuildHost& host) {
+  TFileCopy& copy = s.Copy;
+  const TImageInfo& node = *copy.Node;
   const int64_t size = node.MeasuredSize;
   const int64_t C = s.ClusterSize();
-  const int64_t total = ((size - 1) / C + 1) * C;
-  int64_t done = 0;  // bytes appended, the closing zeros included
-  int64_t clusters = 0;
-  auto progress = [&](int64_t appended) {
-    AdvanceGauge(s, host, appended / C - clusters);
-    clusters = appended / C;
-  };
-  auto changed = [&]() {
-    return SourceFailed(host, FormatText(Msg::SizeChanged, node.SourcePath.c_str()));
-  };
-
-  while (done < total) {
-    // The last piece also holds the zeros that end the cluster, and asks
-    // for one byte more than the file should have: a regular file that
-    // answers with it has grown since it was measured.
-    const std::size_t room = static_cast<std::size_t>(std::min(ReadChunk, total - done));
-    const std::size_t want = static_cast<std::size_t>(std::min<int64_t>(room, size - done));
-    const bool last = done + static_cast<int64_t>(want) == size;
-    const std::size_t ask = last && room > want ? want + 1 : want;
-    uint8_t* space = s.ImageFile.AppendSpace(room);
-    if (!space) return ImageFailed(s, host);
-    std::size_t got = 0;
-    while (got < ask) {
-      const int64_t r = ReadNext(fd, space + got, ask - got);
-      if (r < 0) {
-        std::memset(space, 0, room);
-        return SourceFailed(host, FormatText(Msg::ReadError, node.SourcePath.c_str(),
-                                             std::strerror(errno)));
-      }
-      if (r == 0) break;  // the end of the file
-      got += static_cast<std::size_t>(r);
-    }
-    if (got != want) {
-      std::memset(space, 0, room);
-      return changed();
-    }
-    // Zeros, not stale bytes: the same sources always give the same image.
-    std::memset(space + want, 0, room - want);
-    done += static_cast<int64_t>(room);
-    progress(done);
-    if (last) {
-      if (room == want) {
-        const int beyond = BytesBeyond(fd);
-        if (beyond < 0) return ReadFailed(host, node.SourcePath);
-        if (beyond > 0) return changed();
-      }
-      return WriteNode;
-    }
+  const int64_t total = CeilDiv(size, C) * C;
+  // The last piece also holds the zeros that end the cluster, and asks for
+  // one byte more than the file should have: a regular file that answers
+  // with it has grown since it was measured.
+  const std::size_t room = static_cast<std::size_t>(std::min(ReadChunk, total - copy.Done));
+  const std::size_t want = static_cast<std::size_t>(std::min<int64_t>(room, size - copy.Done));
+  const bool last = copy.Done + static_cast<int64_t>(want) == size;
+  const std::size_t ask = last && room > want ? want + 1 : want;
+  uint8_t* space = s.ImageFile.AppendSpace(room);
+  auto failed = [](TWriteResult) { return TPiece::Failed; };
+  if (!space) return failed(ImageFailed(s, host));
+  const int64_t got = ReadFully(copy.Source, space, ask);
+  if (got < 0) {
+    std::memset(space, 0, room);  // keeps errno
+    return failed(ReadFailed(host, node.SourcePath));
   }
-  return WriteNode;  // not reached: the last piece returns
+  if (got != static_cast<int64_t>(want)) {
+    std::memset(space, 0, room);
+    return failed(SizeChanged(host, node.SourcePath));
+  }
+  // Zeros, not stale bytes: the same sources always give the same image.
+  std::memset(space + want, 0, room - want);
+  const int64_t before = copy.Done / C;
+  copy.Done += static_cast<int64_t>(room);
+  AdvanceGauge(s, host, copy.Done / C - before);
+  if (!last) return TPiece::More;
+  if (room == want) {
+    const int beyond = BytesBeyond(copy.Source);
+    if (beyond < 0) return failed(ReadFailed(host, node.SourcePath));
+    if (beyond > 0) return failed(SizeChanged(host, node.SourcePath));
+  }
+  return TPiece::Last;
+}
+
+// One step of the file being copied: pieces until the file is done or the
+// step has had its share. The file's chain goes into the FATs at its end.
+TWriteResult CopyStep(TBuildState& s, TBuildHost& host) {
+  const auto start = std::chrono::steady_clock::now();
+  for (int piece = 1;; ++piece) {
+    const TPiece r = CopyPiece(s, host);
+    if (r == TPiece::Failed) {
+      CloseFile(s.Copy.Source);
+      s.Copy = TFileCopy();
+      return TWriteResult::Failed;
+    }
+    if (r == TPiece::Last) break;
+    if (piece >= PiecesPerStep || std::chrono::steady_clock::now() - start >= StepTime)
+      return TWriteResult::Part;
+  }
+  TImageInfo& node = *s.Copy.Node;
+  CloseFile(s.Copy.Source);
+  s.Copy = TFileCopy();
+  const auto k = static_cast<uint16_t>(CeilDiv<int64_t>(node.MeasuredSize, s.ClusterSize()));
+  if (!WriteChain(s, s.NextCluster, k)) return ImageFailed(s, host);
+  s.NextCluster = static_cast<uint16_t>(s.NextCluster + k);
+  WalkPast(s, node);
+  return TWriteResult::Node;
 }
 }  // namespace
 
 bool WriteRootSector(TBuildState& s) {
-  return s.ImageFile.Append(s.ClusterBuffer.data(), BootBytesPerSector(s.BootSector));
+  return s.ImageFile.AppendZeros(BootBytesPerSector(s.BootSector));
 }
 
-int WriteStep(TBuildState& s, TBuildHost& host) {
+TWriteResult WriteStep(TBuildState& s, TBuildHost& host) {
+  if (s.Copy.Source != NoFile) return CopyStep(s, host);
   TImageInfo* node = nullptr;
-  TWalkResult walk = WalkNext(s, &node);
-  if (walk != WalkNode) return walk;
+  switch (WalkNext(s, &node)) {
+    case TWalkResult::Up: return TWriteResult::Up;
+    case TWalkResult::Done: return TWriteResult::Done;
+    case TWalkResult::Node: break;
+  }
 
   // Find the slot: follow the first clusters of the directories on the way,
   // as they stand in the records already written.
@@ -153,25 +181,22 @@ int WriteStep(TBuildState& s, TBuildHost& host) {
     // The copy finds out whether the file still has its measured size.
     const int64_t size = node->MeasuredSize;
     TFileHandle fd = OpenSource(host, node->SourcePath);
-    if (fd == NoFile) return WriteCancelled;
-    int result = WriteNode;
+    if (fd == NoFile) return TWriteResult::Cancelled;
     if (!PutRecord(s, slot, Rec::AttrFile, size > 0 ? s.NextCluster : 0,
                    static_cast<uint32_t>(size))) {
-      result = ImageFailed(s, host);
-    } else if (size == 0) {
-      const int beyond = BytesBeyond(fd);
-      if (beyond < 0)
-        result = ReadFailed(host, node->SourcePath);
-      else if (beyond > 0)
-        result = SourceFailed(host, FormatText(Msg::SizeChanged, node->SourcePath.c_str()));
-    } else {
-      result = CopySource(s, host, fd, *node);
-      uint16_t k = static_cast<uint16_t>((size - 1) / C + 1);
-      if (result == WriteNode && !WriteChain(s, s.NextCluster, k)) result = ImageFailed(s, host);
-      s.NextCluster = static_cast<uint16_t>(s.NextCluster + k);
+      CloseFile(fd);
+      return ImageFailed(s, host);
     }
+    if (size > 0) {
+      s.Copy = {fd, node, 0};
+      return CopyStep(s, host);
+    }
+    const int beyond = BytesBeyond(fd);
+    const int error = errno;
     CloseFile(fd);
-    if (result != WriteNode) return result;
+    errno = error;
+    if (beyond < 0) return ReadFailed(host, node->SourcePath);
+    if (beyond > 0) return SizeChanged(host, node->SourcePath);
   } else {
     const uint16_t first = s.NextCluster;
     if (!PutRecord(s, slot, Rec::AttrDirectory, first, 0)) return ImageFailed(s, host);
@@ -186,7 +211,7 @@ int WriteStep(TBuildState& s, TBuildHost& host) {
     Put16(s.DirRecord.data() + Rec::FirstCluster, parentCluster);
     std::memcpy(dots + Rec::RecordSize, s.DirRecord.data(), Rec::RecordSize);
     const int64_t records = static_cast<int64_t>(node->Children->Count());
-    const int64_t k = (records * Rec::RecordSize - 1) / C + 1;
+    const int64_t k = CeilDiv<int64_t>(records * Rec::RecordSize, C);
     if (!s.ImageFile.Append(dots, sizeof dots) ||
         !s.ImageFile.AppendZeros(static_cast<std::size_t>(k * C - int64_t(sizeof dots))))
       return ImageFailed(s, host);
@@ -195,5 +220,5 @@ int WriteStep(TBuildState& s, TBuildHost& host) {
     s.NextCluster = static_cast<uint16_t>(first + k);
   }
   WalkPast(s, *node);
-  return WriteNode;
+  return TWriteResult::Node;
 }

@@ -42,49 +42,63 @@ TSourceKind CheckSource(TBuildHost& host, const std::string& real) {
 }
 }  // namespace
 
-int ScanEntry(TBuildState& s, TBuildHost& host, const TEntryList& entries, long i) {
+TScanResult ScanEntry(TBuildState& s, TBuildHost& host, const TEntryList& entries, long i) {
+  constexpr TScanResult Next = TScanResult::Next, Stop = TScanResult::Stop;
   const std::string* imagePath = entries.ImagePathAt(i);
   const std::string* realPath = entries.RealPathAt(i);
-  if (!imagePath || !realPath) return 0;
+  if (!imagePath || !realPath) return Next;
   const std::string& P = *imagePath;
+  auto askAbort = [&](const std::string& text) { return Aborts(host, text) ? Stop : Next; };
+  // A directory that would pass FAT's limit of records stops the build.
+  auto full = [&](const TChildArray& array, std::size_t pathEnd) {
+    if (array.Count() < static_cast<std::size_t>(MaxDirectoryRecords)) return false;
+    host.Ask(FormatText(Msg::DirectoryFull, P.substr(0, pathEnd).c_str(), MaxDirectoryRecords),
+             Msg::CaptionError, TButtons::Ok);
+    return true;
+  };
 
   TSourceKind kind = CheckSource(host, *realPath);
-  if (kind == SourceStop) return 1;
-  if (kind == SourceSkipped) return 0;
+  if (kind == SourceStop) return Stop;
+  if (kind == SourceSkipped) return Next;
 
   TImagePathParts parts = SplitImagePath(P);
   // Deeper paths would run the walk past its last level.
   std::size_t levels = parts.Directories.size() + (kind == SourceDirectory ? 1 : 0);
   if (levels > static_cast<std::size_t>(MaxDirectoryLevels))
-    return Aborts(host, FormatText(Msg::TooDeep, P.c_str(), MaxDirectoryLevels)) ? 1 : 0;
+    return askAbort(FormatText(Msg::TooDeep, P.c_str(), MaxDirectoryLevels));
 
   TChildArray* current = s.Root.get();
+  std::size_t parentEnd = 0;  // the path of current, without its last "\"
   for (const auto& dir : parts.Directories) {
     uint8_t found = 0;
     long at = FindChild(*current, dir.Name, dir.Ext, &found);
     if (at < 0) {
+      if (current != s.Root.get() && full(*current, parentEnd)) return Stop;
       auto node = std::make_unique<TImageInfo>(dir.Name, dir.Ext, KindDirectory, nullptr);
       TChildArray* children = node->Children.get();
-      if (current->Add(std::move(node)) < 0) return 1;
+      if (current->Add(std::move(node)) < 0) return Stop;
       ++s.ItemCount;
       current = children;
     } else if (found == KindDirectory) {
       current = (*current)[static_cast<std::size_t>(at)].Children.get();
     } else {
-      return Aborts(host, FormatText(Msg::DirectoryIsFile, P.substr(0, dir.End).c_str())) ? 1 : 0;
+      return askAbort(FormatText(Msg::DirectoryIsFile, P.substr(0, dir.End).c_str()));
     }
+    parentEnd = dir.End;
   }
 
   if (FindChild(*current, parts.Name, parts.Ext, nullptr) >= 0)
-    return Aborts(host, FormatText(Msg::FileExists, P.c_str())) ? 1 : 0;
+    return askAbort(FormatText(Msg::FileExists, P.c_str()));
+  // The root's own limit, far smaller, is told once the scan is over.
+  if (current != s.Root.get() && full(*current, parentEnd)) return Stop;
 
   std::unique_ptr<TImageInfo> node =
       kind == SourceDirectory
           ? std::make_unique<TImageInfo>(parts.Name, parts.Ext, KindDirectory, nullptr)
           : std::make_unique<TImageInfo>(parts.Name, parts.Ext, KindFile, realPath);
-  if (current->Add(std::move(node)) < 0) return 1;
+  if (current->Add(std::move(node)) < 0) return Stop;
   ++s.ItemCount;
-  return 0;
+  return Next;
 }
 
 TFileHandle OpenSource(TBuildHost& host, const std::string& path, int64_t* size) {
@@ -106,19 +120,22 @@ TFileHandle OpenSource(TBuildHost& host, const std::string& path, int64_t* size)
   }
 }
 
-int CountStep(TBuildState& s, TBuildHost& host) {
+TCountResult CountStep(TBuildState& s, TBuildHost& host) {
   TImageInfo* node = nullptr;
-  TWalkResult r = WalkNext(s, &node);
-  if (r != WalkNode) return r;
+  switch (WalkNext(s, &node)) {
+    case TWalkResult::Up: return TCountResult::Up;
+    case TWalkResult::Done: return TCountResult::Done;
+    case TWalkResult::Node: break;
+  }
   SetStatus(host, NodePathText(s));
   if (node->IsDirectory()) {
     CountDirectory(s, node->Children->Count());
   } else {
     TFileHandle fd = OpenSource(host, node->SourcePath, &node->MeasuredSize);
-    if (fd == NoFile) return 3;
+    if (fd == NoFile) return TCountResult::Cancelled;
     CloseFile(fd);
     CountFile(s, node->MeasuredSize);
   }
   WalkPast(s, *node);
-  return 0;
+  return TCountResult::Node;
 }

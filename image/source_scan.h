@@ -9,14 +9,22 @@
 class TBuildHost;
 class TEntryList;
 
+enum class TScanResult {
+  Next,  // go on with the next entry (added, or skipped at the user's choice)
+  Stop,  // stop the build at this entry
+};
 // Checks entry i's real file and adds it to the tree, creating the
-// directories of its image path on the way. 0: go on with the next entry
-// (added, or skipped at the user's choice); 1: stop the build.
-int ScanEntry(TBuildState& state, TBuildHost& host, const TEntryList& entries, long i);
+// directories of its image path on the way.
+TScanResult ScanEntry(TBuildState& state, TBuildHost& host, const TEntryList& entries, long i);
 
-// Measures the node at the walk position. 0: one node counted; 1: a
-// directory finished; 2: the whole tree counted; 3: the user cancelled.
-int CountStep(TBuildState& state, TBuildHost& host);
+enum class TCountResult {
+  Node,       // one node counted
+  Up,         // a directory finished
+  Done,       // the whole tree counted
+  Cancelled,  // the user cancelled at a source that won't open
+};
+// Measures the node at the walk position.
+TCountResult CountStep(TBuildState& state, TBuildHost& host);
 
 // Opens a source file for reading, asking Retry or Cancel while it cannot
 // be opened. Returns the open file, or NoFile when the user cancelled. With

@@ -14,13 +14,13 @@ TChildArray& WalkArray(const TBuildState& s) {
 TWalkResult WalkNext(TBuildState& s, TImageInfo** node) {
   TChildArray& array = WalkArray(s);
   if (static_cast<std::size_t>(WalkIndex[s.Depth]) >= array.Count()) {
-    if (s.Depth == 0) return WalkDone;
+    if (s.Depth == 0) return TWalkResult::Done;
     --s.Depth;
     ++WalkIndex[s.Depth];
-    return WalkUp;
+    return TWalkResult::Up;
   }
   *node = &array[WalkIndex[s.Depth]];
-  return WalkNode;
+  return TWalkResult::Node;
 }
 
 void WalkPast(TBuildState& s, const TImageInfo& node) {

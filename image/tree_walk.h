@@ -6,14 +6,18 @@
 
 #include "image/build_state.h"
 
-enum TWalkResult { WalkNode = 0, WalkUp = 1, WalkDone = 2 };
+enum class TWalkResult {
+  Node,  // a node to handle
+  Up,    // a directory finished: the position moved up
+  Done,  // the whole tree walked
+};
 
 // Rewinds the walk to the first node of the root.
 void WalkStart(TBuildState& state);
 // The array at the walk position, re-walked from the root.
 TChildArray& WalkArray(const TBuildState& state);
-// WalkNode with *node set, or WalkUp / WalkDone when the level is finished
-// (the position then has moved up and no node is handled in this step).
+// Node with *node set, or Up / Done when the level is finished (no node is
+// handled in this step then).
 TWalkResult WalkNext(TBuildState& state, TImageInfo** node);
 // Moves past a handled node: on to its sibling, or into a directory
 // (skipping its "." and "..").

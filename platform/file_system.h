@@ -52,18 +52,14 @@ int64_t ReadNext(TFileHandle file, void* data, std::size_t n);
 // moved (maybe fewer than n), -1 on failure.
 int64_t ReadFileAt(TFileHandle file, void* data, std::size_t n, int64_t offset);
 int64_t WriteFileAt(TFileHandle file, const void* data, std::size_t n, int64_t offset);
-// All n bytes, or false.
-bool ReadAllAt(TFileHandle file, void* data, std::size_t n, int64_t offset);
-bool WriteAllAt(TFileHandle file, const void* data, std::size_t n, int64_t offset);
+// Writes at the file's position: the bytes written, -1 on failure.
+int64_t WriteNext(TFileHandle file, const void* data, std::size_t n);
 bool CutFile(TFileHandle file, int64_t size);
-bool SyncFile(TFileHandle file);
 
-// Renames from to to, replacing a file there.
+// Renames from to to, replacing a file there (file_io.h has the rename
+// that does not).
 bool RenameFile(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);
-// A new empty file beside path with an unused name (".name.XXXXXX"), with
-// the permissions any new file gets; its name, or "" on failure.
-std::string CreateTemporaryBeside(const std::string& path);
 
 // The names in a folder, without "." and "..", in no order.
 bool FolderNames(const std::string& folder, std::vector<std::string>& names);
@@ -79,6 +75,16 @@ bool IsPathSeparator(char c);
 char PathSeparator();
 // The folder part of a real path: "." when it has none.
 std::string FolderOfPath(const std::string& path);
+// Whether path starts at a root ("/..." here; "C:\...", "\\server\..."
+// or "\..." on Windows) rather than at the working folder.
+bool IsAbsolutePath(const std::string& path);
+// The folder the program works in.
+std::string WorkingFolder();
+// The file a link at path leads to, or path itself when it is no link.
+std::string LinkTarget(const std::string& path);
+// Gives file the permissions of the file at like, or those any new file
+// gets when there is none (Windows keeps no such bits: nothing to do).
+bool KeepPermissionsOf(const std::string& like, TFileHandle file);
 // folder and name joined with one separator.
 std::string JoinPath(const std::string& folder, const std::string& name);
 

@@ -2,36 +2,34 @@
 // reads and writes, and path splitting.
 #include <cerrno>
 
+#include "platform/file_io.h"
 #include "platform/file_system.h"
 
-bool ReadAllAt(TFileHandle file, void* data, std::size_t n, int64_t offset) {
+int64_t ReadFully(TFileHandle fd, void* data, std::size_t n, int64_t offset) {
   uint8_t* p = static_cast<uint8_t*>(data);
-  while (n > 0) {
-    int64_t r = ReadFileAt(file, p, n, offset);
-    if (r < 0) return false;
-    if (r == 0) {
-      errno = EIO;  // the file ended before the bytes asked for
-      return false;
-    }
-    p += r;
-    n -= static_cast<std::size_t>(r);
-    offset += r;
+  std::size_t got = 0;
+  while (got < n) {
+    const int64_t r = offset < 0 ? ReadNext(fd, p + got, n - got)
+                                 : ReadFileAt(fd, p + got, n - got, offset + int64_t(got));
+    if (r < 0) return -1;
+    if (r == 0) break;  // the end of the file
+    got += static_cast<std::size_t>(r);
   }
-  return true;
+  return static_cast<int64_t>(got);
 }
 
-bool WriteAllAt(TFileHandle file, const void* data, std::size_t n, int64_t offset) {
+bool WriteFully(TFileHandle fd, const void* data, std::size_t n, int64_t offset) {
   const uint8_t* p = static_cast<const uint8_t*>(data);
-  while (n > 0) {
-    int64_t w = WriteFileAt(file, p, n, offset);
+  std::size_t put = 0;
+  while (put < n) {
+    const int64_t w = offset < 0 ? WriteNext(fd, p + put, n - put)
+                                 : WriteFileAt(fd, p + put, n - put, offset + int64_t(put));
     if (w < 0) return false;
     if (w == 0) {
       errno = ENOSPC;
       return false;
     }
-    p += w;
-    n -= static_cast<std::size_t>(w);
-    offset += w;
+    put += static_cast<std::size_t>(w);
   }
   return true;
 }
@@ -51,4 +49,11 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
   if (IsPathSeparator(folder.back())) return folder + name;
   return folder + PathSeparator() + name;
+}
+
+bool IsAbsolutePath(const std::string& path) {
+  if (path.empty()) return false;
+  if (PathSeparator() == '/') return path[0] == '/';
+  return IsPathSeparator(path[0]) ||
+         (path.size() >= 3 && path[1] == ':' && IsPathSeparator(path[2]));
 }

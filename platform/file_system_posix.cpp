@@ -1,6 +1,7 @@
 // The file-system layer on POSIX systems: thin wrappers that retry calls
 // interrupted by a signal.
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -10,6 +11,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include "platform/file_io.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -70,6 +72,12 @@ int64_t ReadNext(TFileHandle file, void* data, std::size_t n) {
   return r;
 }
 
+int64_t WriteNext(TFileHandle file, const void* data, std::size_t n) {
+  ssize_t w;
+  do w = ::write(Fd(file), data, n); while (w < 0 && errno == EINTR);
+  return w;
+}
+
 int64_t ReadFileAt(TFileHandle file, void* data, std::size_t n, int64_t offset) {
   ssize_t r;
   do r = ::pread(Fd(file), data, n, offset); while (r < 0 && errno == EINTR);
@@ -99,21 +107,6 @@ bool RenameFile(const std::string& from, const std::string& to) {
 }
 
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
-
-std::string CreateTemporaryBeside(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string pattern = folder + "." + base + ".XXXXXX";
-  int fd = ::mkstemp(pattern.data());
-  if (fd < 0) return std::string();
-  // The finished image gets the permissions of any new file, not mkstemp's.
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
-  ::close(fd);
-  return pattern;
-}
 
 bool FolderNames(const std::string& folder, std::vector<std::string>& names) {
   DIR* dir = ::opendir(folder.c_str());
@@ -167,4 +160,32 @@ bool ErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 int ErrorTerminalColumns() {
   winsize ws{};
   return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 ? ws.ws_col : 0;
+}
+
+std::string WorkingFolder() {
+  std::vector<char> buffer(PATH_MAX);
+  if (!::getcwd(buffer.data(), buffer.size())) return "/";
+  return buffer.data();
+}
+
+std::string LinkTarget(const std::string& path) {
+  struct stat st;
+  std::vector<char> resolved(PATH_MAX);
+  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) &&
+      ::realpath(path.c_str(), resolved.data()))
+    return resolved.data();
+  return path;
+}
+
+bool KeepPermissionsOf(const std::string& like, TFileHandle file) {
+  struct stat st;
+  mode_t mode;
+  if (::stat(like.c_str(), &st) == 0) {
+    mode = st.st_mode & 07777;
+  } else {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  return ::fchmod(Fd(file), mode) == 0;
 }

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <io.h>
 
+#include "platform/file_io.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -171,6 +172,16 @@ int64_t ReadFileAt(TFileHandle file, void* data, std::size_t n, int64_t offset) 
   return got;
 }
 
+int64_t WriteNext(TFileHandle file, const void* data, std::size_t n) {
+  DWORD put = 0;
+  const DWORD ask = n > 0x40000000 ? 0x40000000 : static_cast<DWORD>(n);
+  if (!::WriteFile(Handle(file), data, ask, &put, nullptr)) {
+    Failed();
+    return -1;
+  }
+  return put;
+}
+
 // Writing at an offset moves the handle's position; nothing here relies on
 // it, as the POSIX side's pwrite leaves it.
 int64_t WriteFileAt(TFileHandle file, const void* data, std::size_t n, int64_t offset) {
@@ -205,11 +216,16 @@ bool RenameFile(const std::string& from, const std::string& to) {
              : Failed();
 }
 
+bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
+  return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH) ? true
+                                                                                 : Failed();
+}
+
 bool RemoveFile(const std::string& path) {
   return DeleteFileW(Wide(path).c_str()) ? true : Failed();
 }
 
-std::string CreateTemporaryBeside(const std::string& path) {
+std::string CreateFileBeside(const std::string& path) {
   std::size_t cut = path.size();
   while (cut > 0 && !IsPathSeparator(path[cut - 1]) && path[cut - 1] != ':') --cut;
   const std::string stem = path.substr(0, cut) + "." + path.substr(cut) + ".";
@@ -305,3 +321,16 @@ int ErrorTerminalColumns() {
   if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info)) return 0;
   return info.srWindow.Right - info.srWindow.Left + 1;
 }
+
+std::string WorkingFolder() {
+  wchar_t buffer[32768];
+  const DWORD n = GetCurrentDirectoryW(32768, buffer);
+  if (n == 0 || n >= 32768) return "\\";
+  return Narrow(buffer);
+}
+
+// Links are rare on Windows and the system follows them when the list is
+// replaced; the path serves as it is.
+std::string LinkTarget(const std::string& path) { return path; }
+
+bool KeepPermissionsOf(const std::string&, TFileHandle) { return true; }

@@ -174,6 +174,91 @@ const char* const GlyphAbout[] = {
   "       nnnnnn       ",
   "                    "};
 
+// The list commands: a blank sheet (New), a sheet coming out of an open
+// folder (Open List) and a diskette (Save List).
+const char* const GlyphNewList[] = {
+  "20 20 3 1",
+  "  c None",
+  "k c #000000",
+  "w c #FFFFFF",
+  "                    ",
+  "   kkkkkkkkkk       ",
+  "   kwwwwwwwwkk      ",
+  "   kwwwwwwwwkwk     ",
+  "   kwwwwwwwwkwwk    ",
+  "   kwwwwwwwwkkkkk   ",
+  "   kwwwwwwwwwwwwk   ",
+  "   kwwwwwwwwwwwwk   ",
+  "   kwwwwwwwwwwwwk   ",
+  "   kwwwwwwwwwwwwk   ",
+  "   kwwwwwwwwwwwwk   ",
+  "   kwwwwwwwwwwwwk   ",
+  "   kwwwwwwwwwwwwk   ",
+  "   kwwwwwwwwwwwwk   ",
+  "   kwwwwwwwwwwwwk   ",
+  "   kwwwwwwwwwwwwk   ",
+  "   kwwwwwwwwwwwwk   ",
+  "   kwwwwwwwwwwwwk   ",
+  "   kkkkkkkkkkkkkk   ",
+  "                    "};
+
+const char* const GlyphOpenList[] = {
+  "20 20 5 1",
+  "  c None",
+  "k c #000000",
+  "o c #808000",
+  "w c #FFFFFF",
+  "y c #FFFF00",
+  "                    ",
+  "                    ",
+  "      kkkkkkk       ",
+  "      kwwwwwkk      ",
+  " oooookwkkkwwkk     ",
+  " oyyyykwwwwwwwk     ",
+  " oyyyykwkkkkkwk     ",
+  " oyyyykwwwwwwwkooo  ",
+  " oyyyykwkkkkkwkyyo  ",
+  " oyyyykwwwwwwwkyyo  ",
+  " oyyoooooooooooooooo",
+  " oyyoyyyyyyyyyyyyyo ",
+  " oyoyyyyyyyyyyyyyo  ",
+  " oyoyyyyyyyyyyyyyo  ",
+  " ooyyyyyyyyyyyyyo   ",
+  " ooyyyyyyyyyyyyyo   ",
+  " oooooooooooooooo   ",
+  "                    ",
+  "                    ",
+  "                    "};
+
+const char* const GlyphSaveList[] = {
+  "20 20 6 1",
+  "  c None",
+  "b c #000080",
+  "d c #808080",
+  "k c #000000",
+  "s c #C0C0C0",
+  "w c #FFFFFF",
+  "                    ",
+  "  kkkkkkkkkkkkkkkk  ",
+  "  kbbwwwwwwwwwwbbk  ",
+  "  kbbwwwwwwwwwwbbk  ",
+  "  kbbwkkkkkkkkwbbk  ",
+  "  kbbwwwwwwwwwwbbk  ",
+  "  kbbwkkkkkkkkwbbk  ",
+  "  kbbwwwwwwwwwwbbk  ",
+  "  kbbwwwwwwwwwwbbk  ",
+  "  kbbbbbbbbbbbbbbk  ",
+  "  kbbbbbbbbbbbbbbk  ",
+  "  kbbbssssssssbbbk  ",
+  "  kbbbssssddssbbbk  ",
+  "  kbbbssssddssbbbk  ",
+  "  kbbbssssddssbbbk  ",
+  "  kbbbssssddssbbbk  ",
+  "  kbbbssssssssbbbk  ",
+  "   kkkkkkkkkkkkkkk  ",
+  "                    ",
+  "                    "};
+
 }  // namespace
 
 wxBitmap ToolGlyph(int command) {
@@ -184,6 +269,9 @@ wxBitmap ToolGlyph(int command) {
     case 104: return wxBitmap(GlyphCreateImage);
     case 105: return wxBitmap(GlyphFileManager);
     case 199: return wxBitmap(GlyphAbout);
+    case 106: return wxBitmap(GlyphNewList);
+    case 107: return wxBitmap(GlyphOpenList);
+    case 108: return wxBitmap(GlyphSaveList);
     default: return wxBitmap();
   }
 }

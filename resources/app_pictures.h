@@ -4,7 +4,7 @@
 class wxBitmap;
 class wxIcon;
 
-// The 20 x 20 glyph of a tool-bar command (101..105, 199); an empty bitmap
+// The 20 x 20 glyph of a tool-bar command (101..108, 199); an empty bitmap
 // for any other id.
 wxBitmap ToolGlyph(int command);
 // Icon 300: the frame's icon, also shown in the about box.

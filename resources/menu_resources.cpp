@@ -1,5 +1,7 @@
 #include "resources/menu_resources.h"
 
+#include <iterator>
+
 #include <wx/accel.h>
 #include <wx/menu.h>
 
@@ -20,6 +22,10 @@ const TCommandText CommandTexts[] = {
     {CmCreateImage, "&Create Image...", "Create an image file"},
     {CmRunFileManager, "Run &File Manager", "Launch the File Manager"},
     {CmAbout, "&About...", "Open an information dialog box"},
+    {CmNewList, "&New\tCtrl+N", "Start a new, empty entry list"},
+    {CmOpenList, "&Open List...\tCtrl+O", "Open an entry list file"},
+    {CmSaveList, "&Save List\tCtrl+S", "Save the entry list"},
+    {CmSaveListAs, "Save List &As...\tShift+Ctrl+S", "Save the entry list under a new name"},
 };
 
 const TCommandText* Find(int command) {
@@ -36,6 +42,11 @@ void Append(wxMenu* menu, int command) {
 
 wxMenuBar* CreateMainMenu() {
   auto* file = new wxMenu;
+  Append(file, CmNewList);
+  Append(file, CmOpenList);
+  Append(file, CmSaveList);
+  Append(file, CmSaveListAs);
+  file->AppendSeparator();
   Append(file, CmCreateImage);
   file->AppendSeparator();
   Append(file, CmRunFileManager);
@@ -58,8 +69,12 @@ wxAcceleratorTable CreateListAccelerators() {
       {wxACCEL_NORMAL, WXK_DELETE, CmDelete},
       {wxACCEL_NORMAL, WXK_RETURN, CmEdit},
       {wxACCEL_NORMAL, WXK_INSERT, CmInsert},
+      {wxACCEL_CTRL, 'N', CmNewList},
+      {wxACCEL_CTRL, 'O', CmOpenList},
+      {wxACCEL_CTRL, 'S', CmSaveList},
+      {wxACCEL_CTRL | wxACCEL_SHIFT, 'S', CmSaveListAs},
   };
-  return wxAcceleratorTable(3, keys);
+  return wxAcceleratorTable(static_cast<int>(std::size(keys)), keys);
 }
 
 wxString CommandString(int command) {

@@ -1,12 +1,16 @@
 #include "entries/ui/drop_target.h"
 
 #include <algorithm>
+#include <memory>
+
+#include <wx/frame.h>
 
 #include "app/list_window.h"
 #include "app/message_box.h"
 #include "app/text_convert.h"
 #include "entries/ui/drop_dialog.h"
 #include "entries/path_rules.h"
+#include "entries/short_name.h"
 
 namespace {
 
@@ -18,16 +22,23 @@ std::string WithoutTrailingSlash(std::string path) {
   return path;
 }
 
-// The name a dropped file gets inside the image: its own name in capitals,
-// which must be a DOS short name. Empty when it is not one.
-std::string ImageNameOf(const std::string& droppedPath) {
+// The dropped file's own name ("" for "/").
+std::string FileNameOf(const std::string& droppedPath) {
   std::string path = WithoutTrailingSlash(droppedPath);
   std::size_t slash = path.rfind('/');
-  std::string name = UpperCase(slash == std::string::npos ? path : path.substr(slash + 1));
-  // One component only: no DOS separator or drive hidden inside the name.
-  if (name.find_first_of("\\:") != std::string::npos) return std::string();
-  if (!CheckPath(name, 0)) return std::string();
-  return name;
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Tells in the frame's status bar how many dropped names were shortened.
+void SayShortened(TMyWindow& window, int shortened) {
+  auto* frame = wxDynamicCast(wxGetTopLevelParent(&window), wxFrame);
+  if (!frame || !frame->GetStatusBar()) return;
+  wxString text;
+  if (shortened == 1)
+    text = "1 long name was shortened to an 8.3 name.";
+  else if (shortened > 1)
+    text = wxString::Format("%d long names were shortened to 8.3 names.", shortened);
+  frame->SetStatusText(text);
 }
 
 bool AskAbort(TMyWindow& window, const std::string& text) {
@@ -69,8 +80,20 @@ void DropFiles(TMyWindow& window, const wxArrayString& names) {
   }
   const std::string dest = UpperCase(DropDestination);
 
-  for (const std::string& path : paths) {
-    std::string name = ImageNameOf(path);
+  // Each name goes in as its 8.3 name in capitals, or under the short name
+  // a FAT system would have made for it, free in the destination folder.
+  std::vector<std::string> fileNames;
+  for (const std::string& path : paths) fileNames.push_back(FileNameOf(path));
+  TFolderNames taken = NamesInFolder(window.Entries, dest);
+  const std::vector<std::string> imageNames = ShortNames(fileNames, taken);
+
+  int shortened = 0;
+  // The lines go in together once every name is done: one pass over a long
+  // list instead of one per name.
+  std::vector<std::unique_ptr<TDirEntry>> added;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    const std::string& path = paths[i];
+    const std::string& name = imageNames[i];
     std::string real = path;
     if (name.empty() || !CheckRealPath(real)) {
       if (AskAbort(window, path +
@@ -86,9 +109,12 @@ void DropFiles(TMyWindow& window, const wxArrayString& names) {
     }
     int width = window.NameWidth(image);
     // The real path is kept exactly as the file manager delivered it.
-    window.Entries.Add(std::move(image), path);
+    added.push_back(std::make_unique<TDirEntry>(std::move(image), path));
     window.NameColumnWidth = std::max(window.NameColumnWidth, width);
+    if (name != UpperCase(fileNames[i])) ++shortened;
   }
+  window.Entries.AddAll(std::move(added));
+  SayShortened(window, shortened);
   window.SetLineCount(static_cast<int>(window.Entries.Count()));
   window.Refresh();
 }

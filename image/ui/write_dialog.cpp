@@ -71,7 +71,7 @@ bool TWriteDialog::StepOnce() {
     Finish(PendingEnd);
     return false;
   }
-  if (Engine->EndCode() >= 0 || Engine->Stage() == StageIdle) return false;
+  if (!Engine->Running() || Engine->Stage() == TBuildStage::Idle) return false;
   InStep = true;
   ++Steps;
   Engine->Step();
@@ -81,7 +81,7 @@ bool TWriteDialog::StepOnce() {
     CancelBuild();
     return false;
   }
-  return Engine->EndCode() < 0 && Engine->Stage() != StageIdle;
+  return Engine->Running() && Engine->Stage() != TBuildStage::Idle;
 }
 
 void TWriteDialog::OnCancel(wxCommandEvent&) { CancelBuild(); }
@@ -105,7 +105,7 @@ void TWriteDialog::Finish(int code) {
     PendingEnd = code;
 }
 
-void TWriteDialog::EndBuild(int code) { Finish(code); }
+void TWriteDialog::EndBuild(TBuildEnd end) { Finish(static_cast<int>(end)); }
 
 void TWriteDialog::SetCaption(const std::string& caption) { SetTitle(ToWx(caption)); }
 

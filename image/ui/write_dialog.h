@@ -61,7 +61,7 @@ class TWriteDialog : public wxDialog, public TBuildHost {
   bool AskSaveName(std::string& name) override;
   bool QueryFreeSpace(const std::string& folder, uint64_t& freeUnits,
                       uint64_t& unitSize) override;
-  void EndBuild(int code) override;
+  void EndBuild(TBuildEnd end) override;
 
  private:
   void OnInitDialog(wxInitDialogEvent& event);

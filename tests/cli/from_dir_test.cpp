@@ -85,6 +85,43 @@ TEST_F(QvImageFromDir, EveryBadNameIsListedAndNothingIsWritten) {
   EXPECT_TRUE(OutFiles().empty());
 }
 
+// A folder of samples as a musician keeps them: long names, blanks,
+// accents, and one name made on an instrument that a short name must avoid.
+TEST_F(QvImageFromDir, WithShortNamesLongNamesGoInUnderTheirShortNames) {
+  std::vector<std::pair<std::string, std::string>> files;
+  for (int i = 1; i <= 9; ++i) {
+    const std::string name = "Grand Piano C" + std::to_string(i) + ".wav";
+    const char* tail[] = {"", "~1", "~3", "~4", "~5", "~6", "~7", "~8", "~9", "~10"};
+    files.push_back({(i < 9 ? "GRANDP" : "GRAND") + std::string(tail[i]) + ".WAV",
+                     Work.File("long/" + name, RandomBytes(1000 + i, i))});
+  }
+  files.push_back({"GRANDP~2.WAV", Work.File("long/grandp~2.wav", "made on the instrument")});
+  files.push_back({"STRING~1.AIF", Work.File("long/Strings Ensemble.aiff", RandomBytes(3000, 30))});
+  files.push_back({"CAF_~1.WAV", Work.File("long/Caf\xC3\xA9.wav", "cafe")});
+  files.push_back({"PIANO.QVF", Work.File("long/piano.qvf", "piano")});
+  files.push_back({"DRUMLO~1/KICK12~1.WAV", Work.File("long/Drum Loops/Kick 120bpm.wav", "kick")});
+
+  // Without the option nothing changes: every long name is listed.
+  TResult refused = Run({"--from-dir", "long", "out/long.trk"});
+  EXPECT_EQ(refused.Code, 2);
+  EXPECT_NE(refused.Err.find("13 names under long cannot go"), std::string::npos) << refused.Err;
+
+  TResult r = Run({"-q", "--short-names", "--from-dir", "long", "out/long.trk"});
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  EXPECT_EQ(r.Err, "");
+  ExpectReadable(Out + "/long.trk", files);
+  TResult check = Run({"--check", "-q", "--short-names", "--from-dir", "long", "out/long.trk"});
+  EXPECT_EQ(check.Out, "OK\n") << check.Err;
+
+  // A name with nothing left for a short name is still refused.
+  Work.File("long/...", "dots");
+  TResult dots = Run({"-q", "--short-names", "--from-dir", "long", "out/dots.trk"});
+  EXPECT_EQ(dots.Code, 2);
+  EXPECT_NE(dots.Err.find("1 name under long cannot go"), std::string::npos) << dots.Err;
+  EXPECT_NE(dots.Err.find("long/... as \\...: begins with a dot"), std::string::npos) << dots.Err;
+  EXPECT_EQ(Run({"--short-names", "list.txt", "out/x.trk"}).Code, 2);
+}
+
 TEST_F(QvImageFromDir, LinksAreFollowedExceptBackIntoTheirOwnFolder) {
   std::string target = Work.File("elsewhere/real.wav", RandomBytes(2000, 25));
   Work.File("elsewhere/inner/x.txt", "inner");

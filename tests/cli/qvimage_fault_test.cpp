@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <set>
@@ -46,27 +47,42 @@ class QvImageFaults : public ::testing::Test {
   }
 
   // Runs qvimage in the work folder; with fileLimit, the files it writes
-  // may not grow past that many bytes (SIGXFSZ ignored, so writes fail).
-  TOutcome Run(const std::vector<std::string>& args, rlim_t fileLimit = RLIM_INFINITY) {
+  // may not grow past that many bytes, as under ulimit -f (SIGXFSZ as the
+  // shell leaves it: it kills the program unless the program copes).
+  // Standard output goes to the file output, or is closed when it is empty.
+  // With tracer, the command line runs under it (strace and its options).
+  TOutcome Run(const std::vector<std::string>& args, rlim_t fileLimit = RLIM_INFINITY,
+               const std::string& output = "/dev/null",
+               const std::vector<std::string>& tracer = {}) {
     const std::string err = Io / "stderr";
     pid_t pid = fork();
     if (pid == 0) {
       if (chdir(Work.Path.c_str()) != 0) _exit(126);
       int in = open("/dev/null", O_RDONLY);
       int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      if (in < 0 || e < 0) _exit(126);
+      int o = output.empty() ? -1 : open(output.c_str(), O_WRONLY);
+      if (in < 0 || e < 0 || (o < 0 && !output.empty())) _exit(126);
       dup2(in, 0);
-      dup2(in, 1);
+      if (o >= 0) dup2(o, 1);
+      else close(1);
       dup2(e, 2);
+      signal(SIGXFSZ, SIG_DFL);
       if (fileLimit != RLIM_INFINITY) {
-        signal(SIGXFSZ, SIG_IGN);
         rlimit limit{fileLimit, fileLimit};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
       }
-      std::vector<char*> argv{const_cast<char*>(QVIMAGE_PATH)};
-      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      if (!tracer.empty()) {
+        // The leak check of a sanitizer build cannot run under a tracer.
+        const char* asan = getenv("ASAN_OPTIONS");
+        setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":detect_leaks=0").c_str(), 1);
+      }
+      std::vector<std::string> line = tracer;
+      line.push_back(QVIMAGE_PATH);
+      line.insert(line.end(), args.begin(), args.end());
+      std::vector<char*> argv;
+      for (const std::string& a : line) argv.push_back(const_cast<char*>(a.c_str()));
       argv.push_back(nullptr);
-      execv(QVIMAGE_PATH, argv.data());
+      execvp(argv[0], argv.data());
       _exit(127);
     }
     TOutcome r;
@@ -118,11 +134,59 @@ TEST_F(QvImageFaults, AnImageOverOneOfItsSourcesIsRefusedEvenWithForce) {
 }
 
 TEST_F(QvImageFaults, ADiskThatFillsDuringTheDataLeavesNoImage) {
+  // Under ulimit -f the system sends SIGXFSZ; the write fails instead.
   List("\\BIG.BIN\t" + Work.File("big.bin", Random(1536 << 10, 4)) + "\n");
   TOutcome r = Run({"-q", "list.txt", "out/x.trk"}, 512 << 10);
   EXPECT_EQ(r.Code, 1);
   EXPECT_EQ(r.Err, "qvimage: Sorry, I can't write the file out/x.trk: File too large\n");
   EXPECT_TRUE(OutFiles().empty());
+}
+
+TEST_F(QvImageFaults, NamesUpToTheSystemsLimitWorkAndOnlyAReplacedImageIsFlushed) {
+  const std::string a = Work.File("a.bin", Random(3000, 6));
+  List("\\A.BIN\t" + a + "\n");
+  // 255 bytes: the longest name, although the temporary one adds to it.
+  const std::string name = std::string(251, 'n') + ".trk";
+  TOutcome longest = Run({"-q", "list.txt", "out/" + name});
+  EXPECT_EQ(longest.Code, 0) << longest.Err;
+  EXPECT_EQ(OutFiles(), std::set<std::string>{name});
+  EXPECT_EQ(FsckProblems(Out + "/" + name), "");
+
+  // A first image goes out without a flush; one that replaces an image
+  // reaches the disk before the rename, or a power cut could leave neither.
+  if (!HaveTool("strace")) GTEST_SKIP() << "strace missing";
+  const std::string trace = Io / "trace";
+  const std::vector<std::string> strace{
+      "strace", "-f", "-qq", "-e", "trace=fsync,fdatasync,rename,renameat2,link", "-o", trace};
+  TOutcome first = Run({"-q", "list.txt", "out/first.trk"}, RLIM_INFINITY, "/dev/null", strace);
+  ASSERT_EQ(first.Code, 0) << first.Err;
+  EXPECT_EQ(ReadBytes(trace).find("fsync"), std::string::npos) << ReadBytes(trace);
+  TOutcome again = Run({"-q", "-f", "list.txt", "out/first.trk"}, RLIM_INFINITY, "/dev/null", strace);
+  ASSERT_EQ(again.Code, 0) << again.Err;
+  const std::string calls = ReadBytes(trace);
+  EXPECT_LT(calls.find("fsync("), calls.find("rename")) << calls;
+  EXPECT_EQ(ReadBytes(Out + "/first.trk"), ReadBytes(Out + "/" + name));
+}
+
+TEST_F(QvImageFaults, AReportThatCannotBeWrittenIsNoSuccess) {
+  List("\\A.BIN\t" + Work.File("a.bin", Random(3000, 7)) + "\n");
+  TOutcome full = Run({"--stats", "list.txt", "out/x.trk"}, RLIM_INFINITY, "/dev/full");
+  EXPECT_EQ(full.Code, 1);
+  EXPECT_EQ(full.Err, "qvimage: cannot write the report to standard output: "
+                      "No space left on device\n");
+  ASSERT_EQ(Run({"-q", "list.txt", "out/x.trk"}).Code, 0);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--check", "out/x.trk"}, {"--check", "-q", "out/x.trk", "list.txt"}}) {
+    TOutcome closed = Run(args, RLIM_INFINITY, "");
+    EXPECT_EQ(closed.Code, 1);
+    EXPECT_EQ(closed.Err, "qvimage: cannot write the report to standard output: "
+                          "Bad file descriptor\n");
+    EXPECT_EQ(Run(args, RLIM_INFINITY, "/dev/full").Code, 1);
+  }
+  // A closed standard output lends its number to no file of the build.
+  TOutcome quiet = Run({"list.txt", "out/y.trk"}, RLIM_INFINITY, "");
+  EXPECT_EQ(quiet.Code, 0) << quiet.Err;
+  EXPECT_EQ(ReadBytes(Out + "/y.trk"), ReadBytes(Out + "/x.trk"));
 }
 
 TEST_F(QvImageFaults, AnOutputFolderThatTakesNoFileLeavesNothing) {

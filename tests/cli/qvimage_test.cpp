@@ -43,6 +43,19 @@ TEST_F(QvImage, BuildsAnImageThatFsckAndMtoolsRead) {
   EXPECT_EQ(ReadBytes(Out + "/again.trk"), ReadBytes(Out + "/show.trk"));
 }
 
+// A list in another folder finds its relative sources beside it; image
+// paths in small letters go in as capitals, and a real path is the file
+// named exactly so, a blank at its end included.
+TEST_F(QvImage, AListTakesItsRelativePathsFromItsOwnFolder) {
+  std::string a = Work.File("show/a.bin", RandomBytes(700, 11));
+  std::string blank = Work.File("show/song.wav ", RandomBytes(900, 12));
+  Work.File("show/song.wav", RandomBytes(800, 13));
+  Work.File("show/show.qvl", "\\sub\\a.bin\ta.bin\n\\SONG.WAV\tsong.wav \n");
+  TResult r = Run({"-q", "show/show.qvl", "out/show.trk"});
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  ExpectReadable(Out + "/show.trk", {{"SUB/A.BIN", a}, {"SONG.WAV", blank}});
+}
+
 TEST_F(QvImage, PrintsTheStatisticsAndWithStatsWritesNothing) {
   std::string list = List("\\A.BIN\t" + Work.File("a.bin", RandomBytes(1000000, 3)) + "\n");
   const std::string stats =
@@ -67,7 +80,7 @@ TEST_F(QvImage, UsageAndListFaultsExitWithTwoAndWriteNothing) {
   std::string list = List("\\A.BIN\t" + good + "\n");
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{}, {list}, {list, "out/x.trk", "more"}, {"--bogus", list, "out/x.trk"},
-        {list, "-"}, {"missing.txt", "out/x.trk"}}) {
+        {list, "-"}, {"missing.txt", "out/x.trk"}, {"out", "out/x.trk"}}) {
     TResult r = Run(args);
     EXPECT_EQ(r.Code, 2) << r.Err;
     EXPECT_FALSE(r.Err.empty());
@@ -78,6 +91,7 @@ TEST_F(QvImage, UsageAndListFaultsExitWithTwoAndWriteNothing) {
   TResult bad = Run({"list.txt", "out/x.trk"});
   EXPECT_EQ(bad.Code, 2);
   EXPECT_EQ(bad.Err.rfind("list.txt:4: ", 0), 0u) << bad.Err;
+  EXPECT_EQ(Run({"out", "out/x.trk"}).Err, "out: is a directory, not a list file\n");
   TResult badStdin = Run({"-", "out/x.trk"}, "\\A.BIN " + good + "\n");
   EXPECT_EQ(badStdin.Code, 2);
   EXPECT_NE(badStdin.Err.find(":1: no TAB"), std::string::npos) << badStdin.Err;
@@ -89,6 +103,40 @@ TEST_F(QvImage, UsageAndListFaultsExitWithTwoAndWriteNothing) {
   EXPECT_EQ(help.Code, 0);
   EXPECT_NE(help.Out.find("qvimage [options] LIST IMAGE"), std::string::npos);
   EXPECT_EQ(Run({"--version"}).Out, "qvimage 1.4\n");
+}
+
+TEST_F(QvImage, OptionsCombineAndTakeValuesAsOnAnyCommandLine) {
+  std::string a = Work.File("tree/A.BIN", RandomBytes(3000, 7));
+  std::string image = Work.File("out/x.trk", "old");
+  // -qf is -q and -f: quiet, and the old image replaced; --from-dir=DIR
+  // and an option after the operands work as on every command line.
+  TResult r = Run({"-qf", "--from-dir=tree", "out/x.trk"});
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  EXPECT_EQ(r.Out, "");
+  ExpectReadable(image, {{"A.BIN", a}});
+  TResult after = Run({"--from-dir", "tree", "out/y.trk", "-q"});
+  EXPECT_EQ(after.Code, 0) << after.Err;
+  EXPECT_EQ(after.Out, "");
+  EXPECT_EQ(ReadBytes(Out + "/y.trk"), ReadBytes(image));
+
+  // The usual messages, named after the program, and exit status 2.
+  const std::pair<std::vector<std::string>, std::string> faults[] = {
+      {{"-qx", "tree", "out/z.trk"}, "qvimage: invalid option -- 'x'\n"},
+      {{"--bogus", "tree", "out/z.trk"}, "qvimage: unrecognized option '--bogus'\n"},
+      {{"--force=yes", "--from-dir", "tree", "out/z.trk"},
+       "qvimage: option '--force' doesn't allow an argument\n"},
+      {{"out/z.trk", "--from-dir"}, "qvimage: option '--from-dir' requires an argument\n"},
+  };
+  for (const auto& [args, message] : faults) {
+    TResult bad = Run(args);
+    EXPECT_EQ(bad.Code, 2);
+    EXPECT_EQ(bad.Err, message + "Try 'qvimage --help' for more information.\n");
+  }
+  // After -- a name that begins with - is an operand.
+  TResult dashed = Run({"-q", "--", "-missing.lst", "out/z.trk"});
+  EXPECT_EQ(dashed.Code, 2);
+  EXPECT_NE(dashed.Err.find("-missing.lst: cannot be read"), std::string::npos) << dashed.Err;
+  EXPECT_EQ(OutFiles(), (std::set<std::string>{"x.trk", "y.trk"}));
 }
 
 TEST_F(QvImage, AStoppedBuildLeavesNoFileUnderImage) {
@@ -118,11 +166,18 @@ TEST_F(QvImage, AStoppedBuildLeavesNoFileUnderImage) {
   ExpectReadable(Out + "/x.trk", {{"A.BIN", a}});
   fs::remove(Out + "/x.trk");
 
-  // Every entry skipped: nothing to build.
+  // Every entry skipped: nothing to build. Stopped at the first entry:
+  // nothing was skipped, and the message says where it stopped.
   List("\\B.BIN\t" + Work / "gone.bin" + "\n");
   TResult none = Run({"-q", "--skip-missing", "list.txt", "out/x.trk"});
   EXPECT_EQ(none.Code, 1);
-  EXPECT_NE(none.Err.find("no image written"), std::string::npos) << none.Err;
+  EXPECT_NE(none.Err.find("every entry was skipped; no image written"), std::string::npos)
+      << none.Err;
+  TResult first = Run({"-q", "list.txt", "out/x.trk"});
+  EXPECT_EQ(first.Code, 1);
+  EXPECT_NE(first.Err.find("\nqvimage: stopped at \\B.BIN; no image written\n"), std::string::npos)
+      << first.Err;
+  EXPECT_EQ(first.Err.find("skipped"), std::string::npos) << first.Err;
 
   // A folder that does not exist cannot take the image.
   List("\\A.BIN\t" + a + "\n");
@@ -142,6 +197,21 @@ TEST_F(QvImage, VolumesOverTheLimitsAreRefusedBeforeWriting) {
   TResult root = Run({"-q", "list.txt", "out/x.trk"});
   EXPECT_EQ(root.Code, 1);
   EXPECT_NE(root.Err.find("exceeds 512 entries"), std::string::npos) << root.Err;
+
+  // A folder takes 65,536 records, its "." and ".." among them.
+  list.clear();
+  char name[16];
+  for (int i = 0; i < 65535; ++i) {
+    std::snprintf(name, sizeof name, "\\SOUNDS\\F%05d\t", i);  // in sorted order: quick
+    list += name + empty + "\n";
+  }
+  List(list);
+  TResult folder = Run({"-q", "list.txt", "out/x.trk"});
+  EXPECT_EQ(folder.Code, 1);
+  EXPECT_NE(folder.Err.find("qvimage: Sorry, I can't continue. The directory \\SOUNDS exceeds "
+                            "65536 entries. Please reduce the number of entries in this "
+                            "directory.\n"),
+            std::string::npos) << folder.Err;
 
   // A sparse file of more than 2 GBytes needs no disk space to be refused.
   std::string huge = Work / "huge";

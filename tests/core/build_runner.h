@@ -9,7 +9,7 @@
 inline long RunBuild(TImageBuild& build, long limit = 10000000) {
   build.Start();
   long steps = 0;
-  while (build.EndCode() < 0 && !build.Done() && steps < limit) {
+  while (build.Running() && steps < limit) {
     build.Step();
     ++steps;
   }

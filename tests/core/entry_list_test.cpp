@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -63,4 +66,31 @@ TEST(EntryList, PathsOutOfRangeGiveNoText) {
   EXPECT_EQ(*list.RealPathAt(0), "/tmp/a.wav");
   EXPECT_EQ(list.ImagePathAt(1), nullptr);
   EXPECT_EQ(list.RealPathAt(-1), nullptr);
+}
+
+// Many lines at once (a list file, a drop) go exactly where one Add after
+// another would have put them, also among equal paths and lines already
+// there, and the room grows as for single adds.
+TEST(EntryList, AddingManyAtOnceGivesTheOrderOfAddingOneByOne) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 20; ++round) {
+    TEntryList one, many;
+    auto line = [&](int n) { return "\\" + std::string(1, static_cast<char>('A' + random() % 5)) + std::to_string(n % 3); };
+    for (int i = 0; i < round; ++i) {
+      std::string p = line(i);
+      one.Add(p, "before" + std::to_string(i));
+      many.Add(p, "before" + std::to_string(i));
+    }
+    std::vector<std::unique_ptr<TDirEntry>> batch;
+    for (int i = 0; i < 3 * round + 1; ++i) {
+      std::string p = line(i);
+      one.Add(p, "new" + std::to_string(i));
+      batch.push_back(std::make_unique<TDirEntry>(p, "new" + std::to_string(i)));
+    }
+    unsigned long changes = many.ChangeCount();
+    ASSERT_TRUE(many.AddAll(std::move(batch)));
+    EXPECT_NE(many.ChangeCount(), changes);
+    EXPECT_EQ(Order(many), Order(one)) << "round " << round;
+    EXPECT_EQ(many.Capacity(), one.Capacity()) << "round " << round;
+  }
 }

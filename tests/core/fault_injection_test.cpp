@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <random>
@@ -51,15 +52,16 @@ struct TFaulty {
 
   TFaulty() : Out(Tmp.Dir("out")), Image(Out + "/x.trk") {}
 
-  void Start(bool viaTemporary) {
+  void Start(bool viaTemporary, bool replace = false) {
     Host.SaveNames = {Image};
     TBuildOptions options;
     options.WriteViaTemporary = viaTemporary;
+    options.ReplaceExisting = replace;
     Build = std::make_unique<TImageBuild>(Entries, Host, options);
     Build->Start();
   }
-  bool Running() const { return Build->EndCode() < 0 && !Build->Done(); }
-  void StepTo(int32_t stage) {
+  bool Running() const { return Build->Running(); }
+  void StepTo(TBuildStage stage) {
     while (Running() && Build->Stage() != stage) Build->Step();
     ASSERT_EQ(Build->Stage(), stage);
   }
@@ -81,13 +83,13 @@ struct TFaulty {
   // Ended with code 2, not done, nothing held any more.
   void ExpectStoppedAndReleased() {
     EXPECT_FALSE(Build->Done());
-    EXPECT_EQ(Build->EndCode(), 2);
+    EXPECT_EQ(Build->EndCode(), TBuildEnd::Stopped);
     EXPECT_EQ(Host.Ended, 2);
     EXPECT_NE(Host.Captions.back(), "Done");
     const TBuildState& s = Build->State();
-    EXPECT_EQ(s.State, StageIdle);
+    EXPECT_EQ(s.State, TBuildStage::Idle);
     EXPECT_FALSE(s.Root);
-    EXPECT_TRUE(s.ClusterBuffer.empty());
+    EXPECT_EQ(s.Copy.Source, -1);
     EXPECT_FALSE(s.ImageFile.IsOpen());
   }
   // What a stopped build leaves: nothing when it wrote via a temporary
@@ -113,7 +115,7 @@ TEST(FaultInjection, ASourceGoneBeforeItIsMeasuredAsksRetryOrCancel) {
   b.Entries.Add("\\B.BIN", gone);
   b.Host.Answers = {TAnswer::Retry, TAnswer::Cancel};
   b.Start(false);
-  b.StepTo(StageCount);
+  b.StepTo(TBuildStage::Count);
   ASSERT_EQ(std::remove(gone.c_str()), 0);
   b.Finish();
   ASSERT_EQ(b.Host.Asked.size(), 2u);  // asked again after Retry
@@ -133,7 +135,7 @@ TEST(FaultInjection, ASourceGoneBeforeItIsMeasuredAsksRetryOrCancel) {
   back.Host.OnAsk = [&] { back.Tmp.File("b.bin", Random(7000, 4)); };
   back.Host.Answers = {TAnswer::Retry};
   back.Start(false);
-  back.StepTo(StageCount);
+  back.StepTo(TBuildStage::Count);
   fs::remove(source);
   back.Finish();
   ASSERT_TRUE(back.Build->Done());
@@ -151,7 +153,7 @@ TEST(FaultInjection, ASourceGoneAfterItWasMeasuredStopsTheWriting) {
     b.Entries.Add("\\B.BIN", gone);
     b.Host.Answers = {TAnswer::Cancel};
     b.Start(viaTemporary);
-    b.StepTo(StageOpen);  // measured, file chosen, nothing written yet
+    b.StepTo(TBuildStage::Open);  // measured, file chosen, nothing written yet
     ASSERT_EQ(std::remove(gone.c_str()), 0);
     b.Finish();
     b.ExpectAskedOnce("Error opening file " + gone, "File Error", TButtons::RetryCancel);
@@ -175,7 +177,7 @@ TEST(FaultInjection, ASourceThatCannotBeReadStopsWithTheSystemsReason) {
       std::string source = b.Tmp.File("a.bin", empty ? "" : Random(3000, 1));
       b.Entries.Add("\\A.BIN", source);
       b.Start(viaTemporary);
-      b.StepTo(StageOpen);
+      b.StepTo(TBuildStage::Open);
       fs::remove(source);
       fs::create_directory(source);
       b.Finish();
@@ -194,7 +196,7 @@ TEST(FaultInjection, ASourceThatCannotBeReadStopsWithTheSystemsReason) {
     std::string source = b.Tmp.File("a.bin", Random(3000, 1));
     b.Entries.Add("\\A.BIN", source);
     b.Start(viaTemporary);
-    b.StepTo(StageOpen);
+    b.StepTo(TBuildStage::Open);
     fs::remove(source);
     ASSERT_EQ(::mkfifo(source.c_str(), 0600), 0);
     b.Finish();
@@ -213,7 +215,7 @@ TEST(FaultInjection, ASourceThatCannotBeReadStopsWithTheSystemsReason) {
   b.Entries.Add("\\A.BIN", source);
   b.Host.Answers = {TAnswer::Cancel};
   b.Start(false);
-  b.StepTo(StageCount);
+  b.StepTo(TBuildStage::Count);
   fs::remove(source);
   fs::create_directory(source);
   b.Finish();
@@ -280,7 +282,7 @@ TEST(FaultInjection, ASourceThatChangesSizeWhileCopiedStopsTheBuild) {
   std::string source = b.Tmp.File("a.bin", Random(3000, 6));
   b.Entries.Add("\\A.BIN", source);
   b.Start(false);
-  b.StepTo(StageCount);
+  b.StepTo(TBuildStage::Count);
   b.Tmp.File("a.bin", Random(9000, 7));
   b.Finish();
   ASSERT_TRUE(b.Build->Done());
@@ -356,10 +358,11 @@ TEST(FaultInjection, AFullDiskDuringTheDataStopsTheBuild) {
 }
 
 TEST(FaultInjection, CancelAtEveryStageEndsAtOnceAndKeepsOnlyWhatWasWritten) {
-  const int32_t stages[] = {StageScan, StageCount, StageOpen, StageFats, StageRootDir, StageData};
-  for (int32_t stage : stages) {
+  const TBuildStage stages[] = {TBuildStage::Scan, TBuildStage::Count,   TBuildStage::Open,
+                                TBuildStage::Fats, TBuildStage::RootDir, TBuildStage::Data};
+  for (TBuildStage stage : stages) {
     for (bool viaTemporary : WriteModes) {
-      SCOPED_TRACE("stage " + std::to_string(stage) +
+      SCOPED_TRACE("stage " + std::to_string(static_cast<int>(stage)) +
                    (viaTemporary ? ", via a temporary file" : ", written in place"));
       TFaulty b;
       b.Entries.Add("\\D\\F1.BIN", b.Tmp.File("f1", Random(3000, 1)));
@@ -367,29 +370,92 @@ TEST(FaultInjection, CancelAtEveryStageEndsAtOnceAndKeepsOnlyWhatWasWritten) {
       b.Entries.Add("\\F3.BIN", b.Tmp.File("f3", Random(700, 3)));
       b.Start(viaTemporary);
       b.StepTo(stage);
-      if (stage != StageOpen) b.Build->Step();  // one step into the stage
+      if (stage != TBuildStage::Open) b.Build->Step();  // one step into the stage
       ASSERT_EQ(b.Build->Stage(), stage);
       b.Build->Cancel();
       b.ExpectStoppedAndReleased();
       EXPECT_TRUE(b.Host.Asked.empty());
 
       const TBuildState& s = b.Build->State();
-      const bool written = stage == StageFats || stage == StageRootDir || stage == StageData;
+      const bool written = stage == TBuildStage::Fats || stage == TBuildStage::RootDir ||
+                           stage == TBuildStage::Data;
       if (viaTemporary || !written) {
         EXPECT_TRUE(b.OutFiles().empty());
         continue;
       }
       uint64_t size = fs::file_size(b.Image);
       const uint64_t expected =
-          stage == StageFats      ? 512u * (1 + s.StepIndex)
-          : stage == StageRootDir ? uint64_t(s.RootDirOffset) + 512u * s.StepIndex
-                                  : uint64_t(s.DataOffset) + 512u * (s.NextCluster - 2);
+          stage == TBuildStage::Fats      ? 512u * (1 + s.StepIndex)
+          : stage == TBuildStage::RootDir ? uint64_t(s.RootDirOffset) + 512u * s.StepIndex
+                                          : uint64_t(s.DataOffset) + 512u * (s.NextCluster - 2);
       EXPECT_EQ(size, expected);
       // Nothing moves once the build has ended.
       b.Build->Step();
       b.Build->Cancel();
       EXPECT_EQ(fs::file_size(b.Image), size);
     }
+  }
+}
+
+TEST(FaultInjection, ALargeFileIsCopiedOverShortStepsThatCancelCanEnd) {
+  // 9 MiB, at most 4 MiB a step: neither Cancel nor the gauge waits for the
+  // whole file.
+  for (bool cancel : {false, true}) {
+    SCOPED_TRACE(cancel ? "cancelled in the file" : "to the end");
+    TFaulty b;
+    b.Entries.Add("\\BIG.BIN", b.Tmp.File("big", Random(9 << 20, 4)));
+    b.Entries.Add("\\SMALL.BIN", b.Tmp.File("small", Random(3000, 5)));
+    b.Start(true);
+    b.StepTo(TBuildStage::Data);
+    std::vector<int> gauges;  // after each step that left the file open
+    while (b.Running() && b.Build->Stage() == TBuildStage::Data) {
+      b.Build->Step();
+      if (b.Build->State().Copy.Source < 0) continue;
+      gauges.push_back(b.Host.Gauges.back());
+      if (cancel) break;
+    }
+    if (cancel) {
+      ASSERT_EQ(gauges.size(), 1u);
+      b.Build->Cancel();
+      b.ExpectStoppedAndReleased();
+      EXPECT_TRUE(b.OutFiles().empty());
+      continue;
+    }
+    EXPECT_GE(gauges.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(gauges.begin(), gauges.end()));
+    EXPECT_LT(gauges.front(), gauges.back());
+    b.Finish();
+    ASSERT_TRUE(b.Build->Done());
+    EXPECT_EQ(FsckProblems(b.Image), "");
+    TImageCheck check = CheckImage(b.Image, &b.Entries);
+    EXPECT_TRUE(check.Ok()) << check.Problems[0];
+  }
+}
+
+TEST(FaultInjection, AnImageThatAppearsMeanwhileIsReplacedOnlyWhenAsked) {
+  for (bool replace : {false, true}) {
+    SCOPED_TRACE(replace ? "replacing" : "not replacing");
+    TFaulty b;
+    b.Entries.Add("\\A.BIN", b.Tmp.File("a.bin", Random(3000, 6)));
+    b.Start(true, replace);
+    b.StepTo(TBuildStage::Finish);
+    b.Tmp.File("out/x.trk", "someone else's");  // made while the image was written
+    b.Finish();
+    EXPECT_EQ(b.OutFiles(), std::set<std::string>{"x.trk"});  // no temporary left
+    if (replace) {
+      ASSERT_TRUE(b.Build->Done());
+      TImageCheck check = CheckImage(b.Image, &b.Entries);
+      EXPECT_TRUE(check.Ok()) << check.Problems[0];
+      continue;
+    }
+    b.ExpectStoppedAndReleased();
+    ASSERT_EQ(b.Host.Asked.size(), 1u);
+    EXPECT_EQ(b.Host.Asked[0].Text, "The file " + b.Image +
+                                        " appeared while the image was being written and is "
+                                        "left as it is. Please create the image again under "
+                                        "another name.");
+    EXPECT_EQ(b.Host.Asked[0].Caption, "File Error");
+    EXPECT_EQ(ReadBytes(b.Image), "someone else's");
   }
 }
 
@@ -403,7 +469,7 @@ TEST(FaultInjection, OkAfterDoneKeepsTheImageAndClosingMidwayReleasesAll) {
     ASSERT_TRUE(b.Build->Done());
     EXPECT_EQ(b.Host.Ended, -1);  // waits for the user's Ok
     b.Build->Cancel();
-    EXPECT_EQ(b.Build->EndCode(), 2);
+    EXPECT_EQ(b.Build->EndCode(), TBuildEnd::Stopped);
     EXPECT_EQ(b.Host.Ended, 2);
     EXPECT_EQ(b.OutFiles(), std::set<std::string>{"x.trk"});
     TImageCheck check = CheckImage(b.Image, &b.Entries);
@@ -414,7 +480,7 @@ TEST(FaultInjection, OkAfterDoneKeepsTheImageAndClosingMidwayReleasesAll) {
     c.Entries.Add("\\A.BIN", c.Tmp.File("a.bin", Random(3000, 1)));
     c.Entries.Add("\\B.BIN", c.Tmp.File("b.bin", Random(3000, 2)));
     c.Start(viaTemporary);
-    c.StepTo(StageData);
+    c.StepTo(TBuildStage::Data);
     c.Build->Step();
     c.Build.reset();
     EXPECT_EQ(c.OutFiles().size(), viaTemporary ? 0u : 1u);

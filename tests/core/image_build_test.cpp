@@ -10,6 +10,7 @@
 #include "build_runner.h"
 #include "image/byte_order.h"
 #include "image/geometry.h"
+#include "image/image_reader.h"
 #include "image/status_text.h"
 #include "image_check.h"
 #include "platform/file_system.h"
@@ -38,7 +39,7 @@ struct TBuilt {
     TImageBuild build(Entries, Host, options);
     RunBuild(build);
     Done = build.Done();
-    EndCode = build.EndCode();
+    EndCode = build.Ended() ? static_cast<int>(build.EndCode()) : -1;
     const TBuildState& s = build.State();
     State.Chosen = s.Chosen;
     State.ImageSize = s.ImageSize;
@@ -239,7 +240,7 @@ TEST(ImageBuild, ReadersAcceptEveryShapeOfTree) {
   EXPECT_EQ(b.Bytes, first);
 }
 
-TEST(ImageBuild, RootTakesExactly512Items) {
+TEST(ImageBuild, RootTakesExactly512ItemsAndAFolder65536Records) {
   for (int items : {512, 513}) {
     TBuilt b;
     std::string f = b.Tmp.File("f", "x");
@@ -257,6 +258,33 @@ TEST(ImageBuild, RootTakesExactly512Items) {
       EXPECT_EQ(b.Host.Asked[0].Caption, "Error");
       EXPECT_TRUE(b.Host.SaveProposals.empty());
     }
+  }
+  // "." and ".." count: 65,534 files fill \D; one more folder in it is
+  // refused. (Names in sorted order keep the list quick to fill; the
+  // program's own reader checks the image, as fsck.fat takes long here.)
+  for (bool over : {false, true}) {
+    TBuilt b;
+    std::string f = b.Tmp.File("f");
+    char name[16];
+    for (int n = 0; n < 65534; ++n) {
+      std::snprintf(name, sizeof name, "\\D\\F%05d", n);
+      b.Entries.Add(name, f);
+    }
+    if (over) b.Entries.Add("\\D\\ZZ\\X", f);
+    b.Build();
+    if (!over) {
+      EXPECT_TRUE(b.Done);
+      TImageCheck check = CheckImage(b.Image, nullptr);
+      EXPECT_TRUE(check.Ok()) << check.Problems[0];
+      EXPECT_EQ(check.Files, 65534);
+      continue;
+    }
+    EXPECT_EQ(b.EndCode, 3);  // the scan stopped at that entry
+    ASSERT_EQ(b.Host.Asked.size(), 1u);
+    EXPECT_EQ(b.Host.Asked[0].Text,
+              "Sorry, I can't continue. The directory \\D exceeds 65536 entries. "
+              "Please reduce the number of entries in this directory.");
+    EXPECT_TRUE(b.Host.SaveProposals.empty());
   }
 }
 
@@ -313,7 +341,7 @@ TEST(ImageBuild, CancelInTheDialogsCreatesNoFile) {
   save.Host.SaveNames.clear();
   TImageBuild build(save.Entries, save.Host);
   RunBuild(build);
-  EXPECT_EQ(build.EndCode(), 2);
+  EXPECT_EQ(build.EndCode(), TBuildEnd::Stopped);
   EXPECT_EQ(save.Host.SaveProposals, std::vector<std::string>{"*.trk"});
   EXPECT_EQ(save.Host.Stats.ClusterTotal, 4096);
 }
@@ -326,7 +354,7 @@ TEST(ImageBuild, TooLittleSpaceAsksForAnotherFileUntilCancel) {
   b.Host.SaveNames = {b.Image, b.Image};
   TImageBuild build(b.Entries, b.Host);
   RunBuild(build);
-  EXPECT_EQ(build.EndCode(), 2);
+  EXPECT_EQ(build.EndCode(), TBuildEnd::Stopped);
   ASSERT_EQ(b.Host.Asked.size(), 2u);
   EXPECT_EQ(b.Host.Asked[0].Text, "Not enough space on drive " + b.Tmp.Path + PathSeparator() +
                                       "  Please free space or choose another drive.");
@@ -361,13 +389,13 @@ TEST(ImageBuild, CancelDuringTheDataLeavesAShorterFileAndNothingHeld) {
   b.Host.SaveNames = {b.Image};
   TImageBuild build(b.Entries, b.Host);
   build.Start();
-  while (build.Stage() != StageData) build.Step();
+  while (build.Stage() != TBuildStage::Data) build.Step();
   build.Step();
   build.Cancel();
-  EXPECT_EQ(build.EndCode(), 2);
-  EXPECT_EQ(build.State().State, StageIdle);
+  EXPECT_EQ(build.EndCode(), TBuildEnd::Stopped);
+  EXPECT_EQ(build.State().State, TBuildStage::Idle);
   EXPECT_FALSE(build.State().Root);
-  EXPECT_TRUE(build.State().ClusterBuffer.empty());
+  EXPECT_EQ(build.State().Copy.Source, -1);
   EXPECT_FALSE(build.State().ImageFile.IsOpen());
   auto size = std::filesystem::file_size(b.Image);
   EXPECT_GT(size, 512u);
@@ -402,9 +430,9 @@ TEST(ImageBuild, ASourceThatChangesSizeStopsTheBuild) {
     b.Host.SaveNames = {b.Image};
     TImageBuild build(b.Entries, b.Host);
     build.Start();
-    while (build.Stage() != StageData) build.Step();
+    while (build.Stage() != TBuildStage::Data) build.Step();
     std::filesystem::resize_file(f, changed);
-    while (build.EndCode() < 0 && !build.Done()) build.Step();
+    while (build.Running()) build.Step();
     EXPECT_FALSE(build.Done()) << size << " -> " << changed;
     ASSERT_EQ(b.Host.Asked.size(), 1u);
     EXPECT_EQ(b.Host.Asked[0].Text, "The file " + f +
@@ -429,7 +457,7 @@ TEST(ImageBuild, WritingViaATemporaryLeavesNothingBehindOnAStop) {
   stop.Host.SaveNames = {stop.Image};
   TImageBuild build(stop.Entries, stop.Host, {true});
   build.Start();
-  while (build.Stage() != StageData) build.Step();
+  while (build.Stage() != TBuildStage::Data) build.Step();
   build.Cancel();
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(stop.Tmp.Path),
                           std::filesystem::directory_iterator()),

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -32,7 +34,7 @@ struct TScan {
   TBuildState State;
   TScriptHost Host;
   TEntryList Entries;
-  std::vector<int> Results;
+  std::vector<TScanResult> Results;
   void Run() {
     State.Begin(static_cast<int32_t>(Entries.Count()));
     for (std::size_t i = 0; i < Entries.Count(); ++i)
@@ -99,7 +101,7 @@ TEST(ScanEntry, CreatesDirectoriesOnTheWayAndReusesThem) {
   scan.Entries.Add("\\A\\D.TXT", tmp.File("d.txt", "d"));
   scan.Entries.Add("\\a\\D.TXT", tmp.File("d.txt", "d"));  // differs only in case
   scan.Run();
-  EXPECT_EQ(scan.Results, (std::vector<int>{0, 0, 0}));
+  EXPECT_EQ(scan.Results, std::vector<TScanResult>(3, TScanResult::Next));
   EXPECT_EQ(scan.State.ItemCount, 3 + 1 + 2);
   EXPECT_TRUE(scan.Host.Asked.empty());
   EXPECT_EQ(Names(*scan.State.Root), (std::vector<std::string>{"A", "a"}));
@@ -119,7 +121,7 @@ TEST(ScanEntry, MissingSourceAsksAbortRetryIgnore) {
               "Error accessing file " + (tmp / "gone.wav") + ": No such file or directory");
     EXPECT_EQ(scan.Host.Asked[0].Caption, "File Error");
     EXPECT_EQ(scan.Host.Asked[0].Buttons, TButtons::AbortRetryIgnore);
-    EXPECT_EQ(scan.Results[0], answer == TAnswer::Abort ? 1 : 0);
+    EXPECT_EQ(scan.Results[0], answer == TAnswer::Abort ? TScanResult::Stop : TScanResult::Next);
     EXPECT_EQ(scan.State.ItemCount, 0);
   }
 }
@@ -140,7 +142,7 @@ TEST(ScanEntry, RetryFindsAFileThatAppeared) {
   TEntryList entries;
   entries.Add("\\LATE.WAV", host.Make);
   state.Begin(1);
-  EXPECT_EQ(ScanEntry(state, host, entries, 0), 0);
+  EXPECT_EQ(ScanEntry(state, host, entries, 0), TScanResult::Next);
   EXPECT_EQ(host.Asked.size(), 1u);
   EXPECT_EQ(state.ItemCount, 1);
 }
@@ -188,9 +190,9 @@ TEST(ScanEntry, ClashesAskYesToAbortOrNoToSkip) {
               "The directory \\A already exists as a regular file. Do you want to abort?");
     EXPECT_EQ(scan.Host.Asked[0].Buttons, TButtons::YesNo);
     if (answer == TAnswer::Yes) {
-      EXPECT_EQ(scan.Results[1], 1);
+      EXPECT_EQ(scan.Results[1], TScanResult::Stop);
     } else {
-      EXPECT_EQ(scan.Results, (std::vector<int>{0, 0, 0, 0}));
+      EXPECT_EQ(scan.Results, std::vector<TScanResult>(4, TScanResult::Next));
       EXPECT_EQ(scan.Host.Asked[1].Text,
                 "The file \\C.WAV already exists. Do you want to abort?");
       EXPECT_EQ(scan.State.ItemCount, 2);
@@ -215,8 +217,8 @@ TEST(ScanEntry, DirectoryEntriesBecomeEmptyDirectoriesThatLaterEntriesFill) {
   later.Add("\\IMPL", dir);
   later.Add("\\IMPL\\G.TXT", tmp.File("g", "x"));
   scan.Host.Answers = {TAnswer::No};
-  EXPECT_EQ(ScanEntry(scan.State, scan.Host, later, 1), 0);
-  EXPECT_EQ(ScanEntry(scan.State, scan.Host, later, 0), 0);
+  EXPECT_EQ(ScanEntry(scan.State, scan.Host, later, 1), TScanResult::Next);
+  EXPECT_EQ(ScanEntry(scan.State, scan.Host, later, 0), TScanResult::Next);
   ASSERT_EQ(scan.Host.Asked.size(), 1u);
   EXPECT_EQ(scan.Host.Asked[0].Text, "The file \\IMPL already exists. Do you want to abort?");
 }
@@ -247,8 +249,8 @@ TEST(ScanEntry, RefusesPathsTooDeepForTheWalk) {
   for (;;) {
     TImageInfo* node = nullptr;
     TWalkResult r = WalkNext(scan.State, &node);
-    if (r == WalkDone) break;
-    if (r == WalkNode) {
+    if (r == TWalkResult::Done) break;
+    if (r == TWalkResult::Node) {
       ++nodes;
       deepest = std::max(deepest, scan.State.Depth);
       WalkPast(scan.State, *node);
@@ -270,11 +272,11 @@ TEST(CountStep, MeasuresFilesAndDirectoriesForEveryClusterSize) {
 
   TBuildState& s = scan.State;
   WalkStart(s);
-  std::vector<int> results;
-  int r;
-  while ((r = CountStep(s, scan.Host)) != 2) results.push_back(r);
-  EXPECT_EQ(std::count(results.begin(), results.end(), 0), s.ItemCount);
-  EXPECT_EQ(std::count(results.begin(), results.end(), 1), 1);  // SUB finished
+  std::vector<TCountResult> results;
+  TCountResult r;
+  while ((r = CountStep(s, scan.Host)) != TCountResult::Done) results.push_back(r);
+  EXPECT_EQ(std::count(results.begin(), results.end(), TCountResult::Node), s.ItemCount);
+  EXPECT_EQ(std::count(results.begin(), results.end(), TCountResult::Up), 1);  // SUB finished
   // ONE: 1 cluster everywhere; TWO: 2 at 512, then 1; SUB: 17 records =
   // 544 bytes, 2 at 512, then 1; the empty files nothing.
   EXPECT_EQ(s.ClusterCounts[0], 1 + 2 + 2);
@@ -292,7 +294,7 @@ TEST(CountStep, UnopenableSourceAsksRetryOrCancel) {
   ASSERT_EQ(std::remove(f.c_str()), 0);  // gone between scan and count
   scan.Host.Answers = {TAnswer::Retry, TAnswer::Cancel};
   WalkStart(scan.State);
-  EXPECT_EQ(CountStep(scan.State, scan.Host), 3);
+  EXPECT_EQ(CountStep(scan.State, scan.Host), TCountResult::Cancelled);
   ASSERT_EQ(scan.Host.Asked.size(), 2u);
   EXPECT_EQ(scan.Host.Asked[0].Text, "Error opening file " + f);
   EXPECT_EQ(scan.Host.Asked[0].Buttons, TButtons::RetryCancel);
@@ -303,17 +305,20 @@ TEST(BuildState, StartsWithPresetsAndReleasesEverything) {
   const uint8_t stamp[] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xAE, 0x9C, 0x7C, 0x10};
   EXPECT_TRUE(std::equal(std::begin(stamp), std::end(stamp), s.DirRecord.begin() + 12));
   s.Begin(5);
-  EXPECT_EQ(s.State, StageScan);
+  EXPECT_EQ(s.State, TBuildStage::Scan);
   EXPECT_EQ(s.EntryCount, 5);
   EXPECT_EQ(s.ClusterSizes,
             (std::array<int32_t, 8>{512, 1024, 2048, 4096, 8192, 16384, 32768, 65536}));
   ASSERT_TRUE(s.Root);
   EXPECT_EQ(s.Root->Count(), 0u);
   EXPECT_EQ(s.Root->Capacity(), 16u);
-  s.ClusterBuffer.resize(512);
+  s.Copy.Source = ::open("/dev/null", O_RDONLY);
+  ASSERT_GE(s.Copy.Source, 0);
+  const int held = s.Copy.Source;
   s.Release();
   EXPECT_FALSE(s.Root);
-  EXPECT_TRUE(s.ClusterBuffer.empty());
+  EXPECT_EQ(s.Copy.Source, -1);
+  EXPECT_EQ(::fcntl(held, F_GETFD), -1);  // the source is closed
   EXPECT_FALSE(s.ImageFile.IsOpen());
 }
 

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 const fs::path Root = QV_SOURCE_DIR;
-const char* const Folders[] = {"app", "entries", "image", "about", "resources", "cli"};
+const char* const Folders[] = {"app", "platform", "entries", "image", "about", "resources", "cli"};
 
 bool IsWindowCode(const std::string& path) {
   return path.rfind("app/", 0) == 0 || path.rfind("resources/", 0) == 0 ||

@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <climits>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 
 #include "entries/list_file.h"
 #include "entries/dir_entry.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -15,6 +21,11 @@ struct TParsed {
   TEntryList Entries;
 };
 
+std::string ReadFileOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 void Parse(const std::string& text, TParsed& p) {
   p.Ok = ReadEntryList(text, p.Entries, p.Error);
 }
@@ -23,16 +34,17 @@ TEST(ListFile, TakesEntriesNormalisedAndSorted) {
   TParsed p;
   Parse("# sounds for the show\n"
         "\n"
-        "SAMPLES\\PIANO.QVF\t/home/me/piano.qvf\r\n"
+        "samples\\Piano.qvf\t/home/me/piano.qvf\r\n"
         "   \t  \r\n"
-        "\\README.TXT\t  readme with blanks.txt  \n"
+        " \\README.TXT \t  readme with blanks.txt \n"
         "\\A\t/srv/a",  // no LF at the end
         p);
   ASSERT_TRUE(p.Ok) << p.Error.Line << ": " << p.Error.Message;
   ASSERT_EQ(p.Entries.Count(), 3u);
   EXPECT_EQ(*p.Entries.ImagePathAt(0), "\\A");
   EXPECT_EQ(*p.Entries.ImagePathAt(1), "\\README.TXT");
-  EXPECT_EQ(*p.Entries.RealPathAt(1), "readme with blanks.txt");
+  // Taken exactly as written: "song.wav " is another file than "song.wav".
+  EXPECT_EQ(*p.Entries.RealPathAt(1), "  readme with blanks.txt ");
   EXPECT_EQ(*p.Entries.ImagePathAt(2), "\\SAMPLES\\PIANO.QVF");
   EXPECT_EQ(*p.Entries.RealPathAt(2), "/home/me/piano.qvf");
 }
@@ -71,8 +83,9 @@ TEST(ListFile, FirstBadLineIsNamedAndNothingIsAdded) {
       {"\t/a", "empty image path"},
       {"  \t/a", "empty image path"},
       {"\\A.TXT\t", "empty real path"},
-      {"\\A.TXT\t   \r", "empty real path"},
+      {"\\A.TXT\t   \r", "blanks only"},
       {"\\MY FILE.WAV\t/a", "invalid image path \\MY FILE.WAV"},
+      {"\\my file.wav\t/a", "invalid image path \\my file.wav"},
       {"C:\\X.WAV\t/a", "invalid image path"},
       {"\\DIR\\\t/a", "invalid image path"},
       {"\\ABCDEFGHI.TXT\t/a", "invalid image path"},
@@ -127,6 +140,128 @@ TEST(ListFile, AHugeLineIsRefusedWithoutReadingItWhole) {
   EXPECT_EQ(error.Line, 1);
   EXPECT_NE(error.Message.find("line longer"), std::string::npos);
   EXPECT_LT(endless.Given, 1 << 20);
+}
+
+// Relative real paths start from the list's folder; absolute ones and the
+// current folder's ("" for a list on standard input) stay as written.
+TEST(ListFile, RelativeRealPathsStartFromTheListsFolder) {
+  struct TCase {
+    const char* Folder;
+    const char* Written;
+    const char* Taken;
+  } cases[] = {
+      {"/home/me/show", "samples/a.wav", "/home/me/show/samples/a.wav"},
+      {"/home/me/show", "./a.wav", "/home/me/show/./a.wav"},
+      {"/home/me/show", "../a.wav", "/home/me/show/../a.wav"},
+      {"/home/me/show", "/srv/a.wav", "/srv/a.wav"},
+      {"/", "a.wav", "/a.wav"},
+      {"lists", "a.wav", "lists/a.wav"},
+      {"", "a.wav", "a.wav"},
+      {"/home/me/show", " a.wav", "/home/me/show/ a.wav"},
+  };
+  for (const TCase& c : cases) {
+    TEntryList entries;
+    TListError error;
+    ASSERT_TRUE(ReadEntryList(std::string("\\A.WAV\t") + c.Written + "\n", entries, error,
+                              c.Folder))
+        << c.Written << ": " << error.Message;
+    EXPECT_EQ(*entries.RealPathAt(0), c.Taken) << c.Folder << " + " << c.Written;
+  }
+  EXPECT_EQ(ListFolderOf("/home/me/show/songs.qvl"), "/home/me/show");
+  EXPECT_EQ(ListFolderOf("/songs.qvl"), "/");
+  EXPECT_EQ(ListFolderOf("lists/songs.qvl"), "lists");
+  EXPECT_EQ(ListFolderOf("songs.qvl"), "");
+}
+
+TEST(ListFile, WrittenRealPathsAreRelativeOnlyBelowTheListsFolder) {
+  struct TCase {
+    const char* Real;
+    const char* Listed;
+  } cases[] = {
+      {"/home/me/show/a.wav", "a.wav"},
+      {"/home/me/show/samples/a b.wav ", "samples/a b.wav "},
+      {"/home/me/showtime/a.wav", "/home/me/showtime/a.wav"},  // a sibling, not below
+      {"/home/me/show", "/home/me/show"},
+      {"/home/me/a.wav", "/home/me/a.wav"},
+      {"b.wav", "/home/me/work/b.wav"},  // relative to the program's folder
+  };
+  for (const TCase& c : cases)
+    EXPECT_EQ(ListedRealPath(c.Real, "/home/me/show", "/home/me/work"), c.Listed) << c.Real;
+  EXPECT_EQ(ListedRealPath("/a.wav", "/", "/w"), "a.wav");
+}
+
+// Saved, then opened again: the same entries, also after the folder of the
+// list and its samples has moved; lines saved sorted, whatever the order
+// they were read in.
+TEST(ListFile, SavedListOpensAgainWithTheSameEntriesWhereverItsFolderMoves) {
+  TTempDir dir;
+  const std::string show = dir.Dir("show");
+  TEntryList entries;
+  entries.Add("\\Z.WAV", show + "/samples/z.wav ");
+  entries.Add("\\A.WAV", "/srv/elsewhere/a.wav");
+  entries.Add("\\A.WAV", show + "/a.wav");
+  entries.Add("\\SUB", show + "/sub");
+  std::string error;
+  ASSERT_TRUE(SaveEntryList(show + "/songs.qvl", entries, error)) << error;
+  EXPECT_EQ(ReadFileOf(show + "/songs.qvl"),
+            "# Quorel CD-ROM Image Maker entry list: image path, TAB, real path\n"
+            "\\A.WAV\t/srv/elsewhere/a.wav\n"
+            "\\A.WAV\ta.wav\n"
+            "\\SUB\tsub\n"
+            "\\Z.WAV\tsamples/z.wav \n");
+
+  std::filesystem::rename(show, dir / "moved");
+  TEntryList again;
+  TListError readError;
+  ASSERT_TRUE(LoadEntryList(dir / "moved/songs.qvl", again, readError)) << readError.Message;
+  ASSERT_EQ(again.Count(), entries.Count());
+  const std::string moved = dir / "moved";
+  const std::string want[][2] = {{"\\A.WAV", "/srv/elsewhere/a.wav"},
+                                 {"\\A.WAV", moved + "/a.wav"},
+                                 {"\\SUB", moved + "/sub"},
+                                 {"\\Z.WAV", moved + "/samples/z.wav "}};
+  for (std::size_t i = 0; i < again.Count(); ++i) {
+    EXPECT_EQ(again[i].ImagePath, want[i][0]);
+    EXPECT_EQ(again[i].RealPath, want[i][1]);
+  }
+}
+
+// A save that fails says why and leaves the old file (and no new one).
+TEST(ListFile, FailedSaveLeavesTheOldFileAsItWas) {
+  TTempDir dir;
+  TEntryList entries;
+  entries.Add("\\A.WAV", "/a.wav");
+  std::string error;
+  EXPECT_FALSE(SaveEntryList(dir / "no such folder/songs.qvl", entries, error));
+  EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+  // A folder in the list's place cannot be replaced by the rename.
+  const std::string taken = dir.Dir("songs.qvl");
+  dir.File("songs.qvl/keep", "old");
+  EXPECT_FALSE(SaveEntryList(taken, entries, error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(ReadFileOf(taken + "/keep"), "old");
+  std::size_t files = 0;
+  for (auto& e : std::filesystem::directory_iterator(dir.Path)) files += e.path() != taken;
+  EXPECT_EQ(files, 0u) << "a temporary file was left";
+
+  // Replacing a list keeps its permissions.
+  const std::string list = dir.File("mode.qvl", "old\n");
+  ::chmod(list.c_str(), 0640);
+  ASSERT_TRUE(SaveEntryList(list, entries, error)) << error;
+  struct stat st;
+  ASSERT_EQ(::stat(list.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST(ListFile, AListThatIsNoFileIsRefusedWithItsReason) {
+  TTempDir dir;
+  TEntryList entries;
+  TListError error;
+  EXPECT_FALSE(LoadEntryList(dir.Path, entries, error));
+  EXPECT_EQ(error.Line, 0);
+  EXPECT_NE(error.Message.find("is a directory"), std::string::npos) << error.Message;
+  EXPECT_FALSE(LoadEntryList(dir / "missing.qvl", entries, error));
+  EXPECT_NE(error.Message.find("No such file"), std::string::npos) << error.Message;
 }
 
 }  // namespace

@@ -94,8 +94,8 @@ TEST(CheckPath, StepsWorkAlone) {
   std::string empty;
   AddSeparators(empty, PathDirectory);
   EXPECT_EQ(empty, "");  // nothing to end with a separator
-  EXPECT_EQ(FindPathFault("\\A\\", PathRooted | PathDirectory), 0);
-  EXPECT_EQ(FindPathFault("\\A\\", PathRooted), 1);
+  EXPECT_FALSE(FindPathFault("\\A\\", PathRooted | PathDirectory));
+  EXPECT_TRUE(FindPathFault("\\A\\", PathRooted));
 }
 
 TEST(CheckRealPath, AcceptsPosixPathsAsTheyAre) {

@@ -65,5 +65,5 @@ class TScriptHost : public TBuildHost {
     size = UnitSize;
     return true;
   }
-  void EndBuild(int code) override { Ended = code; }
+  void EndBuild(TBuildEnd end) override { Ended = static_cast<int>(end); }
 };

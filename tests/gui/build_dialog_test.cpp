@@ -195,7 +195,7 @@ TEST_F(TBuildDialogTest, CancelDuringTheDataStageLeavesAShorterFileAndNothingOpe
   int32_t imageSize = 0;
   OnIdle = [&](TWriteDialog* dialog) {
     const TBuildState& s = dialog->Build().State();
-    if (s.State == StageData && s.StepIndex >= 5 && !PressedOk) {
+    if (s.State == TBuildStage::Data && s.StepIndex >= 5 && !PressedOk) {
       imageSize = s.ImageSize;
       PressedOk = true;
       Press(dialog);
@@ -215,7 +215,7 @@ TEST_F(TBuildDialogTest, TheCloseBoxAndEscCancelLikeTheButton) {
   bool closed = false;
   OnIdle = [&](TWriteDialog* dialog) {
     EXPECT_EQ(dialog->GetEscapeId(), IdCancelButton);
-    if (!closed && dialog->Build().Stage() == StageCount) {
+    if (!closed && dialog->Build().Stage() == TBuildStage::Count) {
       closed = true;
       dialog->Close();
     }

@@ -1,7 +1,9 @@
 // Files dropped on the list window: the destination dialog, one line per
 // valid name, the two questions, and an image built from dropped files.
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include <wx/dnd.h>
 #include <wx/panel.h>
@@ -50,6 +52,28 @@ class TDropTest : public TFrameTest {
     int w = 0;
     Window->GetTextExtent(ToWx(text), &w, nullptr, nullptr, nullptr, &Window->ListFont);
     return w;
+  }
+
+  // Create Image... with its statistics accepted, saved as image, and Ok
+  // pressed when it is done.
+  void CreateImage(const std::string& image) {
+    TWriteDialog::SavePrompt = [image](wxWindow*, TFileDialogData& data) {
+      data.FileName = ToWx(image);
+      return true;
+    };
+    auto pressed = std::make_shared<bool>(false);
+    Answers.OnBuild = [pressed](TWriteDialog* build) {
+      build->Bind(wxEVT_IDLE, [build, pressed](wxIdleEvent& e) {
+        e.Skip();
+        if (build->Build().Done() && !*pressed) {
+          *pressed = true;
+          wxCommandEvent ok(wxEVT_BUTTON, IdCancelButton);
+          ok.SetEventObject(build->CancelButton);
+          build->GetEventHandler()->AddPendingEvent(ok);
+        }
+      });
+    };
+    Command(CmCreateImage);
   }
 
   TEntryAnswers Answers;
@@ -145,13 +169,13 @@ TEST_F(TDropTest, NothingIsDroppedWhileABuildRuns) {
 }
 
 TEST_F(TDropTest, InvalidNameAsksNoSkipsItYesEndsTheDrop) {
-  const std::vector<std::string> drop = {"/x/one.wav", "/x/Long File Name.wav", "/x/three.wav"};
+  const std::vector<std::string> drop = {"/x/one.wav", "/x/. . .", "/x/three.wav"};
   Destination("\\");
   Answers.BoxAnswers = {TAnswer::No};
   Drop(drop);
   ASSERT_EQ(Answers.Boxes.size(), 1u);
   EXPECT_EQ(Answers.Boxes[0].Text,
-            "/x/Long File Name.wav is not a valid filename. Please use the File Manager for "
+            "/x/. . . is not a valid filename. Please use the File Manager for "
             "drag-&-drop.\n\nDo you want to abort?");
   EXPECT_EQ(Answers.Boxes[0].Caption, "File Error");
   EXPECT_EQ(Answers.Boxes[0].Buttons, TButtons::YesNo);
@@ -183,24 +207,42 @@ TEST_F(TDropTest, QuestionShowsEveryAmpersandOfItsText) {
   EXPECT_EQ(shown, expected);
 }
 
-TEST_F(TDropTest, NamesThatAreNoDosNameOrNoUsablePath) {
-  // A name must be one short name once in capitals; its folders may be
-  // anything the system allows.
+TEST_F(TDropTest, LongNamesGoInUnderShortNamesAndOnlyUnusableOnesAreAsked) {
+  // A name that is no DOS name gets the short name a FAT system would make,
+  // free among the folder's lines and the names of the same drop; its
+  // folders may be anything the system allows.
+  Add("\\D\\NINECH~1.WAV", "/old/ninechars.wav");
+  Add("\\D\\SUB\\X.WAV", "/old/x.wav");
   Destination("\\D\\");
-  const std::vector<std::string> refused = {
-      "/x/ninechars.wav", "/x/a.wave", "/x/A\\B.WAV", "/x/c:", "/x/.hidden",
-      "/x/100%.wav",      "/",         "/x/a\nb.wav"};
-  std::deque<TAnswer> no(refused.size(), TAnswer::No);
-  Answers.BoxAnswers = no;
+  const std::vector<std::string> refused = {"/", "/x/...", "/x/a\nb.wav"};
+  Answers.BoxAnswers = std::deque<TAnswer>(refused.size(), TAnswer::No);
   std::vector<std::string> drop = refused;
-  drop.push_back("/My Music/été/ok~1.wav");
-  drop.push_back("/x/drums");
+  for (const char* name : {"/x/ninechars.wav", "/x/a.wave", "/x/A\\B.WAV", "/x/c:", "/x/.hidden",
+                           "/x/100%.wav", "/x/Sub Folder", "/My Music/été/ok~1.wav", "/x/drums/",
+                           "/x/nine chars.wav"})
+    drop.push_back(name);
   Drop(drop);
-  EXPECT_EQ(Answers.Boxes.size(), refused.size());
-  EXPECT_TRUE(Answers.BoxAnswers.empty());
+  ASSERT_EQ(Answers.Boxes.size(), refused.size());
+  for (std::size_t i = 0; i < refused.size(); ++i)
+    EXPECT_EQ(Answers.Boxes[i].Text.rfind(refused[i] + " is not a valid filename", 0), 0u);
   EXPECT_EQ(ListLines(Window), (std::vector<std::string>{
-                                   "\\D\\DRUMS|/x/drums",
-                                   "\\D\\OK~1.WAV|/My Music/été/ok~1.wav"}));
+                                   "\\D\\100_~1.WAV|/x/100%.wav",
+                                   "\\D\\A_B~1.WAV|/x/A\\B.WAV",
+                                   "\\D\\A~1.WAV|/x/a.wave",
+                                   "\\D\\C_~1|/x/c:",
+                                   "\\D\\DRUMS|/x/drums/",
+                                   "\\D\\HIDDEN~1|/x/.hidden",
+                                   "\\D\\NINECH~1.WAV|/old/ninechars.wav",
+                                   "\\D\\NINECH~2.WAV|/x/nine chars.wav",
+                                   "\\D\\NINECH~3.WAV|/x/ninechars.wav",
+                                   "\\D\\OK~1.WAV|/My Music/été/ok~1.wav",
+                                   "\\D\\SUBFOL~1|/x/Sub Folder",
+                                   "\\D\\SUB\\X.WAV|/old/x.wav"}));
+  EXPECT_EQ(FromWx(Frame->GetStatusBar()->GetStatusText()),
+            "8 long names were shortened to 8.3 names.");
+  // A drop of 8.3 names only leaves no word of an earlier one.
+  Drop({"/x/plain.wav"});
+  EXPECT_EQ(FromWx(Frame->GetStatusBar()->GetStatusText()), "");
 }
 
 TEST_F(TDropTest, TooLongImagePathAsksTheSecondQuestion) {
@@ -277,7 +319,6 @@ TEST_F(TDropTest, FilesDraggedWithTheMouseArriveThroughTheDesktopProtocol) {
     Proposed = FromWx(d->DestEdit->GetValue());
     Click(d, wxID_OK);
   };
-  Answers.BoxAnswers = {TAnswer::No};  // "Snare 2.wav" is no DOS name
   wxUIActionSimulator sim;
   sim.MouseMove(panel->GetScreenPosition() + wxPoint(50, 50));
   Pump(100);
@@ -288,10 +329,12 @@ TEST_F(TDropTest, FilesDraggedWithTheMouseArriveThroughTheDesktopProtocol) {
   source->Destroy();
   EXPECT_EQ(dragResult, wxDragCopy);
   EXPECT_EQ(Answers.DestShown, 1);
-  ASSERT_EQ(Answers.Boxes.size(), 1u);
-  EXPECT_EQ(Answers.Boxes[0].Text.rfind("/home/me/Drums/Snare 2.wav is not a valid filename", 0), 0u);
+  EXPECT_TRUE(Answers.Boxes.empty());
   EXPECT_EQ(Proposed, "\\HOME\\ME\\DRUMS\\");
-  EXPECT_EQ(ListLines(Window), std::vector<std::string>{"\\HOME\\ME\\DRUMS\\KICK.WAV|/home/me/Drums/kick.wav"});
+  // "Snare 2.wav" is no DOS name: it goes in under its short name.
+  EXPECT_EQ(ListLines(Window), (std::vector<std::string>{
+                                   "\\HOME\\ME\\DRUMS\\KICK.WAV|/home/me/Drums/kick.wav",
+                                   "\\HOME\\ME\\DRUMS\\SNARE2~1.WAV|/home/me/Drums/Snare 2.wav"}));
 }
 
 TEST_F(TDropTest, DroppedFilesBuildAnImageThatFsckAndMtoolsRead) {
@@ -318,23 +361,7 @@ TEST_F(TDropTest, DroppedFilesBuildAnImageThatFsckAndMtoolsRead) {
                                                          "\\SOUNDS\\DRUMS|" + c,
                                                          "\\SOUNDS\\PIANO.QVF|" + a}));
   std::string image = dir / "OUT.trk";
-  TWriteDialog::SavePrompt = [&](wxWindow*, TFileDialogData& data) {
-    data.FileName = ToWx(image);
-    return true;
-  };
-  bool Pressed = false;
-  Answers.OnBuild = [&Pressed](TWriteDialog* build) {
-    build->Bind(wxEVT_IDLE, [build, &Pressed](wxIdleEvent& e) {
-      e.Skip();
-      if (build->Build().Done() && !Pressed) {
-        Pressed = true;
-        wxCommandEvent ok(wxEVT_BUTTON, IdCancelButton);
-        ok.SetEventObject(build->CancelButton);
-        build->GetEventHandler()->AddPendingEvent(ok);
-      }
-    });
-  };
-  Command(CmCreateImage);
+  CreateImage(image);
   ASSERT_TRUE(std::filesystem::exists(image));
 
   if (!HaveTool("fsck.fat") || !HaveTool("mcopy")) GTEST_SKIP() << "dosfstools or mtools missing";
@@ -345,6 +372,54 @@ TEST_F(TDropTest, DroppedFilesBuildAnImageThatFsckAndMtoolsRead) {
   EXPECT_EQ(ReadBytes(out + "/SOUNDS/BASS.WAV"), ReadBytes(b));
   EXPECT_TRUE(std::filesystem::is_directory(out + "/SOUNDS/DRUMS"));
   EXPECT_TRUE(std::filesystem::is_empty(out + "/SOUNDS/DRUMS"));
+}
+
+// Samples as a musician keeps them, all dropped at once: they go in under
+// the short names a FAT system makes, and qvimage makes the same image of
+// the same folder.
+TEST_F(TDropTest, AFolderOfLongNamesDroppedBuildsTheImageQvimageMakesOfIt) {
+  TTempDir dir;
+  std::vector<std::string> drop;
+  for (int i = 1; i <= 10; ++i)
+    drop.push_back(dir.File("Samples/Grand Piano C" + std::to_string(i) + ".wav",
+                            std::string(1000 * i, static_cast<char>('a' + i))));
+  drop.push_back(dir.File("Samples/Strings Ensemble.aiff", std::string(3000, 's')));
+  drop.push_back(dir.File("Samples/Caf\xC3\xA9 Bells.wav", "bells"));
+  drop.push_back(dir.File("Samples/piano.qvf", "piano"));
+  drop.push_back(dir.Dir("Samples/Drum Loops"));
+  std::reverse(drop.begin(), drop.end());  // the file manager's order does not matter
+  Destination("\\");
+  Drop(drop);
+  EXPECT_TRUE(Answers.Boxes.empty());
+  EXPECT_EQ(FromWx(Frame->GetStatusBar()->GetStatusText()),
+            "13 long names were shortened to 8.3 names.");
+  std::vector<std::string> images;
+  for (std::size_t i = 0; i < Window->Entries.Count(); ++i)
+    images.push_back(Window->Entries[i].ImagePath);
+  EXPECT_EQ(images, (std::vector<std::string>{
+                        "\\CAF_BE~1.WAV", "\\DRUMLO~1", "\\GRANDP~1.WAV", "\\GRANDP~2.WAV",
+                        "\\GRANDP~3.WAV", "\\GRANDP~4.WAV", "\\GRANDP~5.WAV", "\\GRANDP~6.WAV",
+                        "\\GRANDP~7.WAV", "\\GRANDP~8.WAV", "\\GRANDP~9.WAV", "\\GRAND~10.WAV",
+                        "\\PIANO.QVF", "\\STRING~1.AIF"}));
+
+  const std::string image = dir / "window.trk";
+  CreateImage(image);
+  ASSERT_TRUE(std::filesystem::exists(image));
+  if (!HaveTool("fsck.fat") || !HaveTool("mcopy")) GTEST_SKIP() << "dosfstools or mtools missing";
+  EXPECT_EQ(FsckProblems(image), "");
+  std::string out = dir.Dir("out");
+  ASSERT_EQ(ExtractImage(image, out).Status, 0);
+  // "Grand Piano C10.wav" comes second in byte order.
+  EXPECT_EQ(ReadBytes(out + "/GRANDP~2.WAV"), ReadBytes(dir / "Samples/Grand Piano C10.wav"));
+  EXPECT_EQ(ReadBytes(out + "/GRAND~10.WAV"), ReadBytes(dir / "Samples/Grand Piano C9.wav"));
+  EXPECT_EQ(ReadBytes(out + "/CAF_BE~1.WAV"), "bells");
+  EXPECT_TRUE(std::filesystem::is_directory(out + "/DRUMLO~1"));
+
+  const std::string cli = dir / "cli.trk";
+  const std::string command = std::string("'") + QVIMAGE_PATH + "' -q --short-names --from-dir '" +
+                              (dir / "Samples") + "' '" + cli + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  EXPECT_TRUE(ReadBytes(cli) == ReadBytes(image));
 }
 
 }  // namespace

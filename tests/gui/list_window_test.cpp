@@ -50,8 +50,9 @@ TEST_F(TListWindowTest, CommandsNeedingLinesAreGreyedOnlyWhileTheListIsEmpty) {
 
 TEST_F(TListWindowTest, ToolBarOrderHintsAndTooltips) {
   wxToolBar* tools = Frame->GetToolBar();
-  const int order[] = {CmCreateImage, CmRunFileManager, wxID_SEPARATOR, CmInsert,
-                       CmDelete,      CmEdit,           wxID_SEPARATOR, CmAbout};
+  const int order[] = {CmNewList, CmOpenList,       CmSaveList,     wxID_SEPARATOR,
+                       CmCreateImage, CmRunFileManager, wxID_SEPARATOR, CmInsert,
+                       CmDelete,  CmEdit,           wxID_SEPARATOR, CmAbout};
   ASSERT_EQ(tools->GetToolsCount(), std::size(order));
   for (size_t i = 0; i < std::size(order); ++i) {
     const wxToolBarToolBase* tool = tools->GetToolByPos(static_cast<int>(i));
@@ -64,6 +65,9 @@ TEST_F(TListWindowTest, ToolBarOrderHintsAndTooltips) {
   EXPECT_EQ(tools->GetToolLongHelp(CmInsert), "Insert a new entry");
   EXPECT_EQ(tools->GetToolShortHelp(CmCreateImage), "Create Image");
   EXPECT_EQ(tools->GetToolShortHelp(CmRunFileManager), "Run File Manager");
+  EXPECT_EQ(tools->GetToolShortHelp(CmOpenList), "Open List");
+  EXPECT_EQ(tools->GetToolLongHelp(CmSaveList), "Save the entry list");
+  EXPECT_EQ(Frame->GetMenuBar()->GetLabel(CmSaveListAs), wxString("Save List &As...\tShift+Ctrl+S"));
   EXPECT_EQ(Frame->GetMenuBar()->GetHelpString(CmInsert), "Insert a new entry");
   EXPECT_EQ(Frame->GetMenuBar()->GetHelpString(CmAbout), "Open an information dialog box");
   EXPECT_EQ(Frame->GetTitle(), "Quorel CD-ROM Image Maker");

@@ -77,7 +77,7 @@ TEST_F(TScreenshots, DISABLED_MainWindowStatisticsAndBuild) {
         build->GetEventHandler()->AddPendingEvent(ok);
         return;
       }
-      if (shot || build->Build().Stage() != StageData || build->Gauge->GetValue() < ShotGauge)
+      if (shot || build->Build().Stage() != TBuildStage::Data || build->Gauge->GetValue() < ShotGauge)
         return;
       shot = true;
       build->Update();

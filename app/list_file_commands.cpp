@@ -1,0 +1,149 @@
+// The list window's file commands: New, Open List..., Save List and Save
+// List As..., the frame's caption that names the list, and the question
+// about unsaved changes. The file format itself is the core's, shared with
+// qvimage.
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+
+#include "app/command_ids.h"
+#include "app/list_window.h"
+#include "app/main_frame.h"
+#include "app/message_box.h"
+#include "app/text_convert.h"
+#include "entries/list_file.h"
+
+namespace {
+
+const char* const FileErrorCaption = "File Error";
+// The name of a list that has no file yet.
+const char* const UntitledName = "Untitled";
+
+wxString ListFilter() {
+  return wxString(ListFileFilter) + "|All Files (*.*)|*.*";
+}
+
+// The name shown for a list file: its last component.
+std::string ShownName(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::function<bool(TMyWindow&, bool, std::string&)> TMyWindow::ListPrompt =
+    TMyWindow::RunListPrompt;
+
+bool TMyWindow::RunListPrompt(TMyWindow& window, bool save, std::string& path) {
+  wxFileName proposal(ToWx(path));
+  wxFileDialog dialog(&window, save ? "Save List" : "Open List", proposal.GetPath(),
+                      proposal.GetFullName(), ListFilter(),
+                      save ? wxFD_SAVE | wxFD_OVERWRITE_PROMPT : wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+  if (dialog.ShowModal() != wxID_OK) return false;
+  path = FromWx(dialog.GetPath());
+  return true;
+}
+
+wxString TMyWindow::ListCaption() const {
+  if (ListPath.empty() && !Modified()) return wxString(AppTitle);
+  std::string name = ListPath.empty() ? UntitledName : ShownName(ListPath);
+  return (Modified() ? "*" : "") + ToWx(name) + " - " + wxString(AppTitle);
+}
+
+void TMyWindow::ShowListState() {
+  wxWindow* frame = wxGetTopLevelParent(this);
+  if (!frame) return;
+  wxString caption = ListCaption();
+  if (frame->GetLabel() != caption) frame->SetLabel(caption);
+}
+
+void TMyWindow::SetEntries(TEntryList& entries, const std::string& path) {
+  Entries.Swap(entries);
+  entries.Flush();
+  ListPath = path;
+  SavedChange = Entries.ChangeCount();
+  // A list unpacked from an image has no file yet: it is unsaved work.
+  if (path.empty() && Entries.Count() > 0) --SavedChange;
+  CurrentLine = 0;
+  SetFirstVisibleLine(0);
+  MeasureNameColumn();
+  SetLineCount(static_cast<int>(Entries.Count()));
+  Refresh();
+  ShowListState();
+}
+
+bool TMyWindow::OpenList(const std::string& given) {
+  // Held as an absolute path, so that the list's relative real paths do not
+  // depend on the folder the program was started in.
+  wxFileName name(ToWx(given));
+  name.MakeAbsolute();
+  const std::string path = FromWx(name.GetFullPath());
+  TEntryList read;
+  TListError error;
+  if (!LoadEntryList(path, read, error)) {
+    std::string text = path + ":" + (error.Line > 0 ? std::to_string(error.Line) + ":" : "") +
+                       " " + error.Message;
+    ShowMessageBox(this, ToWx(text), FileErrorCaption, TButtons::Ok);
+    return false;
+  }
+  SetEntries(read, path);
+  return true;
+}
+
+bool TMyWindow::SaveList(const std::string& path) {
+  std::string error;
+  if (!SaveEntryList(path, Entries, error)) {
+    ShowMessageBox(this, ToWx("Sorry, I can't save the list " + path + ": " + error),
+                   FileErrorCaption, TButtons::Ok);
+    ShowListState();
+    return false;
+  }
+  ListPath = path;
+  SavedChange = Entries.ChangeCount();
+  ShowListState();
+  return true;
+}
+
+bool TMyWindow::AskSaveChanges() {
+  if (!Modified()) return true;
+  std::string name = ListPath.empty() ? UntitledName : ShownName(ListPath);
+  TAnswer answer = ShowMessageBox(
+      this, ToWx("The list " + name + " has changed.\n\nDo you want to save the changes?"),
+      AppTitle, TButtons::SaveDontSaveCancel);
+  if (answer == TAnswer::Save) return CmSaveListNow();
+  return answer == TAnswer::No;
+}
+
+void TMyWindow::CmNewListNow() {
+  if (WriteDialog || !AskSaveChanges()) return;
+  TEntryList empty;
+  SetEntries(empty, std::string());
+}
+
+void TMyWindow::CmOpenListNow() {
+  if (WriteDialog || !AskSaveChanges()) return;
+  std::string path = ListPath;
+  if (!ListPrompt(*this, false, path)) return;
+  OpenList(path);
+}
+
+bool TMyWindow::CmSaveListNow() {
+  if (ListPath.empty()) return CmSaveListAsNow();
+  return SaveList(ListPath);
+}
+
+bool TMyWindow::CmSaveListAsNow() {
+  std::string path = ListPath.empty() ? std::string(UntitledName) + "." + ListFileExtension
+                                      : ListPath;
+  if (!ListPrompt(*this, true, path)) return false;
+  // As the image's save prompt does: a name typed without an extension
+  // gets the list's.
+  if (!wxFileName(ToWx(path)).HasExt()) path += std::string(".") + ListFileExtension;
+  return SaveList(path);
+}
+
+void TMyWindow::OnUpdateSave(wxUpdateUIEvent& event) {
+  if (event.GetId() == CmSaveListAs)
+    event.Enable(Entries.Count() > 0 || !ListPath.empty());
+  else
+    event.Enable(Modified());
+}

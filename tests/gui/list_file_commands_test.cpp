@@ -1,0 +1,239 @@
+// File > New, Open List..., Save List and Save List As...: the caption that
+// names the list, the question about unsaved changes, lists that cannot be
+// opened or saved, and the keys.
+#include <filesystem>
+
+#include <wx/menu.h>
+#include <wx/toolbar.h>
+#include <wx/uiaction.h>
+
+#include "app/command_ids.h"
+#include "drop_answers.h"
+#include "entries/list_file.h"
+#include "tests/core/temp_dir.h"
+
+namespace {
+
+class TListFileTest : public TFrameTest {
+ protected:
+  void SetUp() override {
+    TFrameTest::SetUp();
+    TMyWindow::ListPrompt = [this](TMyWindow&, bool save, std::string& path) {
+      Prompts.push_back({save, path});
+      if (Choices.empty()) return false;
+      path = Choices.front();
+      Choices.pop_front();
+      return !path.empty();
+    };
+  }
+  void TearDown() override {
+    TMyWindow::ListPrompt = TMyWindow::RunListPrompt;
+    TFrameTest::TearDown();
+  }
+  std::string Caption() { return FromWx(Frame->GetTitle()); }
+  bool Enabled(int id) {
+    Frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+    bool menu = Frame->GetMenuBar()->IsEnabled(id);
+    EXPECT_EQ(Frame->GetToolBar()->FindById(id) ? Frame->GetToolBar()->GetToolEnabled(id) : menu,
+              menu)
+        << "tool " << id;
+    return menu;
+  }
+  std::vector<std::string> Shown() const {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < Window->Entries.Count(); ++i)
+      out.push_back(Window->Entries[i].ImagePath + "=" + Window->Entries[i].RealPath);
+    return out;
+  }
+
+  TDropAnswers Answers;
+  TTempDir Dir;
+  struct TPrompt {
+    bool Save;
+    std::string Proposal;
+  };
+  std::vector<TPrompt> Prompts;
+  std::deque<std::string> Choices;  // "" cancels the prompt
+};
+
+TEST_F(TListFileTest, SavedListOpensAgainAndTheCaptionFollowsTheList) {
+  const std::string title = "Quorel CD-ROM Image Maker";
+  EXPECT_EQ(Caption(), title);
+  EXPECT_FALSE(Enabled(CmSaveList));
+  EXPECT_FALSE(Enabled(CmSaveListAs));
+  EXPECT_TRUE(Enabled(CmNewList) && Enabled(CmOpenList));
+
+  AddLines(3);
+  Window->ShowListState();
+  EXPECT_EQ(Caption(), "*Untitled - " + title);
+  EXPECT_TRUE(Enabled(CmSaveList) && Enabled(CmSaveListAs));
+
+  // Save List of a list without a file asks for one; the extension is added.
+  Choices = {Dir / "show"};
+  Command(CmSaveList);
+  ASSERT_EQ(Prompts.size(), 1u);
+  EXPECT_TRUE(Prompts[0].Save);
+  EXPECT_EQ(Prompts[0].Proposal, "Untitled.qvl");
+  EXPECT_EQ(Window->ListPath, Dir / "show.qvl");
+  EXPECT_EQ(Caption(), "show.qvl - " + title);
+  EXPECT_FALSE(Enabled(CmSaveList));
+
+  // A drop marks the list changed once the program is idle again.
+  Answers.Destination = "\\DROP\\";
+  wxArrayString dropped;
+  dropped.Add("/src/one.wav");
+  DropFiles(*Window, dropped);
+  Pump(50);
+  EXPECT_EQ(Caption(), "*show.qvl - " + title);
+  Command(CmSaveList);  // to the same file, without a prompt
+  EXPECT_EQ(Prompts.size(), 1u);
+  EXPECT_EQ(Caption(), "show.qvl - " + title);
+  const std::vector<std::string> four = Shown();
+
+  Command(CmNewList);
+  EXPECT_EQ(Window->Entries.Count(), 0u);
+  EXPECT_EQ(Caption(), title);
+  Window->CurrentLine = 0;
+
+  Choices = {Dir / "show.qvl"};
+  Command(CmOpenList);
+  EXPECT_FALSE(Prompts.back().Save);
+  EXPECT_EQ(Shown(), four);
+  EXPECT_EQ(Caption(), "show.qvl - " + title);
+  EXPECT_FALSE(Window->Modified());
+
+  // Save List As... to a new name, then the old file is left as it was.
+  Window->CmDeleteLine();
+  Choices = {Dir / "less.qvl"};
+  Command(CmSaveListAs);
+  EXPECT_EQ(Prompts.back().Proposal, Dir / "show.qvl");
+  EXPECT_EQ(Caption(), "less.qvl - " + title);
+  TEntryList again;
+  TListError error;
+  ASSERT_TRUE(LoadEntryList(Dir / "less.qvl", again, error)) << error.Message;
+  EXPECT_EQ(again.Count(), 3u);
+  TEntryList old;
+  ASSERT_TRUE(LoadEntryList(Dir / "show.qvl", old, error));
+  EXPECT_EQ(old.Count(), 4u);
+}
+
+// New, Open and closing the window with unsaved changes ask Save, Don't
+// Save or Cancel; Cancel keeps everything as it was.
+TEST_F(TListFileTest, UnsavedChangesAreAskedAboutBeforeTheyGo) {
+  AddLines(2);
+  const std::vector<std::string> two = Shown();
+
+  Answers.BoxAnswers = {TAnswer::Cancel};
+  Command(CmNewList);
+  EXPECT_EQ(Shown(), two);
+  ASSERT_EQ(Answers.Boxes.size(), 1u);
+  EXPECT_EQ(Answers.Boxes[0].Buttons, TButtons::SaveDontSaveCancel);
+  EXPECT_EQ(Answers.Boxes[0].Text,
+            "The list Untitled has changed.\n\nDo you want to save the changes?");
+
+  Answers.BoxAnswers = {TAnswer::Cancel};
+  Command(CmOpenList);
+  EXPECT_TRUE(Prompts.empty()) << "no file is asked for after Cancel";
+
+  Answers.BoxAnswers = {TAnswer::Cancel};
+  EXPECT_FALSE(Frame->Close());
+  EXPECT_TRUE(Frame->IsShown());
+  EXPECT_EQ(Shown(), two);
+
+  // Save, but the file prompt is cancelled: nothing goes either.
+  Answers.BoxAnswers = {TAnswer::Save};
+  Choices = {""};
+  Command(CmNewList);
+  EXPECT_EQ(Shown(), two);
+
+  // Save, then the new list.
+  Answers.BoxAnswers = {TAnswer::Save};
+  Choices = {Dir / "kept.qvl"};
+  Command(CmNewList);
+  EXPECT_EQ(Window->Entries.Count(), 0u);
+  EXPECT_TRUE(std::filesystem::exists(Dir / "kept.qvl"));
+
+  // Don't Save: the changes go.
+  AddLines(1);
+  Answers.BoxAnswers = {TAnswer::No};
+  Choices = {Dir / "kept.qvl"};
+  Command(CmOpenList);
+  EXPECT_EQ(Shown(), two);
+  EXPECT_TRUE(Answers.BoxAnswers.empty());
+  // Nothing changed since the open: no question.
+  Command(CmNewList);
+  EXPECT_EQ(Answers.Boxes.size(), 6u);
+}
+
+// A list with a bad line is not half-loaded, and a save that fails keeps
+// the list unsaved; both say why.
+TEST_F(TListFileTest, ListsThatCannotBeOpenedOrSavedSayWhyAndChangeNothing) {
+  AddLines(2);
+  Choices = {Dir / "first.qvl"};
+  Command(CmSaveListAs);
+  const std::vector<std::string> two = Shown();
+
+  const std::string bad = Dir.File("bad.qvl", "\\A.WAV\t/a\n# note\nno tab here\n");
+  const std::string folder = Dir.Dir("folder.qvl");
+  for (const std::string& path : {bad, folder}) {
+    Answers.BoxAnswers = {TAnswer::Ok};
+    Choices = {path};
+    Command(CmOpenList);
+    EXPECT_EQ(Shown(), two) << path;
+    EXPECT_EQ(Window->ListPath, Dir / "first.qvl");
+    EXPECT_EQ(Answers.Boxes.back().Caption, "File Error");
+  }
+  ASSERT_EQ(Answers.Boxes.size(), 2u);
+  EXPECT_EQ(Answers.Boxes[0].Text,
+            bad + ":3: no TAB between the image path and the real path");
+  EXPECT_EQ(Answers.Boxes[1].Text, folder + ": is a directory, not a list file");
+
+  Window->CmDeleteLine();
+  Answers.BoxAnswers = {TAnswer::Ok};
+  Choices = {Dir / "no such folder/x.qvl"};
+  Command(CmSaveListAs);
+  ASSERT_EQ(Answers.Boxes.size(), 3u);
+  EXPECT_EQ(Answers.Boxes[2].Text.rfind("Sorry, I can't save the list " + Dir.Path +
+                                            "/no such folder/x.qvl: No such file",
+                                        0),
+            0u)
+      << Answers.Boxes[2].Text;
+  EXPECT_TRUE(Window->Modified());
+  EXPECT_EQ(Window->ListPath, Dir / "first.qvl");
+
+  // The list named at start is opened like Open List opens it.
+  Answers.BoxAnswers = {TAnswer::No};
+  EXPECT_TRUE(Window->AskSaveChanges());
+  EXPECT_TRUE(Window->OpenList(Dir / "first.qvl"));
+  EXPECT_EQ(Shown(), two);
+}
+
+// The keys act once each, through the list window's accelerators.
+TEST_F(TListFileTest, ControlKeysRunTheFileCommandsOnce) {
+  AddLines(1);
+  Frame->Raise();
+  Window->SetFocus();
+  Pump(30);
+  wxUIActionSimulator sim;
+  Choices = {""};
+  sim.Char('s', wxMOD_CONTROL);
+  Pump(60);
+  ASSERT_EQ(Prompts.size(), 1u);
+  EXPECT_TRUE(Prompts[0].Save);
+  Choices = {""};
+  sim.Char('s', wxMOD_CONTROL | wxMOD_SHIFT);
+  Pump(60);
+  ASSERT_EQ(Prompts.size(), 2u);
+  Answers.BoxAnswers = {TAnswer::Cancel};
+  sim.Char('o', wxMOD_CONTROL);
+  Pump(60);
+  EXPECT_EQ(Answers.Boxes.size(), 1u);
+  EXPECT_EQ(Prompts.size(), 2u);
+  Answers.BoxAnswers = {TAnswer::No};
+  sim.Char('n', wxMOD_CONTROL);
+  Pump(60);
+  EXPECT_EQ(Answers.Boxes.size(), 2u);
+  EXPECT_EQ(Window->Entries.Count(), 0u);
+}
+
+}  // namespace
