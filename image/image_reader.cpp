@@ -2,10 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <map>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "entries/dir_entry.h"
 #include "image/boot_sector.h"
@@ -14,6 +11,7 @@
 #include "image/dir_record.h"
 #include "image/image_tree.h"
 #include "platform/file_io.h"
+#include "platform/file_system.h"
 
 namespace {
 // Past this many problems the rest would only repeat the first ones.
@@ -32,7 +30,7 @@ class TReader {
  public:
   TReader(const std::string& path, TImageCheck& check) : Path(path), Check(check) {}
   ~TReader() {
-    if (Fd >= 0) ::close(Fd);
+    if (Fd != NoFile) CloseFile(Fd);
   }
 
   void Run(const TEntryList* entries) {
@@ -51,26 +49,17 @@ class TReader {
   }
 
   bool ReadAt(int64_t offset, void* data, std::size_t n) {
-    uint8_t* p = static_cast<uint8_t*>(data);
-    while (n > 0) {
-      ssize_t r = ::pread(Fd, p, n, offset);
-      if (r < 0 && errno == EINTR) continue;
-      if (r <= 0) return false;
-      p += r;
-      n -= static_cast<std::size_t>(r);
-      offset += r;
-    }
-    return true;
+    return ReadFully(Fd, data, n, offset) == static_cast<int64_t>(n);
   }
 
   bool Open() {
-    Fd = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat st;
-    if (Fd < 0 || ::fstat(Fd, &st) != 0) {
+    Fd = OpenForReading(Path);
+    TPathInfo info;
+    if (Fd == NoFile || !HandleInfo(Fd, info)) {
       Problem(FormatText("cannot read %s: %s", Path.c_str(), std::strerror(errno)));
       return false;
     }
-    Check.ImageSize = st.st_size;
+    Check.ImageSize = info.Size;
     return true;
   }
 
@@ -295,8 +284,8 @@ class TReader {
       const std::string path = RecordPath(entries[i].ImagePath);
       const std::string& real = entries[i].RealPath;
       auto found = Nodes.find(path);
-      struct stat st;
-      bool sourceIsDir = ::stat(real.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+      TPathInfo info;
+      bool sourceIsDir = PathInfo(real, info) && info.Kind == TPathKind::Directory;
       if (found == Nodes.end()) {
         Problem(FormatText("%s is not in the image", path.c_str()));
         continue;
@@ -308,15 +297,15 @@ class TReader {
         continue;
       }
       if (node.Directory) continue;
-      int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-      if (fd < 0) {
+      TFileHandle fd = OpenForReading(real);
+      if (fd == NoFile) {
         Problem(FormatText("cannot read %s: %s", real.c_str(), std::strerror(errno)));
         continue;
       }
-      if (::fstat(fd, &st) != 0 || st.st_size != int64_t(node.Size)) {
+      if (!HandleInfo(fd, info) || info.Size != int64_t(node.Size)) {
         Problem(FormatText("%s holds %u bytes but %s has %lld", path.c_str(), node.Size,
-                           real.c_str(), static_cast<long long>(st.st_size)));
-        ::close(fd);
+                           real.c_str(), static_cast<long long>(info.Size)));
+        CloseFile(fd);
         continue;
       }
       const std::vector<uint16_t>& chain = FileChains[path];
@@ -338,13 +327,13 @@ class TReader {
         }
         offset += int64_t(n);
       }
-      ::close(fd);
+      CloseFile(fd);
     }
   }
 
   std::string Path;
   TImageCheck& Check;
-  int Fd = -1;
+  TFileHandle Fd = NoFile;
   uint16_t RootEntries = 0;
   int64_t Fat1Offset = 0, Fat2Offset = 0, RootOffset = 0, DataOffset = 0;
   std::vector<uint16_t> Fat1;
