@@ -300,7 +300,9 @@ TEST_F(TEditDialogTest, BrowseProposesTheFieldsFolderAndTheFileNameInCapitals) {
     EXPECT_EQ(asked.Wildcard, FromWx(CaseBlindFilter(Window->BrowseData.Filter)));
     EXPECT_EQ(asked.Style, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     // The next prompt opens where the last choice was made.
-    if (i > 0) EXPECT_EQ(asked.Folder, dir / "Samples") << i;
+    if (i > 0) {
+      EXPECT_EQ(asked.Folder, dir / "Samples") << i;
+    }
   }
 }
 
