@@ -6,14 +6,14 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
 #include <getopt.h>
 #include <iostream>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
+#ifndef _WIN32
+#include <fcntl.h>
+#endif
 
 #include "entries/folder_list.h"
 #include "entries/list_file.h"
@@ -24,6 +24,7 @@
 #include "image/build_state.h"
 #include "image/image_reader.h"
 #include "image/image_unpack.h"
+#include "platform/file_system.h"
 
 namespace {
 
@@ -94,20 +95,27 @@ void OnSignal(int) { Interrupted = 1; }
 // that the half-written temporary file is removed. A file-size limit
 // (ulimit -f) makes the write fail instead of killing the program.
 void CatchSignals() {
+#ifdef _WIN32
+  // Ctrl-C and Ctrl-Break reach the program as these two.
+  for (int s : {SIGINT, SIGBREAK}) std::signal(s, OnSignal);
+#else
   struct sigaction sa {};
   sa.sa_handler = OnSignal;
   sigemptyset(&sa.sa_mask);
   for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &sa, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
   std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 // A closed standard stream must not lend its number to the image file, or
 // a report would be written into the image: it is held on /dev/null, read
 // only, so that writing to it still fails as on a closed stream.
 void HoldStandardStreams() {
+#ifndef _WIN32  // Windows gives files handles of their own, never 0, 1 or 2
   for (int fd = 0; fd <= 2; ++fd)
     if (fcntl(fd, F_GETFD) < 0 && errno == EBADF && open("/dev/null", O_RDONLY) < 0) return;
+#endif
 }
 
 // Whether the report on stdout (--stats, --check, --list) got there; if not (a full
@@ -163,8 +171,8 @@ void SayFolderFaults(const std::string& folder, const std::vector<TFolderFault>&
 
 bool ReadFolder(const std::string& folder, const std::string& image, TLongNames longNames,
                 TEntryList& entries) {
-  struct stat st;
-  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+  TPathInfo info;
+  if (!PathInfo(folder, info) || info.Kind != TPathKind::Directory) {
     std::fprintf(stderr, "qvimage: %s is not a folder\n", folder.c_str());
     return false;
   }
@@ -248,7 +256,7 @@ std::string ListPathFor(std::string folder, const std::string& image) {
 // qvimage --extract: the unpacking engine on the terminal, like a build.
 int ExtractMode(const std::string& image, const std::string& folder, TTerminalOptions options,
                 bool force) {
-  options.Progress = isatty(STDERR_FILENO) == 1;
+  options.Progress = ErrorIsTerminal();
   TTerminalHost host(options);
   TUnpackOptions unpackOptions;
   unpackOptions.Replace = force;
@@ -288,12 +296,12 @@ int ExtractMode(const std::string& image, const std::string& folder, TTerminalOp
 }
 
 int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force) {
-  options.Progress = isatty(STDERR_FILENO) == 1;
+  options.Progress = ErrorIsTerminal();
   TTerminalHost host(options);
   // Refused before any work is done, as the save dialog would ask first.
-  struct stat st;
-  if (!options.StatsOnly && lstat(options.ImagePath.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) {
+  TPathInfo info;
+  if (!options.StatsOnly && LinkInfo(options.ImagePath, info)) {
+    if (info.Kind == TPathKind::Directory) {
       host.Say(options.ImagePath + " is a directory");
       return ExitStopped;
     }
@@ -337,6 +345,13 @@ int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force) {
 
 int main(int argc, char** argv) {
   HoldStandardStreams();
+  // The arguments as UTF-8 on every system (Windows passes them in UTF-16).
+  std::vector<std::string> arguments = ProgramArguments(argc, argv);
+  std::vector<char*> pointers;
+  for (std::string& a : arguments) pointers.push_back(a.data());
+  pointers.push_back(nullptr);
+  argc = static_cast<int>(arguments.size());
+  argv = pointers.data();
   TTerminalOptions options;
   bool force = false, check = false, buildOption = false, list = false, extract = false;
   std::string folder;  // --from-dir DIR

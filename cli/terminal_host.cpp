@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <utility>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 #include "image/free_space.h"
+#include "platform/file_system.h"
 
 namespace {
 
@@ -20,9 +19,8 @@ constexpr int ColumnsForCaption = 70;
 constexpr int DefaultColumns = 80;
 
 int TerminalColumns() {
-  winsize ws{};
-  if (ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0) return ws.ws_col;
-  return DefaultColumns;
+  const int columns = ErrorTerminalColumns();
+  return columns > 0 ? columns : DefaultColumns;
 }
 
 void WriteErr(const std::string& text) {

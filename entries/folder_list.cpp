@@ -3,16 +3,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <map>
 #include <optional>
-#include <sys/stat.h>
 #include <utility>
 
 #include "entries/dir_entry.h"
 #include "entries/path_rules.h"
 #include "entries/short_name.h"
 #include "image/build_state.h"
+#include "platform/file_system.h"
 
 namespace {
 // A DOS short name: up to 8 characters, a dot, up to 3 more.
@@ -35,17 +34,15 @@ class TFolderWalk {
     if (!ReadNames(real, image, names)) return;
     struct TChild {
       std::string Name, Real;
-      struct stat St;
+      TPathInfo Info;
       bool Exists;
     };
     std::vector<TChild> children;
     for (std::string& name : names) {
       TChild child{std::move(name), "", {}, false};
-      child.Real = (real.back() == '/' ? real : real + "/") + child.Name;
-      child.Exists = ::stat(child.Real.c_str(), &child.St) == 0;
-      if (child.Exists && LeaveOut && child.St.st_dev == LeaveOut->first &&
-          child.St.st_ino == LeaveOut->second)
-        continue;
+      child.Real = JoinPath(real, child.Name);
+      child.Exists = PathInfo(child.Real, child.Info);
+      if (child.Exists && LeaveOut && child.Info.SameFile(*LeaveOut)) continue;
       children.push_back(std::move(child));
     }
     // Every name in capitals; long ones, if asked, shortened as a drop of
@@ -60,14 +57,14 @@ class TFolderWalk {
     std::map<std::string, std::string> taken;
     for (std::size_t i = 0; i < children.size(); ++i) {
       const std::string& childReal = children[i].Real;
-      const struct stat& st = children[i].St;
+      const TPathInfo& info = children[i].Info;
       const bool exists = children[i].Exists;
-      const bool isFolder = exists && S_ISDIR(st.st_mode);
+      const bool isFolder = exists && info.Kind == TPathKind::Directory;
       // A name with nothing left for a short name is reported as it is.
       const std::string upper =
           imageNames[i].empty() ? UpperCase(children[i].Name) : UpperCase(imageNames[i]);
       const std::string childImage = image + "\\" + upper;
-      if (exists && !isFolder && !S_ISREG(st.st_mode)) {
+      if (exists && !isFolder && info.Kind != TPathKind::File) {
         Fault(childReal, childImage, "not a regular file or folder");
         continue;
       }
@@ -97,22 +94,22 @@ class TFolderWalk {
               "nested deeper than " + std::to_string(MaxDirectoryLevels) + " folders");
         continue;
       }
-      const std::pair<dev_t, ino_t> id{st.st_dev, st.st_ino};
-      if (std::find(Above.begin(), Above.end(), id) != Above.end()) {
+      if (std::any_of(Above.begin(), Above.end(),
+                      [&](const TPathInfo& above) { return above.SameFile(info); })) {
         Fault(childReal, childImage, "a link back to a folder that holds it");
         continue;
       }
-      Above.push_back(id);
+      Above.push_back(info);
       Walk(childReal, childImage, levels + 1, ok);
       Above.pop_back();
     }
   }
 
   void EnterTop(const std::string& real, const std::string& leaveOut) {
-    struct stat st;
-    if (::stat(real.c_str(), &st) == 0) Above.push_back({st.st_dev, st.st_ino});
-    if (!leaveOut.empty() && ::stat(leaveOut.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-      LeaveOut = std::make_pair(st.st_dev, st.st_ino);
+    TPathInfo info;
+    if (PathInfo(real, info)) Above.push_back(info);
+    if (!leaveOut.empty() && PathInfo(leaveOut, info) && info.Kind == TPathKind::File)
+      LeaveOut = info;
   }
 
   std::vector<TFound> Found;
@@ -120,16 +117,10 @@ class TFolderWalk {
  private:
   bool ReadNames(const std::string& real, const std::string& image,
                  std::vector<std::string>& names) {
-    DIR* dir = ::opendir(real.c_str());
-    if (!dir) {
+    if (!FolderNames(real, names)) {
       Fault(real, image.empty() ? "\\" : image, std::string("cannot be read: ") + std::strerror(errno));
       return false;
     }
-    while (const dirent* e = ::readdir(dir)) {
-      const std::string name = e->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    ::closedir(dir);
     // The same faults in the same order on every run.
     std::sort(names.begin(), names.end());
     return true;
@@ -141,8 +132,8 @@ class TFolderWalk {
 
   std::vector<TFolderFault>& Faults;
   const TLongNames LongNames;
-  std::vector<std::pair<dev_t, ino_t>> Above;  // the folders being walked
-  std::optional<std::pair<dev_t, ino_t>> LeaveOut;
+  std::vector<TPathInfo> Above;  // the folders being walked
+  std::optional<TPathInfo> LeaveOut;
 };
 }  // namespace
 

@@ -1,8 +1,5 @@
 #include "entries/list_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
@@ -15,6 +12,8 @@
 
 #include "entries/dir_entry.h"
 #include "entries/path_rules.h"
+#include "platform/file_io.h"
+#include "platform/file_system.h"
 
 namespace {
 
@@ -54,10 +53,9 @@ std::string RealPathFault(const std::string& path) {
   return {};
 }
 
-// folder/path, without doubling a "/" at the end of folder.
+// folder/path, without doubling a separator at the end of folder.
 std::string Joined(const std::string& folder, const std::string& path) {
-  if (folder.empty()) return path;
-  return folder.back() == '/' ? folder + path : folder + "/" + path;
+  return JoinPath(folder, path);
 }
 
 // Checks one line that is neither blank nor a comment; an empty result means
@@ -82,32 +80,13 @@ std::string TakeLine(const std::string& line, const std::string& folder, std::st
 
   if (real.empty()) return "empty real path";
   if (IsBlankLine(real)) return "real path of blanks only";
-  if (real.front() != '/') real = Joined(folder, real);
+  if (!IsAbsolutePath(real)) real = Joined(folder, real);
   return RealPathFault(real);
 }
 
-std::string CurrentFolder() {
-  std::vector<char> buffer(PATH_MAX);
-  if (!getcwd(buffer.data(), buffer.size())) return "/";
-  return buffer.data();
-}
+std::string CurrentFolder() { return WorkingFolder(); }
 
-// Writes all of text to fd; false with errno set when it could not.
-bool WriteAll(int fd, const std::string& text) {
-  const char* p = text.data();
-  std::size_t left = text.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = EIO;
-      return false;
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
+
 
 const char ListHeader[] =
     "# Quorel CD-ROM Image Maker entry list: image path, TAB, real path\n";
@@ -160,21 +139,20 @@ bool ReadEntryList(const std::string& text, TEntryList& entries, TListError& err
 }
 
 std::string ListFolderOf(const std::string& listPath) {
-  std::size_t slash = listPath.rfind('/');
-  if (slash == std::string::npos) return std::string();
-  return slash == 0 ? std::string("/") : listPath.substr(0, slash);
+  const std::string folder = FolderOfPath(listPath);
+  return folder == "." && (listPath.empty() || listPath[0] != '.') ? std::string() : folder;
 }
 
 bool LoadEntryList(const std::string& path, TEntryList& entries, TListError& error) {
   error = {};
   // A directory opens as a stream on this system and fails only at the
   // first read: it is told apart first.
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) {
+  TPathInfo info;
+  if (!PathInfo(path, info)) {
     error.Message = std::string("cannot be read: ") + std::strerror(errno);
     return false;
   }
-  if (S_ISDIR(st.st_mode)) {
+  if (info.Kind == TPathKind::Directory) {
     error.Message = "is a directory, not a list file";
     return false;
   }
@@ -188,8 +166,9 @@ bool LoadEntryList(const std::string& path, TEntryList& entries, TListError& err
 
 std::string ListedRealPath(const std::string& realPath, const std::string& folder,
                            const std::string& workingFolder) {
-  std::string path = !realPath.empty() && realPath.front() == '/' ? realPath : Joined(workingFolder, realPath);
-  std::string prefix = folder.empty() || folder.back() != '/' ? folder + "/" : folder;
+  std::string path = IsAbsolutePath(realPath) ? realPath : Joined(workingFolder, realPath);
+  std::string prefix =
+      folder.empty() || !IsPathSeparator(folder.back()) ? folder + PathSeparator() : folder;
   if (path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0)
     return path.substr(prefix.size());
   return path;
@@ -207,51 +186,41 @@ bool SaveEntryList(const std::string& path, const TEntryList& entries, std::stri
   error.clear();
   const std::string working = CurrentFolder();
   // A link is followed, so that the list it points to gets the new text.
-  std::string target = path;
-  std::vector<char> resolved(PATH_MAX);
-  struct stat st;
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) &&
-      ::realpath(path.c_str(), resolved.data()))
-    target = resolved.data();
+  const std::string target = LinkTarget(path);
   std::string folder = ListFolderOf(target);
-  if (folder.empty() || folder.front() != '/') folder = Joined(working, folder.empty() ? "." : folder);
+  if (!IsAbsolutePath(folder)) folder = Joined(working, folder.empty() ? "." : folder);
 
   std::ostringstream text;
   WriteEntryList(text, entries, folder, working);
 
   // The new file sits beside the old one, so the rename stays in one file
   // system and replaces the old file in one go.
-  std::string name = target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
-  std::string temporary = Joined(ListFolderOf(target), "." + name.substr(0, 200) + ".XXXXXX");
-  std::vector<char> buffer(temporary.begin(), temporary.end());
-  buffer.push_back('\0');
-  int fd = ::mkstemp(buffer.data());
-  if (fd < 0) {
+  const std::string temporary = CreateFileBeside(target);
+  if (temporary.empty()) {
     error = std::strerror(errno);
     return false;
   }
-  temporary = buffer.data();
-  // The list keeps the old file's permissions; a new one gets the usual.
-  mode_t mode;
-  if (::stat(target.c_str(), &st) == 0) {
-    mode = st.st_mode & 07777;
-  } else {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
+  TFileHandle fd = OpenForWriting(temporary);
+  if (fd == NoFile) {
+    error = std::strerror(errno);
+    RemoveFile(temporary);
+    return false;
   }
-  bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, text.str()) && ::fsync(fd) == 0;
+  // The list keeps the old file's permissions; a new one gets the usual.
+  const std::string bytes = text.str();
+  bool ok = KeepPermissionsOf(target, fd) && WriteFully(fd, bytes.data(), bytes.size()) &&
+            SyncFile(fd);
   int saved = errno;
-  if (::close(fd) != 0 && ok) {
+  if (!CloseFile(fd) && ok) {
     ok = false;
     saved = errno;
   }
-  if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) {
+  if (ok && !RenameFile(temporary, target)) {
     ok = false;
     saved = errno;
   }
   if (!ok) {
-    ::unlink(temporary.c_str());
+    RemoveFile(temporary);
     error = std::strerror(saved);
   }
   return ok;

@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "entries/dir_entry.h"
 #include "image/build_messages.h"
@@ -17,33 +15,25 @@
 #include "image/status_text.h"
 #include "image/tree_walk.h"
 #include "platform/file_io.h"
+#include "platform/file_system.h"
 
 namespace {
 int Percent(int64_t done, int64_t total) {
   return total > 0 ? static_cast<int>(done * 100 / total) : 0;
 }
 
-std::string FolderOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
 // Whether a file of the tree is the file at st (the same device and inode:
 // the same name, a link or another path to it).
-bool HoldsSource(const TChildArray& array, const struct stat& st) {
+bool HoldsSource(const TChildArray& array, const TPathInfo& image) {
   for (std::size_t i = 0; i < array.Count(); ++i) {
     const TImageInfo& node = array[i];
     if (node.IsDot()) continue;
     if (node.IsDirectory()) {
-      if (HoldsSource(*node.Children, st)) return true;
+      if (HoldsSource(*node.Children, image)) return true;
       continue;
     }
-    struct stat source;
-    if (::stat(node.SourcePath.c_str(), &source) == 0 && source.st_dev == st.st_dev &&
-        source.st_ino == st.st_ino)
-      return true;
+    TPathInfo source;
+    if (PathInfo(node.SourcePath, source) && source.SameFile(image)) return true;
   }
   return false;
 }
@@ -55,7 +45,7 @@ TImageBuild::TImageBuild(const TEntryList& entries, TBuildHost& host, TBuildOpti
 TImageBuild::~TImageBuild() {
   if (Running()) S.Release();
   if (Options.WriteViaTemporary && !Completed && !WritePath.empty())
-    ::unlink(WritePath.c_str());
+    RemoveFile(WritePath);
 }
 
 void TImageBuild::Start() {
@@ -75,7 +65,7 @@ void TImageBuild::End(TBuildEnd end) {
   S.State = TBuildStage::Idle;
   S.Release();
   if (Options.WriteViaTemporary && !Completed && !WritePath.empty()) {
-    ::unlink(WritePath.c_str());
+    RemoveFile(WritePath);
     WritePath.clear();
   }
   HasEnded = true;
@@ -171,8 +161,8 @@ bool TImageBuild::AfterWalk() {
       End(TBuildEnd::Stopped);
       return false;
     }
-    struct stat st;
-    if (::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) && HoldsSource(*S.Root, st)) {
+    TPathInfo image;
+    if (PathInfo(name, image) && image.Kind == TPathKind::File && HoldsSource(*S.Root, image)) {
       Host.Ask(FormatText(Msg::ImageIsSource, name.c_str()), Msg::CaptionError, TButtons::Ok);
       continue;
     }
@@ -184,21 +174,21 @@ bool TImageBuild::AfterWalk() {
 }
 
 bool TImageBuild::CheckFreeSpace(const std::string& path) {
-  const std::string folder = FolderOf(path);
+  const std::string folder = FolderOfPath(path);
   uint64_t units = 0, unitSize = 0;
   if (!Host.QueryFreeSpace(folder, units, unitSize) || unitSize == 0)
     return true;  // cannot tell: opening the file will report real trouble
   // A file that is replaced in place gives its clusters back; a new file
   // (or one written beside the old and renamed over it) takes one more.
-  struct stat st;
-  if (!Options.WriteViaTemporary && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-    units += static_cast<uint64_t>(ClustersFor(st.st_size, static_cast<int32_t>(
+  TPathInfo old;
+  if (!Options.WriteViaTemporary && PathInfo(path, old) && old.Kind == TPathKind::File)
+    units += static_cast<uint64_t>(ClustersFor(old.Size, static_cast<int32_t>(
         std::min<uint64_t>(unitSize, INT32_MAX))));
   else if (units > 0)
     --units;
   const uint64_t needed = CeilDiv(static_cast<uint64_t>(S.ImageSize), unitSize);
   if (units >= needed) return true;
-  std::string shown = folder == "/" ? folder : folder + "/";
+  std::string shown = IsPathSeparator(folder.back()) ? folder : folder + PathSeparator();
   Host.Ask(FormatText(Msg::NoSpace, shown.c_str()), Msg::CaptionError, TButtons::Ok);
   return false;
 }
@@ -298,10 +288,10 @@ void TImageBuild::StepFinish() {
   }
   // An image renamed over an old one reaches the disk first, or a power cut
   // could leave neither; a first image needs no flush and keeps its speed.
-  struct stat st;
-  const bool replacing = Options.ReplaceExisting && ::lstat(S.ImageName.c_str(), &st) == 0;
+  TPathInfo old;
+  const bool replacing = Options.ReplaceExisting && LinkInfo(S.ImageName, old);
   if (!S.ImageFile.Close(replacing)) return FileFailed();
-  const bool renamed = replacing ? ::rename(WritePath.c_str(), S.ImageName.c_str()) == 0
+  const bool renamed = replacing ? RenameFile(WritePath, S.ImageName)
                                  : RenameWithoutReplacing(WritePath, S.ImageName);
   if (!renamed) {
     Host.Ask(errno == EEXIST ? FormatText(Msg::ImageAppeared, S.ImageName.c_str())

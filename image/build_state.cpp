@@ -1,6 +1,6 @@
 #include "image/build_state.h"
 
-#include <unistd.h>
+#include "platform/file_system.h"
 
 int32_t FailedEntry = 0;
 std::array<int32_t, MaxWalkDepth> WalkIndex{};
@@ -23,7 +23,7 @@ void TBuildState::Begin(int32_t entryCount) {
 }
 
 void TBuildState::Release() {
-  if (Copy.Source >= 0) ::close(Copy.Source);
+  if (Copy.Source != NoFile) CloseFile(Copy.Source);
   Copy = TFileCopy();
   Root.reset();
   if (ImageFile.IsOpen()) ImageFile.Close();

@@ -27,7 +27,7 @@ enum class TBuildStage : int32_t {
 // A file whose copy goes on over several steps: its source stays open
 // between them, so that no step holds the window or the terminal long.
 struct TFileCopy {
-  int Source = -1;             // open while a copy is under way
+  TFileHandle Source = NoFile;  // open while a copy is under way
   TImageInfo* Node = nullptr;  // the file being copied
   int64_t Done = 0;            // bytes appended, the closing zeros included
 };

@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/file_io.h"
+#include "platform/file_system.h"
 
 TImageFile::~TImageFile() {
-  if (Fd >= 0) ::close(Fd);
+  if (Fd != NoFile) CloseFile(Fd);
 }
 
 bool TImageFile::Fail(int error) {
@@ -19,7 +17,7 @@ bool TImageFile::Fail(int error) {
 }
 
 bool TImageFile::Create(const std::string& path) {
-  if (Fd >= 0) Close();
+  if (Fd != NoFile) Close();
   End = Flushed = 0;
   Used = 0;
   Head.clear();
@@ -28,13 +26,13 @@ bool TImageFile::Create(const std::string& path) {
   LastError = 0;
   // An existing file is cut only when it holds something: truncating makes
   // some file systems write the whole new image out again at close.
-  Fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (Fd < 0) return Fail(errno);
-  struct stat st;
-  if (::fstat(Fd, &st) != 0 || (st.st_size != 0 && ::ftruncate(Fd, 0) != 0)) {
+  Fd = OpenForWriting(path);
+  if (Fd == NoFile) return Fail(errno);
+  TPathInfo info;
+  if (!HandleInfo(Fd, info) || (info.Size != 0 && !CutFile(Fd, 0))) {
     int error = errno;
-    ::close(Fd);
-    Fd = -1;
+    CloseFile(Fd);
+    Fd = NoFile;
     return Fail(error);
   }
   if (!Buffer) Buffer.reset(new uint8_t[BufferSize]);
@@ -60,7 +58,7 @@ bool TImageFile::Flush() {
 }
 
 uint8_t* TImageFile::AppendSpace(std::size_t n) {
-  if (Fd < 0 || LastError || n > BufferSize) {
+  if (Fd == NoFile || LastError || n > BufferSize) {
     Fail(LastError ? LastError : EBADF);
     return nullptr;
   }
@@ -96,7 +94,7 @@ bool TImageFile::AppendZeros(std::size_t n) {
 }
 
 bool TImageFile::CheckRange(int64_t offset, std::size_t n) {
-  if (Fd < 0 || LastError) return Fail(LastError ? LastError : EBADF);
+  if (Fd == NoFile || LastError) return Fail(LastError ? LastError : EBADF);
   if (offset < 0 || offset + static_cast<int64_t>(n) > End) return Fail(EINVAL);
   return true;
 }
@@ -175,14 +173,14 @@ std::vector<uint8_t>* TImageFile::PatchPage(int64_t page) {
 }
 
 bool TImageFile::Close(bool sync) {
-  if (Fd < 0) return LastError == 0;
+  if (Fd == NoFile) return LastError == 0;
   bool ok = LastError == 0 && Flush();
   for (const auto& [page, bytes] : Patches)
     if (ok && !WriteFully(Fd, bytes.data(), bytes.size(), page * PageSize)) ok = Fail(errno);
   if (ok && !Head.empty() && !WriteFully(Fd, Head.data(), Head.size(), 0)) ok = Fail(errno);
   if (ok && sync && !SyncFile(Fd)) ok = Fail(errno);
-  if (::close(Fd) != 0 && ok) ok = Fail(errno);
-  Fd = -1;
+  if (!CloseFile(Fd) && ok) ok = Fail(errno);
+  Fd = NoFile;
   Used = 0;
   Buffer.reset();
   Head.clear();

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
+
 class TImageFile {
  public:
   // Appends reach the system in pieces of this size.
@@ -26,7 +28,7 @@ class TImageFile {
 
   // Opens path for reading and writing, created or cut to length zero.
   bool Create(const std::string& path);
-  bool IsOpen() const { return Fd >= 0; }
+  bool IsOpen() const { return Fd != NoFile; }
   // Keeps bytes 0..size-1 in memory until Close(); call before appending.
   void KeepHead(int64_t size);
   // Bytes written so far: the offset of the next append.
@@ -52,7 +54,7 @@ class TImageFile {
   bool Fail(int error);
   bool CheckRange(int64_t offset, std::size_t n);
 
-  int Fd = -1;
+  TFileHandle Fd = NoFile;
   int64_t End = 0;      // logical size
   int64_t Flushed = 0;  // bytes before the buffer: in the head or in the file
   std::unique_ptr<uint8_t[]> Buffer;  // bytes Flushed .. End

@@ -4,8 +4,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "image/build_host.h"
 #include "image/build_messages.h"
@@ -16,6 +14,7 @@
 #include "image/status_text.h"
 #include "image/tree_walk.h"
 #include "platform/file_io.h"
+#include "platform/file_system.h"
 
 namespace {
 // Sources are read in pieces of many clusters: few system calls, and a
@@ -29,7 +28,7 @@ constexpr auto StepTime = std::chrono::milliseconds(20);
 // Whether a source has nothing more to read: 0 at its end, 1 when it has
 // more, -1 when it cannot be read (errno tells why), which is no change of
 // size and must not be reported as one.
-int BytesBeyond(int fd) {
+int BytesBeyond(TFileHandle fd) {
   uint8_t extra;
   return static_cast<int>(ReadFully(fd, &extra, 1));
 }
@@ -127,7 +126,7 @@ TWriteResult CopyStep(TBuildState& s, TBuildHost& host) {
   for (int piece = 1;; ++piece) {
     const TPiece r = CopyPiece(s, host);
     if (r == TPiece::Failed) {
-      ::close(s.Copy.Source);
+      CloseFile(s.Copy.Source);
       s.Copy = TFileCopy();
       return TWriteResult::Failed;
     }
@@ -136,7 +135,7 @@ TWriteResult CopyStep(TBuildState& s, TBuildHost& host) {
       return TWriteResult::Part;
   }
   TImageInfo& node = *s.Copy.Node;
-  ::close(s.Copy.Source);
+  CloseFile(s.Copy.Source);
   s.Copy = TFileCopy();
   const auto k = static_cast<uint16_t>(CeilDiv<int64_t>(node.MeasuredSize, s.ClusterSize()));
   if (!WriteChain(s, s.NextCluster, k)) return ImageFailed(s, host);
@@ -151,7 +150,7 @@ bool WriteRootSector(TBuildState& s) {
 }
 
 TWriteResult WriteStep(TBuildState& s, TBuildHost& host) {
-  if (s.Copy.Source >= 0) return CopyStep(s, host);
+  if (s.Copy.Source != NoFile) return CopyStep(s, host);
   TImageInfo* node = nullptr;
   switch (WalkNext(s, &node)) {
     case TWalkResult::Up: return TWriteResult::Up;
@@ -181,11 +180,11 @@ TWriteResult WriteStep(TBuildState& s, TBuildHost& host) {
   if (!node->IsDirectory()) {
     // The copy finds out whether the file still has its measured size.
     const int64_t size = node->MeasuredSize;
-    int fd = OpenSource(host, node->SourcePath);
-    if (fd < 0) return TWriteResult::Cancelled;
+    TFileHandle fd = OpenSource(host, node->SourcePath);
+    if (fd == NoFile) return TWriteResult::Cancelled;
     if (!PutRecord(s, slot, Rec::AttrFile, size > 0 ? s.NextCluster : 0,
                    static_cast<uint32_t>(size))) {
-      ::close(fd);
+      CloseFile(fd);
       return ImageFailed(s, host);
     }
     if (size > 0) {
@@ -194,7 +193,7 @@ TWriteResult WriteStep(TBuildState& s, TBuildHost& host) {
     }
     const int beyond = BytesBeyond(fd);
     const int error = errno;
-    ::close(fd);
+    CloseFile(fd);
     errno = error;
     if (beyond < 0) return ReadFailed(host, node->SourcePath);
     if (beyond > 0) return SizeChanged(host, node->SourcePath);

@@ -2,9 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "entries/dir_entry.h"
 #include "image/build_host.h"
@@ -12,6 +9,7 @@
 #include "image/geometry.h"
 #include "image/status_text.h"
 #include "image/tree_walk.h"
+#include "platform/file_system.h"
 
 namespace {
 bool Aborts(TBuildHost& host, const std::string& text) {
@@ -24,13 +22,13 @@ enum TSourceKind { SourceFile, SourceDirectory, SourceSkipped, SourceStop };
 
 TSourceKind CheckSource(TBuildHost& host, const std::string& real) {
   for (;;) {
-    struct stat st;
+    TPathInfo info;
     std::string why;
-    if (::stat(real.c_str(), &st) != 0)
+    if (!PathInfo(real, info))
       why = std::strerror(errno);
-    else if (S_ISDIR(st.st_mode))
+    else if (info.Kind == TPathKind::Directory)
       return SourceDirectory;
-    else if (S_ISREG(st.st_mode))
+    else if (info.Kind == TPathKind::File)
       return SourceFile;
     else
       why = Msg::NotFileOrDirectory;
@@ -103,22 +101,22 @@ TScanResult ScanEntry(TBuildState& s, TBuildHost& host, const TEntryList& entrie
   return Next;
 }
 
-int OpenSource(TBuildHost& host, const std::string& path, int64_t* size) {
+TFileHandle OpenSource(TBuildHost& host, const std::string& path, int64_t* size) {
   for (;;) {
-    // Non-blocking, so that a source swapped for a pipe cannot hang the build.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd >= 0) {
-      struct stat st;
+    // Opened so that a source swapped for a pipe cannot hang the build.
+    TFileHandle fd = OpenForReading(path);
+    if (fd != NoFile) {
+      TPathInfo info;
       if (!size) return fd;
-      if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        *size = st.st_size;
+      if (HandleInfo(fd, info) && info.Kind == TPathKind::File) {
+        *size = info.Size;
         return fd;
       }
-      ::close(fd);
+      CloseFile(fd);
     }
     if (host.Ask(FormatText(Msg::OpenError, path.c_str()), Msg::CaptionFileError,
                  TButtons::RetryCancel) == TAnswer::Cancel)
-      return -1;
+      return NoFile;
   }
 }
 
@@ -133,9 +131,9 @@ TCountResult CountStep(TBuildState& s, TBuildHost& host) {
   if (node->IsDirectory()) {
     CountDirectory(s, node->Children->Count());
   } else {
-    int fd = OpenSource(host, node->SourcePath, &node->MeasuredSize);
-    if (fd < 0) return TCountResult::Cancelled;
-    ::close(fd);
+    TFileHandle fd = OpenSource(host, node->SourcePath, &node->MeasuredSize);
+    if (fd == NoFile) return TCountResult::Cancelled;
+    CloseFile(fd);
     CountFile(s, node->MeasuredSize);
   }
   WalkPast(s, *node);

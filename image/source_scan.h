@@ -2,6 +2,8 @@
 // pass that counts the clusters the tree needs.
 #pragma once
 
+#include "platform/file_system.h"
+
 #include "image/build_state.h"
 
 class TBuildHost;
@@ -25,6 +27,6 @@ enum class TCountResult {
 TCountResult CountStep(TBuildState& state, TBuildHost& host);
 
 // Opens a source file for reading, asking Retry or Cancel while it cannot
-// be opened. Returns the descriptor, or -1 when the user cancelled. With
+// be opened. Returns the open file, or NoFile when the user cancelled. With
 // size, also makes sure it is a regular file and tells its size.
-int OpenSource(TBuildHost& host, const std::string& path, int64_t* size = nullptr);
+TFileHandle OpenSource(TBuildHost& host, const std::string& path, int64_t* size = nullptr);

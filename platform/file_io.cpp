@@ -30,37 +30,6 @@ int RenameNoReplace(const char* from, const char* to) {
 }
 }  // namespace
 
-int64_t ReadFully(int fd, void* data, std::size_t n, int64_t offset) {
-  uint8_t* p = static_cast<uint8_t*>(data);
-  std::size_t got = 0;
-  while (got < n) {
-    ssize_t r = offset < 0 ? ::read(fd, p + got, n - got)
-                           : ::pread(fd, p + got, n - got, offset + int64_t(got));
-    if (r < 0 && errno == EINTR) continue;
-    if (r < 0) return -1;
-    if (r == 0) break;  // the end of the file
-    got += static_cast<std::size_t>(r);
-  }
-  return static_cast<int64_t>(got);
-}
-
-bool WriteFully(int fd, const void* data, std::size_t n, int64_t offset) {
-  const uint8_t* p = static_cast<const uint8_t*>(data);
-  std::size_t put = 0;
-  while (put < n) {
-    ssize_t w = offset < 0 ? ::write(fd, p + put, n - put)
-                           : ::pwrite(fd, p + put, n - put, offset + int64_t(put));
-    if (w < 0 && errno == EINTR) continue;
-    if (w < 0) return false;
-    if (w == 0) {
-      errno = ENOSPC;
-      return false;
-    }
-    put += static_cast<std::size_t>(w);
-  }
-  return true;
-}
-
 std::string CreateFileBeside(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
@@ -97,10 +66,4 @@ bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
     return false;
   }
   return ::rename(from.c_str(), to.c_str()) == 0;
-}
-
-bool SyncFile(int fd) {
-  while (::fsync(fd) != 0)
-    if (errno != EINTR) return false;
-  return true;
 }

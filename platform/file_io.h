@@ -1,19 +1,22 @@
-// File calls the core makes through one small layer: whole-buffer reads and
-// writes that survive signals and short transfers, and the naming of the
-// image file a build writes beside its final name.
+// Whole-buffer reads and writes that survive signals and short transfers,
+// and the naming of the image file a build writes beside its final name:
+// built on the file-system layer (file_system.h); the POSIX side of the
+// naming is file_io.cpp, the Windows side is in file_system_win32.cpp.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "platform/file_system.h"
+
 // Reads n bytes into data at offset, or at the file's position when offset
 // is negative, retrying after a signal and after a short read. Returns the
 // bytes read, fewer than n only at the end of the file, or -1 with errno set.
-int64_t ReadFully(int fd, void* data, std::size_t n, int64_t offset = -1);
+int64_t ReadFully(TFileHandle fd, void* data, std::size_t n, int64_t offset = -1);
 // Writes all n bytes at offset (or at the file's position), retrying the
 // same way. False with errno set; ENOSPC when the system takes nothing.
-bool WriteFully(int fd, const void* data, std::size_t n, int64_t offset = -1);
+bool WriteFully(TFileHandle fd, const void* data, std::size_t n, int64_t offset = -1);
 
 // Creates an empty file with a fresh name beside path, within the file
 // system's limit on the length of a name even when path's own name is at
@@ -24,4 +27,4 @@ std::string CreateFileBeside(const std::string& path);
 // false with errno EEXIST then, and from keeps its name.
 bool RenameWithoutReplacing(const std::string& from, const std::string& to);
 // Writes what the system holds of the file to the disk.
-bool SyncFile(int fd);
+bool SyncFile(TFileHandle fd);

@@ -188,6 +188,7 @@ TEST(FaultInjection, ASourceThatCannotBeReadStopsWithTheSystemsReason) {
     }
   }
 
+#ifndef _WIN32
   // A pipe put in its place gives no bytes and must not hang the build.
   for (bool viaTemporary : WriteModes) {
     SCOPED_TRACE(viaTemporary ? "pipe, via a temporary file" : "pipe, written in place");
@@ -206,6 +207,7 @@ TEST(FaultInjection, ASourceThatCannotBeReadStopsWithTheSystemsReason) {
     b.ExpectStoppedAndReleased();
     b.ExpectLeftover(viaTemporary);
   }
+#endif
 
   // Before it is measured, a folder in its place is not a file to open.
   TFaulty b;
@@ -223,6 +225,10 @@ TEST(FaultInjection, ASourceThatCannotBeReadStopsWithTheSystemsReason) {
 }
 
 TEST(FaultInjection, ASourceWithoutReadPermissionCannotBeOpened) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows keeps no read bit for a file; a folder in its place covers an "
+                  "unreadable source";
+#else
   TFaulty b;
   std::string source = b.Tmp.File("a.bin", Random(3000, 1));
   ASSERT_EQ(::chmod(source.c_str(), 0), 0);
@@ -239,6 +245,7 @@ TEST(FaultInjection, ASourceWithoutReadPermissionCannotBeOpened) {
   b.ExpectAskedOnce("Error opening file " + source, "File Error", TButtons::RetryCancel);
   b.ExpectStoppedAndReleased();
   EXPECT_TRUE(b.OutFiles().empty());
+#endif
 }
 
 TEST(FaultInjection, ASourceThatChangesSizeWhileCopiedStopsTheBuild) {
@@ -304,6 +311,9 @@ TEST(FaultInjection, AReadOnlyOutputFolderTakesNoImage) {
 // done. First through a limit on file size (EFBIG), which works for any
 // user, then on a real, small file system (ENOSPC) where one may be mounted.
 TEST(FaultInjection, AFileSizeLimitReachedDuringTheDataStopsTheBuild) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows sets no limit on the size of the files a process writes";
+#else
   constexpr rlim_t Limit = 512 << 10;
   for (bool viaTemporary : WriteModes) {
     SCOPED_TRACE(viaTemporary ? "via a temporary file" : "written in place");
@@ -327,6 +337,7 @@ TEST(FaultInjection, AFileSizeLimitReachedDuringTheDataStopsTheBuild) {
       EXPECT_EQ(ReadBytes(b.Image).substr(0, 512), std::string(512, '\0'));
     }
   }
+#endif
 }
 
 TEST(FaultInjection, AFullDiskDuringTheDataStopsTheBuild) {

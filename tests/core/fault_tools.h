@@ -4,17 +4,40 @@
 // set up here (the test then skips).
 #pragma once
 
-#include <fcntl.h>
-#include <sys/mount.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <memory>
 #include <string>
+
+#ifdef _WIN32
+// Windows has no small file system to mount over a folder, no write bits
+// on folders and no limit on file size: the tests that need them skip.
+class TMountedFolder {
+ public:
+  TMountedFolder(const std::string&, const std::string&, unsigned long = 0) {}
+  const std::string& Why() const { return Reason; }
+  bool Ok() const { return false; }
+
+ private:
+  std::string Reason = "Windows cannot mount a small file system over a folder";
+};
+
+class TReadOnlyFolder {
+ public:
+  explicit TReadOnlyFolder(const std::string&) {}
+  const std::string& Why() const { return Reason; }
+  bool Ok() const { return false; }
+
+ private:
+  std::string Reason = "a folder on Windows has no write bits to take away";
+};
+#else
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // Whether this process may write into folder, as the kernel judges it now.
 inline bool CanCreateIn(const std::string& folder) {
@@ -98,3 +121,4 @@ class TFileSizeLimit {
   rlimit Saved{};
   void (*OldHandler)(int) = nullptr;
 };
+#endif

@@ -88,7 +88,7 @@ struct PongGame : ::testing::Test {
 
 TEST(PongTables, CosTableIsRoundedCosineTimes256) {
   for (int i = 0; i <= 90; ++i)
-    EXPECT_EQ(CosTable[i], std::lround(256 * std::cos(i * M_PI / 180))) << i;
+    EXPECT_EQ(CosTable[i], std::lround(256 * std::cos(i * 3.14159265358979323846 / 180))) << i;
   EXPECT_EQ(TPongGame::Sin(-30), 128);
   EXPECT_EQ(TPongGame::Cos(-60), 128);
 }

@@ -4,7 +4,9 @@
 // times are left out: reading is allowed to move them.)
 #pragma once
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -13,6 +15,55 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+// Windows tells no inode, link count or change time through the standard
+// library: kind, permissions, size and modification time stand for them.
+struct TSourceState {
+  std::string Bytes;  // files only
+  std::filesystem::file_status Status;
+  uintmax_t Size = 0;
+  std::filesystem::file_time_type Modified;
+};
+using TSourceSnapshot = std::map<std::string, TSourceState>;
+
+inline TSourceSnapshot TakeSnapshot(const std::string& root) {
+  TSourceSnapshot snapshot;
+  auto add = [&](const std::filesystem::path& p) {
+    TSourceState& s = snapshot[p.string()];
+    std::error_code ec;
+    s.Status = std::filesystem::symlink_status(p, ec);
+    s.Modified = std::filesystem::last_write_time(p, ec);
+    if (std::filesystem::is_regular_file(s.Status)) {
+      s.Size = std::filesystem::file_size(p, ec);
+      std::ifstream in(p, std::ios::binary);
+      s.Bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+  };
+  add(root);
+  for (const auto& e : std::filesystem::recursive_directory_iterator(root)) add(e.path());
+  return snapshot;
+}
+
+inline std::string DescribeChanges(const TSourceSnapshot& before, const TSourceSnapshot& after) {
+  std::string changes;
+  for (const auto& [path, a] : before) {
+    auto found = after.find(path);
+    if (found == after.end()) {
+      changes += path + ": gone\n";
+      continue;
+    }
+    const TSourceState& b = found->second;
+    if (a.Bytes != b.Bytes) changes += path + ": bytes changed\n";
+    if (a.Status.type() != b.Status.type() || a.Status.permissions() != b.Status.permissions())
+      changes += path + ": mode changed\n";
+    if (a.Size != b.Size) changes += path + ": size changed\n";
+    if (a.Modified != b.Modified) changes += path + ": modification time changed\n";
+  }
+  for (const auto& [path, s] : after)
+    if (!before.count(path)) changes += path + ": appeared\n";
+  return changes;
+}
+#else
 struct TSourceState {
   std::string Bytes;  // files only
   struct stat Stat {};
@@ -58,6 +109,7 @@ inline std::string DescribeChanges(const TSourceSnapshot& before, const TSourceS
     if (!before.count(path)) changes += path + ": appeared\n";
   return changes;
 }
+#endif
 
 // Takes the write bits off every file and folder under root (root itself
 // included) and gives the owner's back at the end, so the tree can go.

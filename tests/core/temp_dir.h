@@ -4,14 +4,27 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 class TTempDir {
  public:
   TTempDir() {
+#ifdef _WIN32
+    // No mkdtemp here: a name from the clock and a counter, made anew until
+    // one is free.
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100 && Path.empty(); ++attempt) {
+      std::filesystem::path p = std::filesystem::temp_directory_path() /
+          ("qvtest." + std::to_string(std::random_device()()) + "." + std::to_string(++counter));
+      std::error_code ec;
+      if (std::filesystem::create_directory(p, ec)) Path = p.string();
+    }
+#else
     std::string pattern =
         (std::filesystem::temp_directory_path() / "qvtest.XXXXXX").string();
     Path = mkdtemp(pattern.data()) ? pattern : std::string();
+#endif
   }
   ~TTempDir() {
     std::error_code ec;

@@ -1,0 +1,99 @@
+// The core's only door to the file system. Everything the build, the reader
+// and the folder walk ask of files goes through these few calls, which have
+// one side for POSIX systems (file_system_posix.cpp) and one for Windows
+// (file_system_win32.cpp, UTF-16 file calls, so that any name works).
+//
+// Paths are UTF-8 on both sides. Every call that fails leaves the reason in
+// errno (the Windows side turns the system's error into the errno it is
+// closest to), so messages read the same on both systems.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// An open file; NoFile when there is none.
+using TFileHandle = std::intptr_t;
+constexpr TFileHandle NoFile = -1;
+
+enum class TPathKind { Missing, File, Directory, Other };
+
+struct TPathInfo {
+  TPathKind Kind = TPathKind::Missing;
+  int64_t Size = 0;
+  // Together these name the file itself, whatever path led to it.
+  uint64_t Device = 0;
+  uint64_t Id = 0;
+  bool SameFile(const TPathInfo& other) const {
+    return Kind != TPathKind::Missing && Device == other.Device && Id == other.Id;
+  }
+};
+
+// Kind, size and identity of what path names, links followed. False (kind
+// Missing) when it cannot be asked.
+bool PathInfo(const std::string& path, TPathInfo& info);
+// The same without following a final link.
+bool LinkInfo(const std::string& path, TPathInfo& info);
+bool HandleInfo(TFileHandle file, TPathInfo& info);
+
+// Opens for reading; never waits on a pipe or device put in a file's place.
+TFileHandle OpenForReading(const std::string& path);
+// Opens for reading and writing, created when missing, kept as it is
+// otherwise.
+TFileHandle OpenForWriting(const std::string& path);
+// Creates path, failing (EEXIST) when anything is there already.
+TFileHandle CreateNewFile(const std::string& path);
+bool CloseFile(TFileHandle file);
+
+// Reads at the file's position: the bytes read, 0 at its end, -1 on failure.
+int64_t ReadNext(TFileHandle file, void* data, std::size_t n);
+// Reads or writes at an offset, leaving the position alone; the bytes
+// moved (maybe fewer than n), -1 on failure.
+int64_t ReadFileAt(TFileHandle file, void* data, std::size_t n, int64_t offset);
+int64_t WriteFileAt(TFileHandle file, const void* data, std::size_t n, int64_t offset);
+// Writes at the file's position: the bytes written, -1 on failure.
+int64_t WriteNext(TFileHandle file, const void* data, std::size_t n);
+bool CutFile(TFileHandle file, int64_t size);
+
+// Renames from to to, replacing a file there (file_io.h has the rename
+// that does not).
+bool RenameFile(const std::string& from, const std::string& to);
+bool RemoveFile(const std::string& path);
+
+// The names in a folder, without "." and "..", in no order.
+bool FolderNames(const std::string& folder, std::vector<std::string>& names);
+
+// Units of the folder's file system free to an ordinary user, and a unit's
+// size in bytes.
+bool FreeSpaceOf(const std::string& folder, uint64_t& freeUnits, uint64_t& unitSize);
+
+// Whether c ends a folder's name in a real path: '/' here, and '\' too on
+// Windows.
+bool IsPathSeparator(char c);
+// The separator new real paths are joined with.
+char PathSeparator();
+// The folder part of a real path: "." when it has none.
+std::string FolderOfPath(const std::string& path);
+// Whether path starts at a root ("/..." here; "C:\...", "\\server\..."
+// or "\..." on Windows) rather than at the working folder.
+bool IsAbsolutePath(const std::string& path);
+// The folder the program works in.
+std::string WorkingFolder();
+// The file a link at path leads to, or path itself when it is no link.
+std::string LinkTarget(const std::string& path);
+// Gives file the permissions of the file at like, or those any new file
+// gets when there is none (Windows keeps no such bits: nothing to do).
+bool KeepPermissionsOf(const std::string& like, TFileHandle file);
+// folder and name joined with one separator.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// The program's arguments as UTF-8 (on Windows from the wide command line,
+// so that names outside the code page come through).
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+// The whole file into bytes; false with errno on failure.
+bool ReadWholeFile(const std::string& path, std::string& bytes);
+// Whether the standard error stream is a terminal, and its width in
+// columns (0 when it cannot tell).
+bool ErrorIsTerminal();
+int ErrorTerminalColumns();

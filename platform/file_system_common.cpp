@@ -1,0 +1,59 @@
+// What both sides of the file-system layer share: the loops around partial
+// reads and writes, and path splitting.
+#include <cerrno>
+
+#include "platform/file_io.h"
+#include "platform/file_system.h"
+
+int64_t ReadFully(TFileHandle fd, void* data, std::size_t n, int64_t offset) {
+  uint8_t* p = static_cast<uint8_t*>(data);
+  std::size_t got = 0;
+  while (got < n) {
+    const int64_t r = offset < 0 ? ReadNext(fd, p + got, n - got)
+                                 : ReadFileAt(fd, p + got, n - got, offset + int64_t(got));
+    if (r < 0) return -1;
+    if (r == 0) break;  // the end of the file
+    got += static_cast<std::size_t>(r);
+  }
+  return static_cast<int64_t>(got);
+}
+
+bool WriteFully(TFileHandle fd, const void* data, std::size_t n, int64_t offset) {
+  const uint8_t* p = static_cast<const uint8_t*>(data);
+  std::size_t put = 0;
+  while (put < n) {
+    const int64_t w = offset < 0 ? WriteNext(fd, p + put, n - put)
+                                 : WriteFileAt(fd, p + put, n - put, offset + int64_t(put));
+    if (w < 0) return false;
+    if (w == 0) {
+      errno = ENOSPC;
+      return false;
+    }
+    put += static_cast<std::size_t>(w);
+  }
+  return true;
+}
+
+std::string FolderOfPath(const std::string& path) {
+  std::size_t end = path.size();
+  while (end > 0 && !IsPathSeparator(path[end - 1])) --end;
+  if (end == 0) return ".";
+  std::size_t cut = end - 1;  // the separator
+  // A root keeps its separator: "/", "C:\", "\".
+  if (cut == 0 || (cut == 2 && path[1] == ':' && PathSeparator() == '\\'))
+    return path.substr(0, cut + 1);
+  return path.substr(0, cut);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  if (IsPathSeparator(folder.back())) return folder + name;
+  return folder + PathSeparator() + name;
+}
+
+bool IsAbsolutePath(const std::string& path) {
+  if (path.empty()) return false;
+  if (PathSeparator() == '/') return path[0] == '/';
+  return IsPathSeparator(path[0]) ||
+         (path.size() >= 3 && path[1] == ':' && IsPathSeparator(path[2]));
+}

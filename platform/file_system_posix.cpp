@@ -1,0 +1,191 @@
+// The file-system layer on POSIX systems: thin wrappers that retry calls
+// interrupted by a signal.
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include "platform/file_io.h"
+#include "platform/file_system.h"
+
+namespace {
+void Fill(const struct stat& st, TPathInfo& info) {
+  info.Kind = S_ISREG(st.st_mode)   ? TPathKind::File
+              : S_ISDIR(st.st_mode) ? TPathKind::Directory
+                                    : TPathKind::Other;
+  info.Size = st.st_size;
+  info.Device = static_cast<uint64_t>(st.st_dev);
+  info.Id = static_cast<uint64_t>(st.st_ino);
+}
+
+int Fd(TFileHandle file) { return static_cast<int>(file); }
+
+TFileHandle Open(const std::string& path, int flags) {
+  int fd;
+  do fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666); while (fd < 0 && errno == EINTR);
+  return fd < 0 ? NoFile : fd;
+}
+}  // namespace
+
+bool PathInfo(const std::string& path, TPathInfo& info) {
+  info = TPathInfo();
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return false;
+  Fill(st, info);
+  return true;
+}
+
+bool LinkInfo(const std::string& path, TPathInfo& info) {
+  info = TPathInfo();
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0) return false;
+  Fill(st, info);
+  return true;
+}
+
+bool HandleInfo(TFileHandle file, TPathInfo& info) {
+  info = TPathInfo();
+  struct stat st;
+  if (::fstat(Fd(file), &st) != 0) return false;
+  Fill(st, info);
+  return true;
+}
+
+// Non-blocking, so that a source swapped for a pipe cannot hang the build.
+TFileHandle OpenForReading(const std::string& path) { return Open(path, O_RDONLY | O_NONBLOCK); }
+TFileHandle OpenForWriting(const std::string& path) { return Open(path, O_RDWR | O_CREAT); }
+TFileHandle CreateNewFile(const std::string& path) {
+  return Open(path, O_RDWR | O_CREAT | O_EXCL);
+}
+
+bool CloseFile(TFileHandle file) { return file != NoFile && ::close(Fd(file)) == 0; }
+
+int64_t ReadNext(TFileHandle file, void* data, std::size_t n) {
+  ssize_t r;
+  do r = ::read(Fd(file), data, n); while (r < 0 && errno == EINTR);
+  return r;
+}
+
+int64_t WriteNext(TFileHandle file, const void* data, std::size_t n) {
+  ssize_t w;
+  do w = ::write(Fd(file), data, n); while (w < 0 && errno == EINTR);
+  return w;
+}
+
+int64_t ReadFileAt(TFileHandle file, void* data, std::size_t n, int64_t offset) {
+  ssize_t r;
+  do r = ::pread(Fd(file), data, n, offset); while (r < 0 && errno == EINTR);
+  return r;
+}
+
+int64_t WriteFileAt(TFileHandle file, const void* data, std::size_t n, int64_t offset) {
+  ssize_t w;
+  do w = ::pwrite(Fd(file), data, n, offset); while (w < 0 && errno == EINTR);
+  return w;
+}
+
+bool CutFile(TFileHandle file, int64_t size) {
+  int r;
+  do r = ::ftruncate(Fd(file), size); while (r < 0 && errno == EINTR);
+  return r == 0;
+}
+
+bool SyncFile(TFileHandle file) {
+  int r;
+  do r = ::fsync(Fd(file)); while (r < 0 && errno == EINTR);
+  return r == 0;
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool FolderNames(const std::string& folder, std::vector<std::string>& names) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return false;
+  errno = 0;
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string name = e->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  ::closedir(dir);
+  return true;
+}
+
+bool FreeSpaceOf(const std::string& folder, uint64_t& freeUnits, uint64_t& unitSize) {
+  struct statvfs fs {};
+  if (::statvfs(folder.c_str(), &fs) != 0) return false;
+  freeUnits = fs.f_bavail;
+  unitSize = fs.f_frsize ? fs.f_frsize : fs.f_bsize;
+  return true;
+}
+
+bool IsPathSeparator(char c) { return c == '/'; }
+char PathSeparator() { return '/'; }
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+  bytes.clear();
+  TFileHandle file = Open(path, O_RDONLY);
+  if (file == NoFile) return false;
+  char buffer[1 << 16];
+  for (;;) {
+    int64_t r = ReadNext(file, buffer, sizeof buffer);
+    if (r < 0) {
+      int error = errno;
+      CloseFile(file);
+      errno = error;
+      return false;
+    }
+    if (r == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(r));
+  }
+  CloseFile(file);
+  return true;
+}
+
+bool ErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
+int ErrorTerminalColumns() {
+  winsize ws{};
+  return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 ? ws.ws_col : 0;
+}
+
+std::string WorkingFolder() {
+  std::vector<char> buffer(PATH_MAX);
+  if (!::getcwd(buffer.data(), buffer.size())) return "/";
+  return buffer.data();
+}
+
+std::string LinkTarget(const std::string& path) {
+  struct stat st;
+  std::vector<char> resolved(PATH_MAX);
+  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) &&
+      ::realpath(path.c_str(), resolved.data()))
+    return resolved.data();
+  return path;
+}
+
+bool KeepPermissionsOf(const std::string& like, TFileHandle file) {
+  struct stat st;
+  mode_t mode;
+  if (::stat(like.c_str(), &st) == 0) {
+    mode = st.st_mode & 07777;
+  } else {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  return ::fchmod(Fd(file), mode) == 0;
+}
