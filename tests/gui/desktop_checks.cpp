@@ -2,9 +2,11 @@
 // define names such as Status and FocusIn, so they stay in this file).
 #include <string>
 
+#include <wx/filedlg.h>
+
+#ifdef __WXGTK__
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
-#include <wx/filedlg.h>
 
 bool FilterShows(wxFileDialog* files, const char* name) {
   GtkFileFilter* filter = gtk_file_chooser_get_filter(GTK_FILE_CHOOSER(files->GetHandle()));
@@ -29,3 +31,11 @@ int SetDesktopDpi(int dotsPerInch) {
   g_object_set(settings, "gtk-xft-dpi", dotsPerInch > 0 ? dotsPerInch * 1024 : -1, nullptr);
   return old > 0 ? old / 1024 : -1;
 }
+
+#else
+// Elsewhere the filters are the system's own, and the window manager is
+// part of the system.
+bool FilterShows(wxFileDialog*, const char*) { return true; }
+bool HaveWindowManager() { return true; }
+int SetDesktopDpi(int) { return -1; }
+#endif

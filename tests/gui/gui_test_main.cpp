@@ -5,7 +5,9 @@
 #include <wx/app.h>
 #include <wx/init.h>
 
+#ifdef __WXGTK__
 #include <glib.h>
+#endif
 
 namespace {
 
@@ -25,6 +27,7 @@ void FailOnAssert(const wxString& file, int line, const wxString& func, const wx
       << msg.utf8_str();
 }
 
+#ifdef __WXGTK__
 // A critical message or a warning of GTK is a fault of the program (a
 // call with a wrong argument, a widget asked for a size it cannot have):
 // the test that caused it fails.
@@ -34,6 +37,7 @@ void FailOnGtkMessage(const gchar* domain, GLogLevelFlags level, const gchar* me
   fprintf(stderr, "(%s-%s) %s\n", domain, kind, message);
   ADD_FAILURE() << domain << "-" << kind << ": " << message;
 }
+#endif
 
 }  // namespace
 
@@ -46,10 +50,12 @@ int main(int argc, char** argv) {
     return 77;
   }
   wxSetAssertHandler(FailOnAssert);
+#ifdef __WXGTK__
   for (const char* domain : {"Gtk", "Gdk", "GLib-GObject"})
     g_log_set_handler(domain,
                       static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING),
                       FailOnGtkMessage, nullptr);
+#endif
   int result = RUN_ALL_TESTS();
   wxTheApp->OnExit();
   wxEntryCleanup();
