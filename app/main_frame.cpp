@@ -121,8 +121,10 @@ void SetHostFlags() {
   Ctl3dEnabled = false;
   // The list's scroll bar shows where the list stands; GTK's overlay scroll
   // bars would hide it until the pointer comes near. A user's own choice in
-  // the environment stays.
+  // the environment stays. (Windows draws its scroll bars itself.)
+#ifndef _WIN32
   setenv("GTK_OVERLAY_SCROLLING", "0", 0);
+#endif
 }
 
 TMyDecoratedFrame* BuildMainWindow() {
