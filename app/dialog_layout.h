@@ -17,9 +17,11 @@ struct TDialogItem {
   wxWindow* Control;
   wxRect Place;             // pixels, converted from the dialog units
   bool BestWidth = false;   // grows to its best width, keeping its centre
+  bool BestHeight = true;   // grows to its best height (a picture keeps its place)
 };
 
-// Places every item. A control grows to its best height; every row that
-// starts lower moves down by the largest growth of the rows above it.
+// Places every item. A control grows to its best height; an item moves
+// down by the most that the items ending above its top have moved their
+// bottoms, so a control beside a taller one stays where it was.
 // Returns the extra height the dialog needs at its bottom.
 int PlaceDialogItems(std::vector<TDialogItem> items);

@@ -11,6 +11,10 @@
 #include <wx/utils.h>
 #include <wx/weakref.h>
 
+#ifdef __WXGTK__
+#include <gtk/gtk.h>
+#endif
+
 #include "about/ui/about_dialog.h"
 #include "app/command_ids.h"
 #include "app/message_box.h"
@@ -23,7 +27,6 @@
 
 bool NewShell = false;
 bool Ctl3dEnabled = false;
-int EditMode = EditNewLine;
 
 wxBrush TMyWindow::BackgroundBrush;
 int TMyWindow::DialogCharWidth = 0;
@@ -32,8 +35,16 @@ wxString TMyWindow::FileManagerCommand = "xdg-open";
 
 namespace {
 
-// Every list and dialog text is drawn at this pixel height.
+// Every list and dialog text is drawn at this pixel height, grown or shrunk
+// as the desktop scales its text.
 constexpr int FontPixelHeight = 13;
+// The desktop font those 13 pixels match: 10 points at 96 dots per inch.
+constexpr double ReferenceFontPoints = 10.0;
+constexpr double ReferenceDotsPerInch = 96.0;
+// The first window shows both columns and this many lines, if the work
+// area has room.
+constexpr int FirstWindowLines = 20;
+constexpr int FirstWindowColumns = 100;  // average characters
 // Gap between the widest image path and the real path column.
 constexpr int ColumnGap = 20;
 // Lines moved by one notch of the mouse wheel.
@@ -45,9 +56,26 @@ constexpr std::size_t SpareNameWidths = 1024;
 const char AlphabetText[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 constexpr int AlphabetLength = 52;
 
+// How much larger the desktop draws its text than the reference font: a
+// larger desktop font, Xft.dpi or GDK_DPI_SCALE grow menus and dialogs,
+// and the list with them.
+double DesktopTextScale(const wxFont& desktopFont) {
+  double dpi = ReferenceDotsPerInch;
+#ifdef __WXGTK__
+  if (GdkScreen* screen = gdk_screen_get_default()) {
+    double resolution = gdk_screen_get_resolution(screen);
+    if (resolution > 0) dpi = resolution;
+  }
+#endif
+  double points = desktopFont.GetFractionalPointSize();
+  if (points <= 0) points = ReferenceFontPoints;
+  return points * dpi / (ReferenceFontPoints * ReferenceDotsPerInch);
+}
+
 wxFont GuiFont(bool bold) {
   wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
-  font.SetPixelSize(wxSize(0, FontPixelHeight));
+  int height = static_cast<int>(FontPixelHeight * DesktopTextScale(font) + 0.5);
+  font.SetPixelSize(wxSize(0, std::max(1, height)));
   font.SetWeight(bold ? wxFONTWEIGHT_BOLD : wxFONTWEIGHT_NORMAL);
   font.SetStyle(wxFONTSTYLE_NORMAL);
   font.SetUnderlined(false);
@@ -73,6 +101,32 @@ class TFileManagerProcess : public wxProcess {
  private:
   wxWeakRef<TMyWindow> Window;
 };
+
+#ifdef __WXGTK__
+// A click in the scroll bar's trough pages the list. GTK reports it as a
+// page step here; wx would pass it on as a step of one line (the bar's
+// page is one line) or as a thumb being dragged.
+gboolean OnTroughPage(GtkRange*, GtkScrollType scroll, gdouble, gpointer data) {
+  wxEventType type;
+  switch (scroll) {
+    case GTK_SCROLL_PAGE_BACKWARD:
+    case GTK_SCROLL_PAGE_UP:
+      type = wxEVT_SCROLLWIN_PAGEUP;
+      break;
+    case GTK_SCROLL_PAGE_FORWARD:
+    case GTK_SCROLL_PAGE_DOWN:
+      type = wxEVT_SCROLLWIN_PAGEDOWN;
+      break;
+    default:
+      return FALSE;
+  }
+  auto* window = static_cast<TMyWindow*>(data);
+  wxScrollWinEvent event(type, window->GetScrollPos(wxVERTICAL), wxVERTICAL);
+  event.SetEventObject(window);
+  window->GetEventHandler()->ProcessEvent(event);
+  return TRUE;  // the list has set the bar's place itself
+}
+#endif
 
 }  // namespace
 
@@ -135,6 +189,10 @@ TMyWindow::TMyWindow(wxWindow* parent)
 
   SetDropTarget(new TDropTarget(*this));
   SetScrollbar(wxVERTICAL, 0, 1, 1);
+#ifdef __WXGTK__
+  if (GtkRange* bar = m_scrollBar[ScrollDir_Vert])
+    g_signal_connect(bar, "change-value", G_CALLBACK(OnTroughPage), this);
+#endif
   ClientWidth = GetClientSize().x;
   VisibleLines = GetClientSize().y / LineHeight;
 }
@@ -142,6 +200,12 @@ TMyWindow::TMyWindow(wxWindow* parent)
 TMyWindow::~TMyWindow() = default;
 
 int TMyWindow::FirstVisibleLine() const { return TopLine; }
+
+wxSize TMyWindow::FirstClientSize() const {
+  int w = 0, h = 0;
+  GetTextExtent(AlphabetText, &w, &h, nullptr, nullptr, &ListFont);
+  return wxSize(FirstWindowColumns * w / AlphabetLength, FirstWindowLines * LineHeight);
+}
 
 int TMyWindow::MaxScrollPos() const {
   return std::max(0, static_cast<int>(Entries.Count()) - 1);
@@ -412,6 +476,30 @@ void TMyWindow::OnCommand(wxCommandEvent& event) {
   }
 }
 
+void TMyWindow::PutLine(std::string imagePath, std::string realPath, bool replaceCurrent) {
+  bool replace = replaceCurrent && Entries.Count() > 0;
+  if (replace) Entries.Destroy(static_cast<std::size_t>(CurrentLine));
+  Entries.Add(std::move(imagePath), std::move(realPath));
+  // The index stays; the line it shows may be another one now.
+  CurrentLine = std::clamp(CurrentLine, 0, static_cast<int>(Entries.Count()) - 1);
+  MeasureNameColumn();
+  if (!replace) SetLineCount(static_cast<int>(Entries.Count()));
+  Refresh();
+}
+
+void TMyWindow::AddLines(std::vector<std::pair<std::string, std::string>> lines) {
+  // The lines go in together: one pass over a long list instead of one per line.
+  std::vector<std::unique_ptr<TDirEntry>> added;
+  added.reserve(lines.size());
+  for (auto& [image, real] : lines) {
+    NameColumnWidth = std::max(NameColumnWidth, NameWidth(image));
+    added.push_back(std::make_unique<TDirEntry>(std::move(image), std::move(real)));
+  }
+  Entries.AddAll(std::move(added));
+  SetLineCount(static_cast<int>(Entries.Count()));
+  Refresh();
+}
+
 void TMyWindow::CmDeleteLine() {
   int n = static_cast<int>(Entries.Count());
   if (n == 0) return;
@@ -432,7 +520,7 @@ void TMyWindow::CmCreateImageFile() {
   if (Entries.Count() == 0 || WriteDialog) return;
   int code;
   {
-    TWriteDialog dialog(*this);
+    TWriteDialog dialog(this, Entries, SaveData, DialogFont);
     WriteDialog = &dialog;
     code = dialog.ShowModal();
     WriteDialog = nullptr;

@@ -5,30 +5,23 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include <wx/wx.h>
 
+#include "app/file_dialog.h"
 #include "entries/dir_entry.h"
+#include "entries/ui/list_editor.h"
 
 class TWriteDialog;
-
-// Settings of one of the two file dialogs the window owns.
-struct TFileDialogData {
-  wxString Filter;      // wx wildcard: "Disk Image (*.trk)|*.trk|All Files (*.*)|*.*"
-  wxString DefaultExt;  // "TRK" or "QVF"
-  wxString FileName;    // the name shown when the dialog opens, then the chosen path
-  long Style = 0;       // wxFD_ flags
-};
 
 // Program-wide flags about the host system, set once before any window.
 // A Linux desktop is a new shell; there is no 3-D control library.
 extern bool NewShell;
 extern bool Ctl3dEnabled;
-// 1 New Line, 2 Edit Current Line: set before the entry dialog opens.
-extern int EditMode;
-enum { EditNewLine = 1, EditCurrentLine = 2 };
 
-class TMyWindow : public wxWindow {
+class TMyWindow : public wxWindow, public TListEditor {
  public:
   explicit TMyWindow(wxWindow* parent);
   ~TMyWindow() override;
@@ -48,6 +41,8 @@ class TMyWindow : public wxWindow {
 
   // The first visible line is the scroll position.
   int FirstVisibleLine() const;
+  // The client size a new window opens with: both columns, about 20 lines.
+  wxSize FirstClientSize() const;
   // Widest image path in ListFont, or 0 for an empty list.
   void MeasureNameColumn();
   // Pixel width of an image path in ListFont. Each text is measured once:
@@ -66,6 +61,15 @@ class TMyWindow : public wxWindow {
   void EnsureVisible();
   // Draws row r (0 = top row) at once.
   void RepaintLine(int row);
+  // TListEditor: what the entry dialogs and a drop change.
+  wxWindow* ListWindow() override { return this; }
+  const TEntryList& ListEntries() const override { return Entries; }
+  int ListCurrentLine() const override { return CurrentLine; }
+  void PutLine(std::string imagePath, std::string realPath, bool replaceCurrent) override;
+  void AddLines(std::vector<std::pair<std::string, std::string>> lines) override;
+  bool ListInUse() const override { return WriteDialog != nullptr; }
+  TFileDialogData& BrowseSettings() override { return BrowseData; }
+
   // The command handlers, also reached from the tests.
   void CmDeleteLine();
   void CmCreateImageFile();

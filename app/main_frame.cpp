@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include <wx/dialog.h>
+#include <wx/display.h>
 #include <wx/icon.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
@@ -13,6 +14,10 @@
 #include "resources/app_pictures.h"
 #include "resources/menu_resources.h"
 
+#ifdef __WXGTK__
+#include <gtk/gtk.h>
+#endif
+
 const char* const AppTitle = "Quorel CD-ROM Image Maker";
 
 namespace {
@@ -21,6 +26,11 @@ namespace {
 // pixels of the frame's inner border.
 constexpr int MinClientDialogUnits = 40;
 constexpr int MinClientBorderCorrection = 2;
+// Room left in the work area for the window manager's title bar and
+// borders, which are not known before the window first shows: a frame
+// that the manager has to shrink to fit lays its tool bar out at a few
+// pixels for a moment (GTK prints a critical message then).
+constexpr int WindowManagerFrameReserve = 48;
 
 // The tool bar, left to right; 0 is a separator.
 constexpr int ToolBarLayout[] = {CmNewList, CmOpenList, CmSaveList, 0,      CmCreateImage,
@@ -46,7 +56,25 @@ TMyDecoratedFrame::TMyDecoratedFrame() : wxFrame(nullptr, wxID_ANY, AppTitle) {
   SetMenuBar(CreateMainMenu());
   SetIcon(AppIcon());
   SetMinTrackHeight();
+  SetFirstSize();
   Client->SetFocus();
+}
+
+// A new main window on the original platform opens large: here it shows
+// both columns and about 20 lines, within the work area of its screen, and
+// never narrower than the tool bar.
+void TMyDecoratedFrame::SetFirstSize() {
+  int display = wxDisplay::GetFromWindow(this);
+  wxRect work = wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display))
+                    .GetClientArea();
+  wxSize client = Client->FirstClientSize();
+  client.IncTo(wxSize(GetToolBar()->GetBestSize().x, 0));
+  // The frame around the client: menu, tool and status bars.
+  wxSize bars = GetSize() - GetClientSize();
+  wxSize room = work.GetSize() - bars -
+                wxSize(WindowManagerFrameReserve, WindowManagerFrameReserve);
+  client.DecTo(room);
+  SetClientSize(client);
 }
 
 void TMyDecoratedFrame::CreateBars() {
@@ -65,6 +93,9 @@ void TMyDecoratedFrame::CreateBars() {
     tools->EnableTool(id, false);
   }
   tools->Realize();
+  // GTK lays the bar out once before the frame places it; at wx's default
+  // size of a few pixels that pass prints a critical message.
+  tools->SetSize(tools->GetBestSize());
 }
 
 void TMyDecoratedFrame::SetMinTrackHeight() {
@@ -122,8 +153,11 @@ void SetHostFlags() {
   // The list's scroll bar shows where the list stands; GTK's overlay scroll
   // bars would hide it until the pointer comes near. A user's own choice in
   // the environment stays. (Windows draws its scroll bars itself.)
-#ifndef _WIN32
+#ifdef __WXGTK__
   setenv("GTK_OVERLAY_SCROLLING", "0", 0);
+  // A click in a scroll bar's trough pages, as on the original platform,
+  // instead of moving the thumb to the pointer.
+  g_object_set(gtk_settings_get_default(), "gtk-primary-button-warps-slider", FALSE, nullptr);
 #endif
 }
 

@@ -28,6 +28,7 @@ class TMyDecoratedFrame : public wxFrame {
   void OnClose(wxCloseEvent& event);
   void CreateBars();
   void SetMinTrackHeight();
+  void SetFirstSize();
 
   bool Forwarding = false;
 

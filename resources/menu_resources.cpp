@@ -73,6 +73,10 @@ wxAcceleratorTable CreateListAccelerators() {
       {wxACCEL_CTRL, 'O', CmOpenList},
       {wxACCEL_CTRL, 'S', CmSaveList},
       {wxACCEL_CTRL | wxACCEL_SHIFT, 'S', CmSaveListAs},
+      // The keypad's keys are the same keys on the original platform.
+      {wxACCEL_NORMAL, WXK_NUMPAD_DELETE, CmDelete},
+      {wxACCEL_NORMAL, WXK_NUMPAD_ENTER, CmEdit},
+      {wxACCEL_NORMAL, WXK_NUMPAD_INSERT, CmInsert},
   };
   return wxAcceleratorTable(static_cast<int>(std::size(keys)), keys);
 }

@@ -9,8 +9,8 @@ class wxAcceleratorTable;
 // Menu 100: File (the list files, Create Image, Run File Manager), Edit and
 // Help, with every command's hint.
 wxMenuBar* CreateMainMenu();
-// Accelerator table 500: Del 101, Enter 103, Ins 102; Ctrl+N, Ctrl+O,
-// Ctrl+S and Shift+Ctrl+S for the list files.
+// Accelerator table 500: Del 101, Enter 103, Ins 102, on the keypad too;
+// Ctrl+N, Ctrl+O, Ctrl+S and Shift+Ctrl+S for the list files.
 wxAcceleratorTable CreateListAccelerators();
 // The command's string: the status hint, then optionally "\n" and more.
 wxString CommandString(int command);

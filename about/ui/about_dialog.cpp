@@ -8,6 +8,7 @@
 
 #include "about/ui/pong_dialog.h"
 #include "app/command_ids.h"
+#include "app/dialog_layout.h"
 #include "resources/about_pictures/about_pictures.h"
 #include "resources/app_pictures.h"
 
@@ -40,30 +41,6 @@ wxPalette PicturePalette(const TAboutPicture& picture) {
 }
 
 }  // namespace
-
-int PlaceInDialogUnits(wxWindow* dialog, std::vector<TUnitItem> items) {
-  std::stable_sort(items.begin(), items.end(),
-                   [](const TUnitItem& a, const TUnitItem& b) { return a.Y < b.Y; });
-  struct TPlaced {
-    int OldBottom, NewBottom;
-  };
-  std::vector<TPlaced> placed;
-  int growth = 0;
-  for (const TUnitItem& item : items) {
-    wxRect r(dialog->ConvertDialogToPixels(wxPoint(item.X, item.Y)),
-             dialog->ConvertDialogToPixels(wxSize(item.W, item.H)));
-    const int oldBottom = r.y + r.height;
-    int shift = 0;
-    for (const TPlaced& p : placed)
-      if (p.OldBottom <= r.y) shift = std::max(shift, p.NewBottom - p.OldBottom);
-    r.y += shift;
-    if (item.GrowToBestHeight) r.height = std::max(r.height, item.Control->GetBestSize().y);
-    item.Control->SetSize(r);
-    placed.push_back({oldBottom, r.y + r.height});
-    growth = std::max(growth, r.y + r.height - oldBottom);
-  }
-  return growth;
-}
 
 const TAboutPicture& AboutPictureForDepth(int bitsPerPixel) {
   return bitsPerPixel >= 8 ? AboutPicture402 : AboutPicture401;
@@ -161,13 +138,16 @@ TAboutDialog::TAboutDialog(wxWindow* parent)
   OkButton->SetDefault();
   SetEscapeId(wxID_OK);
 
-  const int grown = PlaceInDialogUnits(this, {{Icon, 70, 4, 18, 20, false},
-                                              {Texts[0], 24, 30, 110, 8},
-                                              {Texts[1], 24, 40, 110, 8},
-                                              {Texts[2], 24, 62, 110, 8},
-                                              {Texts[3], 24, 72, 110, 8},
-                                              {EtchedLine, 4, 86, 130, 1},
-                                              {OkButton, 45, 92, 48, 14}});
+  auto units = [this](int x, int y, int w, int h) {
+    return DialogUnitsToPixels(this, wxRect(x, y, w, h));
+  };
+  const int grown = PlaceDialogItems({{Icon, units(70, 4, 18, 20), false, false},
+                                      {Texts[0], units(24, 30, 110, 8)},
+                                      {Texts[1], units(24, 40, 110, 8)},
+                                      {Texts[2], units(24, 62, 110, 8)},
+                                      {Texts[3], units(24, 72, 110, 8)},
+                                      {EtchedLine, units(4, 86, 130, 1)},
+                                      {OkButton, units(45, 92, 48, 14)}});
   SetClientSize(ConvertDialogToPixels(wxSize(138, 110)) + wxSize(0, grown));
   FitToPicture();
   if (parent) SetPosition(parent->ClientToScreen(ConvertDialogToPixels(wxPoint(84, 46))));

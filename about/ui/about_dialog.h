@@ -17,16 +17,6 @@ struct TAboutPicture;
 // Runs the about box modally over parent.
 void RunAboutDialog(wxWindow* parent);
 
-// A control's place in dialog units on the dialog's own font.
-struct TUnitItem {
-  wxWindow* Control;
-  int X, Y, W, H;
-  bool GrowToBestHeight = true;  // GTK controls are often taller than their units
-};
-// Places the items; a control that grows moves the rows below it down.
-// Returns how much taller the dialog must be.
-int PlaceInDialogUnits(wxWindow* dialog, std::vector<TUnitItem> items);
-
 // Picture 402 (256 colours) on a display of 8 bits per pixel or more, else 401.
 const TAboutPicture& AboutPictureForDepth(int bitsPerPixel);
 

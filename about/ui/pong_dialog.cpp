@@ -2,9 +2,8 @@
 
 #include <wx/wx.h>
 
-#include "about/ui/about_dialog.h"
 #include "app/command_ids.h"
-#include "app/list_window.h"
+#include "app/dialog_layout.h"
 
 // ---- TPongControl
 
@@ -18,7 +17,7 @@ TPongControl::TPongControl(wxWindow* parent, int id, const wxRect& place,
   Bind(wxEVT_TIMER, &TPongControl::OnTimer, this, TimerId);
   Game.SetUp(place.width, place.height);
   wxMemoryDC dc(Screen);
-  dc.SetBackground(EraseBrush());
+  dc.SetBackground(wxBrush(FieldColour()));
   dc.Clear();
   Dc = &dc;
   Game.Paint();
@@ -28,10 +27,9 @@ TPongControl::TPongControl(wxWindow* parent, int id, const wxRect& place,
 
 TPongControl::~TPongControl() { Timer.Stop(); }
 
-wxBrush TPongControl::EraseBrush() const {
-  if (TMyWindow::BackgroundBrush.IsOk()) return TMyWindow::BackgroundBrush;
-  return wxBrush(GetParent()->GetBackgroundColour());
-}
+wxColour TPongControl::FieldColour() const { return GetParent()->GetBackgroundColour(); }
+
+wxColour TPongControl::DotColour() const { return GetParent()->GetForegroundColour(); }
 
 void TPongControl::FillDot(int col, int row, const wxBrush& brush) {
   if (!Dc) return;
@@ -43,9 +41,9 @@ void TPongControl::FillDot(int col, int row, const wxBrush& brush) {
   RefreshRect(dot, false);
 }
 
-void TPongControl::DrawDot(int col, int row) { FillDot(col, row, *wxBLACK_BRUSH); }
+void TPongControl::DrawDot(int col, int row) { FillDot(col, row, wxBrush(DotColour())); }
 
-void TPongControl::EraseDot(int col, int row) { FillDot(col, row, EraseBrush()); }
+void TPongControl::EraseDot(int col, int row) { FillDot(col, row, wxBrush(FieldColour())); }
 
 void TPongControl::SetScoreText(const std::string& text) {
   if (ScoreText) ScoreText->SetLabel(wxString::FromUTF8(text));
@@ -83,9 +81,10 @@ TPongDialog::TPongDialog(wxWindow* parent)
   // The field keeps its unit rectangle: the game is laid out on its size.
   const wxRect fieldPlace(ConvertDialogToPixels(wxPoint(4, 4)),
                           ConvertDialogToPixels(wxSize(156, 98)));
-  const int grown = PlaceInDialogUnits(this, {{scoreLabel, 4, 109, 26, 10},
-                                              {ScoreText, 32, 109, 78, 10},
-                                              {quit, 116, 106, 40, 14}});
+  const int grown =
+      PlaceDialogItems({{scoreLabel, DialogUnitsToPixels(this, wxRect(4, 109, 26, 10))},
+                        {ScoreText, DialogUnitsToPixels(this, wxRect(32, 109, 78, 10))},
+                        {quit, DialogUnitsToPixels(this, wxRect(116, 106, 40, 14))}});
   SetClientSize(ConvertDialogToPixels(wxSize(160, 124)) + wxSize(0, grown));
   Field = new TPongControl(this, IdPongField, fieldPlace, ScoreText);
   if (parent) SetPosition(parent->ClientToScreen(ConvertDialogToPixels(wxPoint(78, 78))));

@@ -34,9 +34,10 @@ class TPongControl : public wxWindow, private TDotPainter {
 
   // One tick with the pointer at the given height in the field's pixels.
   void RunTick(int pointerY);
-  // The brush that erases a dot: the shared background brush once the
-  // list window has made it, else the dialog's own background.
-  wxBrush EraseBrush() const;
+  // The field is the dialog's own background with dots in its text colour,
+  // so it reads in light and dark themes alike.
+  wxColour FieldColour() const;
+  wxColour DotColour() const;
 
  private:
   void DrawDot(int col, int row) override;

@@ -7,13 +7,12 @@
 #include <wx/stattext.h>
 
 #include "app/command_ids.h"
-#include "app/list_window.h"
-#include "app/text_convert.h"
-#include "entries/ui/edit_dialog.h"
-#include "entries/ui/button_row.h"
-#include "entries/path_rules.h"
-#include "entries/ui/upper_case_edit.h"
 #include "app/dialog_layout.h"
+#include "app/text_convert.h"
+#include "entries/path_rules.h"
+#include "entries/ui/button_row.h"
+#include "entries/ui/edit_dialog.h"
+#include "entries/ui/upper_case_edit.h"
 
 std::string DropDestination;
 
@@ -28,10 +27,9 @@ const wxRect DefaultUnits(128, 32, 36, 14);
 constexpr int ButtonGapUnits = 4;
 }  // namespace
 
-TDropDestDialog::TDropDestDialog(TMyWindow& listWindow)
-    : wxDialog(&listWindow, IdDropDialog, "Drop Destination", wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
-      ListWindow(listWindow) {
+TDropDestDialog::TDropDestDialog(wxWindow* parent)
+    : wxDialog(parent, IdDropDialog, "Drop Destination", wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
   auto* labelText = new wxStaticText(this, wxID_ANY, "Image Destination Directory:");
   DestEdit = new TUpperCaseEdit(this, IdDropDestEdit, DestFieldLength);
   auto* ok = new wxButton(this, wxID_OK, "OK");

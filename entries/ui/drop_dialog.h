@@ -5,7 +5,6 @@
 
 #include <wx/dialog.h>
 
-class TMyWindow;
 class wxTextCtrl;
 
 // The destination field takes 255 characters; with both separators the
@@ -18,9 +17,8 @@ extern std::string DropDestination;
 
 class TDropDestDialog : public wxDialog {
  public:
-  explicit TDropDestDialog(TMyWindow& listWindow);
+  explicit TDropDestDialog(wxWindow* parent);
 
-  TMyWindow& ListWindow;
   wxTextCtrl* DestEdit = nullptr;  // 211
 
   // Checks and normalises the field into DropDestination; false (beep,

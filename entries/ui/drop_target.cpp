@@ -5,12 +5,13 @@
 
 #include <wx/frame.h>
 
-#include "app/list_window.h"
+#include "app/bring_to_front.h"
 #include "app/message_box.h"
 #include "app/text_convert.h"
-#include "entries/ui/drop_dialog.h"
 #include "entries/path_rules.h"
 #include "entries/short_name.h"
+#include "entries/ui/drop_dialog.h"
+#include "entries/ui/list_editor.h"
 
 namespace {
 
@@ -30,8 +31,8 @@ std::string FileNameOf(const std::string& droppedPath) {
 }
 
 // Tells in the frame's status bar how many dropped names were shortened.
-void SayShortened(TMyWindow& window, int shortened) {
-  auto* frame = wxDynamicCast(wxGetTopLevelParent(&window), wxFrame);
+void SayShortened(wxWindow* window, int shortened) {
+  auto* frame = wxDynamicCast(wxGetTopLevelParent(window), wxFrame);
   if (!frame || !frame->GetStatusBar()) return;
   wxString text;
   if (shortened == 1)
@@ -41,8 +42,8 @@ void SayShortened(TMyWindow& window, int shortened) {
   frame->SetStatusText(text);
 }
 
-bool AskAbort(TMyWindow& window, const std::string& text) {
-  return ShowMessageBox(&window, ToWx(text), DropErrorCaption, TButtons::YesNo) == TAnswer::Yes;
+bool AskAbort(wxWindow* parent, const std::string& text) {
+  return ShowMessageBox(parent, ToWx(text), DropErrorCaption, TButtons::YesNo) == TAnswer::Yes;
 }
 
 }  // namespace
@@ -50,8 +51,8 @@ bool AskAbort(TMyWindow& window, const std::string& text) {
 bool TDropTarget::OnDropFiles(wxCoord, wxCoord, const wxArrayString& names) {
   // The drop is finished for the file manager at once; the questions come
   // after, so the manager is not kept waiting while the user answers.
-  TMyWindow* window = &Window;
-  window->CallAfter([window, names] { DropFiles(*window, names); });
+  TListEditor* list = &List;
+  list->ListWindow()->CallAfter([list, names] { DropFiles(*list, names); });
   return true;
 }
 
@@ -64,9 +65,14 @@ std::string DropProposal(const std::string& firstPath) {
   return UpperCase(folder);
 }
 
-void DropFiles(TMyWindow& window, const wxArrayString& names) {
+void DropFiles(TListEditor& list, const wxArrayString& names) {
   // A running build reads the list line by line: it must not change under it.
-  if (names.empty() || window.WriteDialog) return;
+  if (names.empty() || list.ListInUse()) return;
+  wxWindow* window = list.ListWindow();
+  // The user dropped from the file manager, which is still in front: the
+  // questions of the drop come in front of it, with the keyboard.
+  BringToFront(window);
+  TDialogsInFront inFront;
   std::vector<std::string> paths;
   for (const wxString& name : names) paths.push_back(FromWx(name));
 
@@ -84,13 +90,11 @@ void DropFiles(TMyWindow& window, const wxArrayString& names) {
   // a FAT system would have made for it, free in the destination folder.
   std::vector<std::string> fileNames;
   for (const std::string& path : paths) fileNames.push_back(FileNameOf(path));
-  TFolderNames taken = NamesInFolder(window.Entries, dest);
+  TFolderNames taken = NamesInFolder(list.ListEntries(), dest);
   const std::vector<std::string> imageNames = ShortNames(fileNames, taken);
 
+  std::vector<std::pair<std::string, std::string>> lines;
   int shortened = 0;
-  // The lines go in together once every name is done: one pass over a long
-  // list instead of one per name.
-  std::vector<std::unique_ptr<TDirEntry>> added;
   for (std::size_t i = 0; i < paths.size(); ++i) {
     const std::string& path = paths[i];
     const std::string& name = imageNames[i];
@@ -107,14 +111,10 @@ void DropFiles(TMyWindow& window, const wxArrayString& names) {
       if (AskAbort(window, image + " is too long.\n\nDo you want to abort?")) break;
       continue;
     }
-    int width = window.NameWidth(image);
     // The real path is kept exactly as the file manager delivered it.
-    added.push_back(std::make_unique<TDirEntry>(std::move(image), path));
-    window.NameColumnWidth = std::max(window.NameColumnWidth, width);
+    lines.emplace_back(std::move(image), path);
     if (name != UpperCase(fileNames[i])) ++shortened;
   }
-  window.Entries.AddAll(std::move(added));
+  list.AddLines(std::move(lines));
   SayShortened(window, shortened);
-  window.SetLineCount(static_cast<int>(window.Entries.Count()));
-  window.Refresh();
 }

@@ -6,19 +6,19 @@
 
 #include <wx/dnd.h>
 
-class TMyWindow;
+class TListEditor;
 
 class TDropTarget : public wxFileDropTarget {
  public:
-  explicit TDropTarget(TMyWindow& window) : Window(window) {}
+  explicit TDropTarget(TListEditor& list) : List(list) {}
   bool OnDropFiles(wxCoord x, wxCoord y, const wxArrayString& names) override;
 
  private:
-  TMyWindow& Window;
+  TListEditor& List;
 };
 
 // One drop: asks for the destination, then adds one line per name.
-void DropFiles(TMyWindow& window, const wxArrayString& names);
+void DropFiles(TListEditor& list, const wxArrayString& names);
 
 // The destination proposed for a drop: the folder of the first dropped
 // path, in capitals, with DOS separators, beginning and ending in "\".

@@ -5,16 +5,19 @@
 #include <string>
 
 #include <wx/button.h>
-#include <wx/filedlg.h>
 #include <wx/stattext.h>
 
 #include "app/command_ids.h"
-#include "app/list_window.h"
-#include "app/text_convert.h"
-#include "entries/ui/button_row.h"
-#include "entries/path_rules.h"
-#include "entries/ui/upper_case_edit.h"
 #include "app/dialog_layout.h"
+#include "app/file_dialog.h"
+#include "app/text_convert.h"
+#include "entries/dir_entry.h"
+#include "entries/path_rules.h"
+#include "entries/ui/button_row.h"
+#include "entries/ui/list_editor.h"
+#include "entries/ui/upper_case_edit.h"
+
+int EditMode = EditNewLine;
 
 namespace {
 // Dialog 220, in dialog units.
@@ -31,22 +34,25 @@ constexpr int ButtonGapUnits = 4;
 // Real paths are POSIX paths: as long as the system takes them.
 constexpr unsigned long RealFieldLength = PATH_MAX - 1;
 
-// The image path that Browse proposes: the file's own path, in capitals and
-// with DOS separators.
-std::string ImagePathOf(const std::string& realPath) {
-  std::string image = UpperCase(realPath);
-  std::replace(image.begin(), image.end(), '/', '\\');
-  return image;
+// The folder part of an image path as typed: up to its last "\\", or "\\".
+std::string FolderPartOf(const std::string& imagePath) {
+  std::size_t slash = imagePath.rfind('\\');
+  return slash == std::string::npos ? std::string("\\") : imagePath.substr(0, slash + 1);
+}
+
+// A chosen file's name in capitals, or nothing when that is no DOS name.
+std::string DosNameOf(const std::string& realPath) {
+  std::string name = UpperCase(realPath.substr(realPath.rfind('/') + 1));
+  if (name.find_first_of("\\:") != std::string::npos || !CheckPath(name, 0)) return std::string();
+  return name;
 }
 }  // namespace
 
-TNewEditDialog::TBrowsePrompt TNewEditDialog::BrowsePrompt = TNewEditDialog::RunBrowseDialog;
-
-TNewEditDialog::TNewEditDialog(TMyWindow& listWindow)
-    : wxDialog(&listWindow, IdEditDialog,
+TNewEditDialog::TNewEditDialog(TListEditor& list)
+    : wxDialog(list.ListWindow(), IdEditDialog,
                EditMode == EditCurrentLine ? "Edit Current Line" : "New Line",
                wxDefaultPosition, wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
-      ListWindow(listWindow) {
+      List(list) {
   auto* imageLabel = new wxStaticText(this, wxID_ANY, "Image File Name:");
   ImageEdit = new TUpperCaseEdit(this, IdImageEdit, ImageFieldLength);
   auto* realLabel = new wxStaticText(this, wxID_ANY, "Real File Name:");
@@ -88,8 +94,8 @@ TNewEditDialog::TNewEditDialog(TMyWindow& listWindow)
 }
 
 void TNewEditDialog::ShowCurrentLine() {
-  const std::string* image = ListWindow.Entries.ImagePathAt(ListWindow.CurrentLine);
-  const std::string* real = ListWindow.Entries.RealPathAt(ListWindow.CurrentLine);
+  const std::string* image = List.ListEntries().ImagePathAt(List.ListCurrentLine());
+  const std::string* real = List.ListEntries().RealPathAt(List.ListCurrentLine());
   ImageEdit->ChangeValue(image ? ToWx(*image) : wxString());
   RealEdit->ChangeValue(real ? ToWx(*real) : wxString());
 }
@@ -97,27 +103,23 @@ void TNewEditDialog::ShowCurrentLine() {
 void TNewEditDialog::Restore() { ShowCurrentLine(); }
 
 void TNewEditDialog::Browse() {
-  TFileDialogData& data = ListWindow.BrowseData;
+  TFileDialogData& data = List.BrowseSettings();
   data.FileName.clear();
-  if (!BrowsePrompt(this, data)) return;
-  std::string chosen = FromWx(data.FileName);
+  if (!RunFileDialog(this, "Browse File", data)) return;
   RealEdit->ChangeValue(data.FileName);
-  std::string image = ImagePathOf(chosen);
-  if (image.size() > ImageFieldLength) {
-    // The field would cut the path short, perhaps into another valid path:
-    // the user names the place in the image instead.
-    ImageEdit->ChangeValue(wxString());
+  // The file goes into the folder the image field names, under its own
+  // name; its folders on disk rarely make DOS names.
+  std::string folder = FolderPartOf(FromWx(ImageEdit->GetValue()));
+  std::string name = DosNameOf(FromWx(data.FileName));
+  if (name.empty() || folder.size() + name.size() > ImageFieldLength) {
+    // No name the image takes (or none that fits the field whole): the
+    // user types one after the folder.
+    ImageEdit->ChangeValue(ToWx(folder));
     RefuseField(ImageEdit);
+    ImageEdit->SetInsertionPointEnd();
     return;
   }
-  ImageEdit->ChangeValue(ToWx(image));
-}
-
-bool TNewEditDialog::RunBrowseDialog(wxWindow* parent, TFileDialogData& data) {
-  wxFileDialog dialog(parent, "Browse File", wxString(), data.FileName, data.Filter, data.Style);
-  if (dialog.ShowModal() != wxID_OK) return false;
-  data.FileName = dialog.GetPath();
-  return true;
+  ImageEdit->ChangeValue(ToWx(folder + name));
 }
 
 bool TNewEditDialog::Accept() {
@@ -131,16 +133,7 @@ bool TNewEditDialog::Accept() {
     RefuseField(RealEdit);
     return false;
   }
-  TMyWindow& w = ListWindow;
-  bool wasEmpty = w.Entries.Count() == 0;
-  if (EditMode == EditCurrentLine && !wasEmpty)
-    w.Entries.Destroy(static_cast<std::size_t>(w.CurrentLine));
-  w.Entries.Add(std::move(image), std::move(real));
-  // The index stays; the line it shows may be another one now.
-  w.CurrentLine = std::clamp(w.CurrentLine, 0, static_cast<int>(w.Entries.Count()) - 1);
-  w.MeasureNameColumn();
-  if (EditMode == EditNewLine || wasEmpty) w.SetLineCount(static_cast<int>(w.Entries.Count()));
-  w.Refresh();
+  List.PutLine(std::move(image), std::move(real), EditMode == EditCurrentLine);
   return true;
 }
 
@@ -160,7 +153,7 @@ void RefuseField(wxWindow* field) {
   field->SetFocus();
 }
 
-void RunEditDialog(TMyWindow& window) {
-  TNewEditDialog dialog(window);
+void RunEditDialog(TListEditor& list) {
+  TNewEditDialog dialog(list);
   dialog.ShowModal();
 }

@@ -2,14 +2,11 @@
 // double click), as chosen by EditMode.
 #pragma once
 
-#include <functional>
-
 #include <wx/dialog.h>
 
 #include "entries/path_rules.h"
 
-class TMyWindow;
-struct TFileDialogData;
+class TListEditor;
 class wxButton;
 class wxTextCtrl;
 
@@ -18,21 +15,18 @@ class wxTextCtrl;
 // than MaxImagePath once the "\" is added.
 constexpr unsigned long ImageFieldLength = MaxImagePath;
 
+// 1 New Line, 2 Edit Current Line: set before the entry dialog opens.
+extern int EditMode;
+enum { EditNewLine = 1, EditCurrentLine = 2 };
+
 class TNewEditDialog : public wxDialog {
  public:
-  explicit TNewEditDialog(TMyWindow& listWindow);
+  explicit TNewEditDialog(TListEditor& list);
 
-  TMyWindow& ListWindow;
+  TListEditor& List;
   wxTextCtrl* ImageEdit = nullptr;  // 221
   wxTextCtrl* RealEdit = nullptr;   // 222
   wxButton* ActionButton = nullptr;  // 223: "&Restore" or "&Browse..."
-
-  // The "Browse File" prompt over parent with the list window's settings;
-  // on true data.FileName holds the chosen path. Tests answer it here
-  // instead of the desktop's file dialog.
-  using TBrowsePrompt = std::function<bool(wxWindow* parent, TFileDialogData& data)>;
-  static TBrowsePrompt BrowsePrompt;
-  static bool RunBrowseDialog(wxWindow* parent, TFileDialogData& data);
 
   // Checks both fields and changes the list; false (beep, focus on the
   // refused field) when a path is refused.
@@ -47,9 +41,9 @@ class TNewEditDialog : public wxDialog {
   void ShowCurrentLine();
 };
 
-// Runs the entry dialog modally over the list window; it changes the list
-// itself on OK.
-void RunEditDialog(TMyWindow& window);
+// Runs the entry dialog modally over the list's window; on OK it puts the
+// line into the list.
+void RunEditDialog(TListEditor& list);
 
 // A refused field: the asterisk beep and the keyboard focus.
 void RefuseField(wxWindow* field);

@@ -1,6 +1,7 @@
 #include "image/ui/gauge_control.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include <wx/dcbuffer.h>
 #include <wx/settings.h>
@@ -11,7 +12,12 @@ namespace {
 constexpr int BorderWidth = 1;
 // Synchronous repaints closer together than one frame show nothing more.
 constexpr int FrameMilliseconds = 16;
-}
+// Least difference in brightness (0..255) between the bar and the face for
+// the bar's own colour to carry the text.
+constexpr int LeastBrightnessStep = 96;
+
+int Brightness(const wxColour& c) { return (299 * c.Red() + 587 * c.Green() + 114 * c.Blue()) / 1000; }
+}  // namespace
 
 TMyGauge::TMyGauge(wxWindow* parent, wxWindowID id, const wxFont& font)
     : wxWindow(parent, id, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE),
@@ -52,10 +58,20 @@ void TMyGauge::SetBarColour(const wxColour& colour) {
   Refresh(false);
 }
 
+TGaugeColours TMyGauge::Colours() const {
+  wxColour face = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
+  if (std::abs(Brightness(Bar) - Brightness(face)) >= LeastBrightnessStep)
+    return {face, Bar, Bar, face};
+  return {face, wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHT),
+          wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT),
+          wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHTTEXT)};
+}
+
 void TMyGauge::OnPaint(wxPaintEvent&) {
   Pending = false;
   wxAutoBufferedPaintDC dc(this);
-  wxColour face = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
+  const TGaugeColours colours = Colours();
+  const wxColour& face = colours.Face;
   wxSize size = GetClientSize();
 
   dc.SetPen(wxPen(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNSHADOW), BorderWidth));
@@ -72,14 +88,14 @@ void TMyGauge::OnPaint(wxPaintEvent&) {
   wxSize extent = dc.GetTextExtent(text);
   wxPoint at(inside.x + (inside.width - extent.x) / 2, inside.y + (inside.height - extent.y) / 2);
 
-  dc.SetTextForeground(Bar);
+  dc.SetTextForeground(colours.TextOnFace);
   dc.DrawText(text, at);
   if (bar.width > 0) {
     wxDCClipper clip(dc, bar);
-    dc.SetPen(wxPen(Bar));
-    dc.SetBrush(wxBrush(Bar));
+    dc.SetPen(wxPen(colours.Bar));
+    dc.SetBrush(wxBrush(colours.Bar));
     dc.DrawRectangle(bar);
-    dc.SetTextForeground(face);
+    dc.SetTextForeground(colours.TextOnBar);
     dc.DrawText(text, at);
   }
 }

@@ -6,6 +6,11 @@
 #include <wx/longlong.h>
 #include <wx/window.h>
 
+// The colours a gauge paints with.
+struct TGaugeColours {
+  wxColour Face, Bar, TextOnFace, TextOnBar;
+};
+
 class TMyGauge : public wxWindow {
  public:
   static constexpr int Range = 100;
@@ -20,6 +25,10 @@ class TMyGauge : public wxWindow {
   // painted with the next frame.
   void PaintNow();
   void SetBarColour(const wxColour& colour);
+  // The bar colour with its texts, on the theme's face. A bar that does not
+  // stand out from a dark face gives way to the theme's selection colours,
+  // so the percentage stays readable.
+  TGaugeColours Colours() const;
   wxString Text() const;
   // Repaints asked for since the gauge was made (for measuring).
   long RepaintCount() const { return Repaints; }

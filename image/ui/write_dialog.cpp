@@ -1,17 +1,16 @@
 #include "image/ui/write_dialog.h"
 
-
 #include <wx/button.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 
 #include "app/command_ids.h"
-#include "app/list_window.h"
+#include "app/dialog_layout.h"
+#include "app/file_dialog.h"
 #include "app/message_box.h"
 #include "app/text_convert.h"
 #include "image/build_driver.h"
 #include "image/free_space.h"
-#include "app/dialog_layout.h"
 #include "image/ui/gauge_control.h"
 #include "image/ui/stat_dialog.h"
 #include "image/ui/status_line.h"
@@ -25,14 +24,13 @@ const wxRect ButtonUnits(66, 32, 36, 14);
 const wxColour GaugeBarColour(0, 0, 128);
 }  // namespace
 
-TWriteDialog::TSavePrompt TWriteDialog::SavePrompt = TWriteDialog::RunSaveDialog;
-
-TWriteDialog::TWriteDialog(TMyWindow& listWindow)
-    : wxDialog(&listWindow, IdWriteDialog, wxString(), wxDefaultPosition, wxDefaultSize,
+TWriteDialog::TWriteDialog(wxWindow* parent, const TEntryList& entries,
+                           TFileDialogData& saveData, const wxFont& font)
+    : wxDialog(parent, IdWriteDialog, wxString(), wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
-      ListWindow(listWindow) {
-  StatusText = new TStatusLine(this, IdStatusText, listWindow.DialogFont);
-  Gauge = new TMyGauge(this, IdGauge, listWindow.DialogFont);
+      SaveData(saveData) {
+  StatusText = new TStatusLine(this, IdStatusText, font);
+  Gauge = new TMyGauge(this, IdGauge, font);
   CancelButton = new wxButton(this, IdCancelButton, "Cancel");
 
   int extra = PlaceDialogItems({{StatusText, DialogUnitsToPixels(this, StatusUnits)},
@@ -48,7 +46,7 @@ TWriteDialog::TWriteDialog(TMyWindow& listWindow)
   Bind(wxEVT_BUTTON, &TWriteDialog::OnCancel, this, IdCancelButton);
   Bind(wxEVT_CLOSE_WINDOW, &TWriteDialog::OnClose, this);
 
-  Engine = std::make_unique<TImageBuild>(listWindow.Entries, *this);
+  Engine = std::make_unique<TImageBuild>(entries, *this);
   // The frame is disabled while the build runs: its tool bar and menu need
   // no enabling pass at every idle notice, which would cost every step.
   SavedUpdateInterval = wxUpdateUIEvent::GetUpdateInterval();
@@ -136,19 +134,16 @@ bool TWriteDialog::ConfirmStatistics(const TStatistics& stats) {
 }
 
 bool TWriteDialog::AskSaveName(std::string& name) {
-  TFileDialogData& data = ListWindow.SaveData;
-  data.FileName = ToWx(name);
-  if (!SavePrompt(this, data)) return false;
-  name = FromWx(data.FileName);
+  SaveData.FileName = ToWx(name);
+  if (!RunSaveDialog(this, SaveData)) return false;
+  name = FromWx(SaveData.FileName);
   return true;
 }
 
 bool TWriteDialog::RunSaveDialog(wxWindow* parent, TFileDialogData& data) {
   for (;;) {
-    wxFileDialog dialog(parent, "Save Image", wxString(), data.FileName, data.Filter,
-                        data.Style);
-    if (dialog.ShowModal() != wxID_OK) return false;
-    wxFileName chosen(dialog.GetPath());
+    if (!RunFileDialog(parent, "Save Image", data)) return false;
+    wxFileName chosen(data.FileName);
     if (chosen.HasExt() || data.DefaultExt.empty()) {
       data.FileName = chosen.GetFullPath();
       return true;

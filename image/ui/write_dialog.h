@@ -2,7 +2,6 @@
 // image build that the list window drives one step per idle notice.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -10,9 +9,9 @@
 
 #include "image/build_host.h"
 
+class TEntryList;
 class TImageBuild;
 class TMyGauge;
-class TMyWindow;
 struct TFileDialogData;
 class wxButton;
 class TStatusLine;
@@ -25,7 +24,10 @@ constexpr int IdCancelButton = 2;
 
 class TWriteDialog : public wxDialog, public TBuildHost {
  public:
-  explicit TWriteDialog(TMyWindow& listWindow);
+  // Builds entries over parent; the save prompt keeps its settings in
+  // saveData, the status line and gauge draw in font.
+  TWriteDialog(wxWindow* parent, const TEntryList& entries, TFileDialogData& saveData,
+               const wxFont& font);
   ~TWriteDialog() override;
 
   // One build step, unless a step is already running (a message box that a
@@ -36,16 +38,12 @@ class TWriteDialog : public wxDialog, public TBuildHost {
   long StepsRun() const { return Steps; }
   TImageBuild& Build() { return *Engine; }
 
-  TMyWindow& ListWindow;
   TStatusLine* StatusText = nullptr;
   TMyGauge* Gauge = nullptr;
   wxButton* CancelButton = nullptr;
 
-  // The "Save Image" prompt over parent with the list window's settings;
-  // data.FileName holds the proposal and, on true, the chosen path. Tests
-  // put their own answer here instead of the desktop's file dialog.
-  using TSavePrompt = std::function<bool(wxWindow* parent, TFileDialogData& data)>;
-  static TSavePrompt SavePrompt;
+  // The "Save Image" prompt over parent; data.FileName holds the proposal
+  // and, on true, the chosen path with the default extension added.
   static bool RunSaveDialog(wxWindow* parent, TFileDialogData& data);
 
   // TBuildHost
@@ -70,6 +68,7 @@ class TWriteDialog : public wxDialog, public TBuildHost {
   void CancelBuild();
   void Finish(int code);
 
+  TFileDialogData& SaveData;
   std::unique_ptr<TImageBuild> Engine;
   bool InStep = false;
   long Steps = 0;

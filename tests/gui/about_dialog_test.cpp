@@ -239,8 +239,8 @@ class TPongDialogTest : public TFrameTest {
   bool IsDot(const wxImage& shown, int col, int row) {
     for (int y = 0; y < 3; ++y)
       for (int x = 0; x < 3; ++x)
-        if (PixelAt(shown, col * 4 + x, row * 4 + y) != *wxBLACK) return false;
-    return PixelAt(shown, col * 4 + 3, row * 4 + 3) != *wxBLACK;
+        if (PixelAt(shown, col * 4 + x, row * 4 + y) != Pong->Field->DotColour()) return false;
+    return PixelAt(shown, col * 4 + 3, row * 4 + 3) != Pong->Field->DotColour();
   }
   TPongDialog* Pong = nullptr;
 };
@@ -288,6 +288,18 @@ TEST_F(TPongDialogTest, FieldShowsWallsPaddleAndServedBallAsDotsOnTheGrid) {
   shown = Grab(field);
   EXPECT_TRUE(IsDot(shown, game.BallX / 256, game.BallY / 256));
   EXPECT_TRUE(IsDot(shown, 0, 0));
+}
+
+TEST_F(TPongDialogTest, OnDesktopDotsStandOutOnAFieldOfTheDialogsOwnColour) {
+  TPongControl* field = Pong->Field;
+  const wxImage dialog = Grab(Pong);
+  const wxImage shown = Grab(field);
+  // Between the dots of a cell, and the dialog just below the field.
+  const wxColour open = PixelAt(shown, 5 * 4 + 3, 5 * 4 + 3);
+  const wxRect place = field->GetRect();
+  EXPECT_EQ(open, PixelAt(dialog, place.x + 2, place.GetBottom() + 3));
+  EXPECT_EQ(open, field->FieldColour());
+  EXPECT_GE(ContrastRatio(field->DotColour(), open), 4.5);
 }
 
 TEST_F(TPongDialogTest, TimerTicksEveryFiftyMillisecondsAndStopsWithTheDialog) {

@@ -40,13 +40,6 @@ class TBuildDialogTest : public TFrameTest {
   void SetUp() override {
     TFrameTest::SetUp();
     Image = Dir / "OUT.trk";
-    TWriteDialog::SavePrompt = [this](wxWindow*, TFileDialogData& data) {
-      Proposals.push_back(FromWx(data.FileName));
-      if (SaveNames.empty()) return false;
-      data.FileName = ToWx(SaveNames.front());
-      SaveNames.pop_front();
-      return true;
-    };
     // Watches the running dialog: gauge values, and "Ok" pressed once it
     // shows "Done".
     Answers.OnBuild = [this](TWriteDialog* dialog) {
@@ -76,8 +69,7 @@ class TBuildDialogTest : public TFrameTest {
   TTempDir Dir;
   std::string Image;
   TDialogAnswers Answers;
-  std::deque<std::string> SaveNames;
-  std::vector<std::string> Proposals, Captions;
+  std::vector<std::string> Captions;
   std::vector<int> Gauges;
   std::string ButtonText;
   bool PressedOk = false;
@@ -94,7 +86,11 @@ TEST_F(TBuildDialogTest, CreatesAnImageThatFsckAndMtoolsRead) {
   Add("\\TREE", Dir.Dir("src/tree"));
   Add("\\TREE\\C.QVF", c);
   Add("\\TREE\\SUB\\D.WAV", d);
-  SaveNames = {Image};
+  Answers.FileChoices = {Image};
+  Answers.OnFile = [](wxFileDialog* files) {
+    for (const char* name : {"OLD.TRK", "old.trk"}) EXPECT_TRUE(FilterShows(files, name)) << name;
+    EXPECT_FALSE(FilterShows(files, "OLD.QVF"));
+  };
 
   Command(CmCreateImage);
 
@@ -102,7 +98,9 @@ TEST_F(TBuildDialogTest, CreatesAnImageThatFsckAndMtoolsRead) {
   EXPECT_TRUE(PressedOk);
   EXPECT_EQ(Captions, std::vector<std::string>{"Done"});
   EXPECT_EQ(ButtonText, "Ok");
-  EXPECT_EQ(Proposals, std::vector<std::string>{"*.trk"});
+  ASSERT_EQ(Answers.FilesAsked.size(), 1u);
+  EXPECT_EQ(Answers.FilesAsked[0].Title, "Save Image");
+  EXPECT_EQ(Answers.FilesAsked[0].Name, "*.trk");
   ASSERT_EQ(Answers.StatShown, 1);
   // 4096 clusters of 512 bytes: the smallest volume.
   EXPECT_EQ(Answers.StatValues[1], "512");
@@ -112,6 +110,12 @@ TEST_F(TBuildDialogTest, CreatesAnImageThatFsckAndMtoolsRead) {
   EXPECT_EQ(std::filesystem::file_size(Image), 2131456u);
   // The gauge moved through the build, not only to its ends.
   EXPECT_TRUE(std::any_of(Gauges.begin(), Gauges.end(), [](int g) { return g > 0 && g < 100; }));
+  // The next prompt (after "Not enough space", or the next build) opens in
+  // the folder chosen, not in the working folder.
+  Answers.FileChoices = {""};
+  Command(CmCreateImage);
+  ASSERT_EQ(Answers.FilesAsked.size(), 2u);
+  EXPECT_EQ(Answers.FilesAsked[1].Folder, Dir.Path);
 
   if (!HaveTool("fsck.fat") || !HaveTool("mcopy")) GTEST_SKIP() << "dosfstools or mtools missing";
   EXPECT_EQ(FsckProblems(Image), "");
@@ -127,12 +131,12 @@ TEST_F(TBuildDialogTest, CancelInTheStatisticsOrTheSavePromptCreatesNoFile) {
   Answers.StatsOk = false;
   Command(CmCreateImage);
   EXPECT_EQ(Answers.StatShown, 1);
-  EXPECT_TRUE(Proposals.empty());
+  EXPECT_TRUE(Answers.FilesAsked.empty());
 
   Answers.StatsOk = true;
-  SaveNames.clear();  // the prompt is cancelled
+  Answers.FileChoices = {""};  // the prompt is cancelled
   Command(CmCreateImage);
-  EXPECT_EQ(Proposals.size(), 1u);
+  EXPECT_EQ(Answers.FilesAsked.size(), 1u);
   EXPECT_TRUE(std::filesystem::is_empty(Dir.Path) ||
               !std::filesystem::exists(Image));
   EXPECT_FALSE(std::filesystem::exists(Image));
@@ -179,6 +183,7 @@ TEST_F(TBuildDialogTest, NoStepRunsWhileAMessageBoxOfAStepIsOpen) {
       }
     });
   };
+  Answers.FileChoices = {""};
   Command(CmCreateImage);  // the build is cancelled at the save prompt
   EXPECT_GE(idles, 50);
   EXPECT_FALSE(moved);
@@ -191,7 +196,7 @@ TEST_F(TBuildDialogTest, CancelDuringTheDataStageLeavesAShorterFileAndNothingOpe
     snprintf(image, sizeof image, "\\F%02d.BIN", i);
     Add(image, Dir.File("src/" + std::to_string(i), Bytes(65536, i)));
   }
-  SaveNames = {Image};
+  Answers.FileChoices = {Image};
   int32_t imageSize = 0;
   OnIdle = [&](TWriteDialog* dialog) {
     const TBuildState& s = dialog->Build().State();
@@ -223,13 +228,13 @@ TEST_F(TBuildDialogTest, TheCloseBoxAndEscCancelLikeTheButton) {
   Command(CmCreateImage);
   EXPECT_TRUE(closed);
   EXPECT_EQ(Answers.StatShown, 0);
-  EXPECT_TRUE(Proposals.empty());
+  EXPECT_TRUE(Answers.FilesAsked.empty());
   EXPECT_EQ(Window->WriteDialog, nullptr);
 }
 
 TEST_F(TBuildDialogTest, StatusLineCutsThePathAtItsFrontUntilItFits) {
   Add("\\A", "/a");
-  TWriteDialog dialog(*Window);
+  TWriteDialog dialog(Window, Window->Entries, Window->SaveData, Window->DialogFont);
   std::string longPath;
   for (int i = 0; i < 40; ++i) longPath += "\\DIR" + std::to_string(i);
   longPath += "\\GRAND.QVF";
@@ -247,7 +252,7 @@ TEST_F(TBuildDialogTest, StatusLineCutsThePathAtItsFrontUntilItFits) {
 
 TEST_F(TBuildDialogTest, GaugeClampsAndRepaintsOnlyOnChange) {
   Add("\\A", "/a");
-  TWriteDialog dialog(*Window);
+  TWriteDialog dialog(Window, Window->Entries, Window->SaveData, Window->DialogFont);
   TMyGauge* gauge = dialog.Gauge;
   gauge->SetValue(42);
   EXPECT_EQ(gauge->Text(), "42%");
@@ -262,7 +267,7 @@ TEST_F(TBuildDialogTest, GaugeClampsAndRepaintsOnlyOnChange) {
 
 TEST_F(TBuildDialogTest, DialogsKeepTheirControlsApartAndWhole) {
   Add("\\A", "/a");
-  TWriteDialog write(*Window);
+  TWriteDialog write(Window, Window->Entries, Window->SaveData, Window->DialogFont);
   ExpectControlsApart(&write);
   TStatistics stats{2147483, 65536, 65518, 256, 2147188736};
   TStatDialog stat(&write, stats);
@@ -272,6 +277,16 @@ TEST_F(TBuildDialogTest, DialogsKeepTheirControlsApartAndWhole) {
   TMessageBox box(&write, "Sorry, I can't open the file /tmp/x for writing.", "File Error",
                   TButtons::AbortRetryIgnore);
   ExpectControlsApart(&box);
+}
+
+TEST_F(TBuildDialogTest, OnDesktopTheGaugesPercentageReadsOnItsFaceAndOnItsBar) {
+  Add("\\A", "/a");
+  TWriteDialog dialog(Window, Window->Entries, Window->SaveData, Window->DialogFont);
+  dialog.Gauge->SetBarColour(wxColour(0, 0, 128));  // the build's navy
+  TGaugeColours c = dialog.Gauge->Colours();
+  EXPECT_GE(ContrastRatio(c.TextOnFace, c.Face), 4.5);
+  EXPECT_GE(ContrastRatio(c.TextOnBar, c.Bar), 4.5);
+  EXPECT_GE(ContrastRatio(c.Bar, c.Face), 1.5);  // the bar shows where it ends
 }
 
 TEST_F(TBuildDialogTest, MessageBoxesKeepTheirButtonOrderAndEscape) {

@@ -9,6 +9,7 @@
 #include <wx/panel.h>
 #include <wx/stattext.h>
 #include <wx/timer.h>
+#include <wx/uiaction.h>
 
 #include "app/command_ids.h"
 #include "image/build_driver.h"
@@ -21,10 +22,6 @@ namespace {
 
 class TDropTest : public TFrameTest {
  protected:
-  void TearDown() override {
-    TWriteDialog::SavePrompt = TWriteDialog::RunSaveDialog;
-    TFrameTest::TearDown();
-  }
   void Add(const std::string& image, const std::string& real) {
     Window->Entries.Add(image, real);
     Lines();
@@ -57,10 +54,7 @@ class TDropTest : public TFrameTest {
   // Create Image... with its statistics accepted, saved as image, and Ok
   // pressed when it is done.
   void CreateImage(const std::string& image) {
-    TWriteDialog::SavePrompt = [image](wxWindow*, TFileDialogData& data) {
-      data.FileName = ToWx(image);
-      return true;
-    };
+    Answers.FileChoices = {image};
     auto pressed = std::make_shared<bool>(false);
     Answers.OnBuild = [pressed](TWriteDialog* build) {
       build->Bind(wxEVT_IDLE, [build, pressed](wxIdleEvent& e) {
@@ -79,6 +73,41 @@ class TDropTest : public TFrameTest {
   TEntryAnswers Answers;
   std::string Proposed;
 };
+
+TEST_F(TDropTest, OnDesktopTheQuestionsOfADropComeInFrontOfTheFileManager) {
+  if (!HaveWindowManager()) GTEST_SKIP() << "no window manager";
+  // Another program's window in front, with the keyboard, as the file
+  // manager is while the user drops.
+  long manager = wxExecute("xmessage -geometry 400x300+0+0 'file manager'", wxEXEC_ASYNC);
+  ASSERT_GT(manager, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !Frame->IsActive(); }, 10000));
+  Pump(300);
+  bool destInFront = false, boxInFront = false;
+  wxString typed;
+  Answers.OnDest = [&](TDropDestDialog* d) {
+    destInFront = WaitInLoopUntil([&] { return d->IsActive(); }, 10000);
+    // Keys go to the destination field, not to the other program.
+    d->DestEdit->SetFocus();
+    d->DestEdit->SetInsertionPointEnd();
+    wxUIActionSimulator().Text("x");
+    WaitInLoopUntil([&] { return d->DestEdit->GetValue().EndsWith("X"); });
+    typed = d->DestEdit->GetValue();
+    d->DestEdit->ChangeValue("\\");
+    Click(d, wxID_OK);
+  };
+  Answers.RunBox = [&](TMessageBox* box) {
+    box->CallAfter([&, box] {
+      boxInFront = WaitInLoopUntil([&] { return box->IsActive(); }, 10000);
+      box->EndModal(TMessageBox::IdOf(TAnswer::No));
+    });
+  };
+  Drop({"/data/samples/. . ."});  // nothing left for a short name
+  wxKill(manager, wxSIGTERM);
+  EXPECT_TRUE(destInFront);
+  EXPECT_EQ(typed, "\\DATA\\SAMPLES\\X");
+  EXPECT_TRUE(boxInFront);
+  EXPECT_EQ(Answers.Boxes.size(), 1u);
+}
 
 TEST_F(TDropTest, EveryNameBecomesALineUnderTheProposedFolder) {
   Add("\\A.WAV", "/a.wav");
@@ -159,7 +188,7 @@ TEST_F(TDropTest, NothingIsDroppedWhileABuildRuns) {
   Add("\\A.WAV", "/a.wav");
   Destination("\\");
   {
-    TWriteDialog build(*Window);
+    TWriteDialog build(Window, Window->Entries, Window->SaveData, Window->DialogFont);
     Window->WriteDialog = &build;
     Drop({"/x/b.wav"});
     Window->WriteDialog = nullptr;

@@ -9,10 +9,6 @@ namespace {
 
 class TEditDialogTest : public TFrameTest {
  protected:
-  void TearDown() override {
-    TNewEditDialog::BrowsePrompt = TNewEditDialog::RunBrowseDialog;
-    TFrameTest::TearDown();
-  }
   void Add(const std::string& image, const std::string& real) {
     Window->Entries.Add(image, real);
     Lines();
@@ -248,85 +244,73 @@ TEST_F(TEditDialogTest, RestoreUndoesTypingAndCancelChangesNothing) {
   EXPECT_EQ(Window->Entries.Count(), 2u);
 }
 
-TEST_F(TEditDialogTest, BrowseProposesTheFilesOwnPathInsideTheImage) {
-  std::vector<TFileDialogData> asked;
-  std::deque<wxString> chosen = {"/home/me/Samples/Piano.qvf", "", "/home/me/My Samples/x.wav"};
-  TNewEditDialog::BrowsePrompt = [&](wxWindow*, TFileDialogData& data) {
-    asked.push_back(data);
-    wxString path = chosen.front();
-    chosen.pop_front();
-    if (path.empty()) return false;  // cancelled
-    data.FileName = path;
-    return true;
+TEST_F(TEditDialogTest, BrowseProposesTheFieldsFolderAndTheFileNameInCapitals) {
+  TTempDir dir;
+  std::string piano = dir.File("Samples/Piano.qvf", "QV");
+  std::string bass = dir.File("Samples/Bass.wav", "RIFF");
+  std::string longName = dir.File("Samples/My Sample.wav", "RIFF");
+  Answers.FileChoices = {piano, "", bass, longName};
+  // GTK matches patterns by case; DOS names come in capitals.
+  Answers.OnFile = [](wxFileDialog* files) {
+    for (const char* name : {"PIANO.QVF", "piano.qvf", "Piano.Qvx"})
+      EXPECT_TRUE(FilterShows(files, name)) << name;
+    EXPECT_FALSE(FilterShows(files, "PIANO.WAV"));
   };
-  Window->BrowseData.FileName = "/earlier/choice.wav";
-  Answers.OnEdit = [](TNewEditDialog* d) {
+  Answers.OnEdit = [&](TNewEditDialog* d) {
+    // An empty field: the file goes into the root.
     Click(d, IdActionButton);
-    EXPECT_EQ(Value(d->ImageEdit), "\\HOME\\ME\\SAMPLES\\PIANO.QVF");
-    EXPECT_EQ(Value(d->RealEdit), "/home/me/Samples/Piano.qvf");
+    EXPECT_EQ(Value(d->ImageEdit), "\\PIANO.QVF");
+    EXPECT_EQ(Value(d->RealEdit), piano);
     // Cancelled: the fields stay.
     Click(d, IdActionButton);
-    EXPECT_EQ(Value(d->ImageEdit), "\\HOME\\ME\\SAMPLES\\PIANO.QVF");
-    EXPECT_EQ(Value(d->RealEdit), "/home/me/Samples/Piano.qvf");
-    // A long folder name is no DOS name: OK refuses it until edited.
+    EXPECT_EQ(Value(d->ImageEdit), "\\PIANO.QVF");
+    EXPECT_EQ(Value(d->RealEdit), piano);
+    // The folder typed in the field stays; the name is the file's own.
+    d->ImageEdit->ChangeValue("\\SAMPLES\\OLD.WAV");
     Click(d, IdActionButton);
-    EXPECT_EQ(Value(d->ImageEdit), "\\HOME\\ME\\MY SAMPLES\\X.WAV");
-    EXPECT_EQ(Value(d->RealEdit), "/home/me/My Samples/x.wav");
+    EXPECT_EQ(Value(d->ImageEdit), "\\SAMPLES\\BASS.WAV");
+    EXPECT_EQ(Value(d->RealEdit), bass);
+    // A name that is no DOS name: the folder, and the cursor to type one.
+    Click(d, IdActionButton);
+    EXPECT_EQ(Value(d->ImageEdit), "\\SAMPLES\\");
+    EXPECT_EQ(Value(d->RealEdit), longName);
+    EXPECT_EQ(FocusIn(d), d->ImageEdit);
     Click(d, wxID_OK);
     EXPECT_TRUE(d->IsModal());
-    EXPECT_EQ(FocusIn(d), d->ImageEdit);
-    d->ImageEdit->ChangeValue("\\MYSAMPLE\\X.WAV");
+    TypeInto(d->ImageEdit, "mysample.wav");
     Click(d, wxID_OK);
   };
   Command(CmInsert);
-  ASSERT_EQ(asked.size(), 3u);
-  for (const TFileDialogData& data : asked) {
-    EXPECT_EQ(data.FileName, "");  // every prompt starts without a name
-    EXPECT_EQ(data.Filter,
-              "Quorel (*.qvf;*.qvx)|*.qvf;*.qvx|Wave Files (*.wav)|*.wav|"
-              "AIFF Files (*.aif)|*.aif|All Files (*.*)|*.*");
-    EXPECT_EQ(data.Style, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+  EXPECT_EQ(ListLines(Window), (std::vector<std::string>{"\\SAMPLES\\MYSAMPLE.WAV|" + longName}));
+  ASSERT_EQ(Answers.FilesAsked.size(), 4u);
+  for (std::size_t i = 0; i < Answers.FilesAsked.size(); ++i) {
+    const TFileAsked& asked = Answers.FilesAsked[i];
+    EXPECT_EQ(asked.Title, "Browse File");
+    EXPECT_EQ(asked.Name, "");  // every prompt starts without a name
+    EXPECT_EQ(asked.Wildcard, FromWx(CaseBlindFilter(Window->BrowseData.Filter)));
+    EXPECT_EQ(asked.Style, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    // The next prompt opens where the last choice was made.
+    if (i > 0) {
+      EXPECT_EQ(asked.Folder, dir / "Samples") << i;
+    }
   }
-  EXPECT_EQ(ListLines(Window),
-            (std::vector<std::string>{"\\MYSAMPLE\\X.WAV|/home/me/My Samples/x.wav"}));
 }
 
-TEST_F(TEditDialogTest, BrowsedPathTooLongForTheImageFieldIsNotCutShort) {
-  std::string deep;
-  while (deep.size() < 300) deep += "/abcdefgh";
-  TNewEditDialog::BrowsePrompt = [&](wxWindow*, TFileDialogData& data) {
-    data.FileName = ToWx(deep + "/a.wav");
-    return true;
-  };
+TEST_F(TEditDialogTest, BrowsedNameTooLongForTheImageFieldIsNotCutShort) {
+  TTempDir dir;
+  std::string folder;
+  while (folder.size() < ImageFieldLength - 8) folder += "\\ABCDEFGH";
+  folder += "\\";
+  Answers.FileChoices = {dir.File("abcdefgh.wav", "RIFF")};
   Answers.OnEdit = [&](TNewEditDialog* d) {
+    d->ImageEdit->ChangeValue(ToWx(folder + "A.WAV"));
     Click(d, IdActionButton);
-    EXPECT_EQ(Value(d->RealEdit), deep + "/a.wav");
-    EXPECT_EQ(Value(d->ImageEdit), "");
+    EXPECT_EQ(Value(d->RealEdit), dir / "abcdefgh.wav");
+    EXPECT_EQ(Value(d->ImageEdit), folder);
     EXPECT_EQ(FocusIn(d), d->ImageEdit);
   };
   Command(CmInsert);
   EXPECT_EQ(Window->Entries.Count(), 0u);
-}
-
-TEST_F(TEditDialogTest, BrowseRunsTheDesktopsOpenDialog) {
-  TTempDir dir;
-  TFileChoice& files = Answers.File;
-  files.Choose = dir.File("Bass.wav", "RIFF");
-  std::string image, real;
-  Answers.OnEdit = [&](TNewEditDialog* d) {
-    Click(d, IdActionButton);
-    image = Value(d->ImageEdit);
-    real = Value(d->RealEdit);
-  };
-  Command(CmInsert);
-  EXPECT_EQ(real, files.Choose);
-  std::string expected = UpperCase(files.Choose);
-  std::replace(expected.begin(), expected.end(), '/', '\\');
-  EXPECT_EQ(image, expected);
-  EXPECT_EQ(files.Title, "Browse File");
-  EXPECT_EQ(files.Wildcard, Window->BrowseData.Filter);
-  EXPECT_TRUE(files.Style & wxFD_FILE_MUST_EXIST);
-  EXPECT_EQ(FromWx(Window->BrowseData.FileName), files.Choose);
 }
 
 }  // namespace

@@ -13,20 +13,6 @@
 #include "gui_fixture.h"
 #include "window_checks.h"
 
-// Runs the modal loop we are in for a while (wxYield must not start a
-// nested modal dialog).
-inline void WaitInLoop(int milliseconds) {
-  wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  while (std::chrono::steady_clock::now() < end) {
-    if (loop) {
-      while (loop->Pending()) loop->Dispatch();
-      loop->ProcessIdle();
-    }
-    wxMilliSleep(5);
-  }
-}
-
 // A button press, as the button itself reports it.
 inline void Click(wxDialog* dialog, int id) {
   wxWindow* button = dialog->FindWindow(id);
@@ -70,16 +56,8 @@ inline void PressToClose(wxDialog* dialog, int key) {
   WaitInLoopUntil([&] { return !dialog->IsModal(); });
 }
 
-// What the desktop's open dialog was asked, and the file it answers with.
-struct TFileChoice {
-  std::string Choose;
-  wxString Title, Wildcard;
-  long Style = 0;
-};
-
 class TEntryAnswers : public TDialogAnswers {
  public:
-  TFileChoice File;
   // Each runs inside the dialog's modal loop; a dialog still open after it
   // is cancelled, so a wrong guess fails instead of hanging.
   std::function<void(TNewEditDialog*)> OnEdit;
@@ -102,28 +80,10 @@ class TEntryAnswers : public TDialogAnswers {
       });
       return wxID_NONE;
     }
-    if (auto* files = dynamic_cast<wxFileDialog*>(dialog)) {
-      // GTK's file dialog reaches the hook twice as it opens.
-      if (files == FileShown) return wxID_NONE;
-      FileShown = files;
-      File.Title = files->GetMessage();
-      File.Wildcard = files->GetWildcard();
-      File.Style = files->GetWindowStyleFlag();
-      files->CallAfter([this, files] {
-        files->SetPath(ToWx(File.Choose));
-        // GTK takes the name over asynchronously.
-        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (files->GetPath() != ToWx(File.Choose) && std::chrono::steady_clock::now() < end)
-          WaitInLoop(20);
-        files->EndModal(wxID_OK);
-      });
-      return wxID_NONE;
-    }
     return TDialogAnswers::Enter(dialog);
   }
 
  private:
-  wxFileDialog* FileShown = nullptr;
   static void RunInLoop(wxDialog* dialog, std::function<void()> script) {
     dialog->CallAfter([dialog, script] {
       WaitInLoop(30);  // shown and mapped, as a person would see it

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/evtloop.h>
+#include <wx/filedlg.h>
 #include <wx/modalhook.h>
 #include <wx/filename.h>
 #include <wx/utils.h>
@@ -51,6 +52,26 @@ struct TShownBox {
   TButtons Buttons;
 };
 
+// What the desktop's file dialog was asked.
+struct TFileAsked {
+  std::string Title, Wildcard, Folder, Name;
+  long Style = 0;
+};
+
+// Runs the modal loop we are in for a while (wxYield must not start a
+// nested modal dialog).
+inline void WaitInLoop(int milliseconds) {
+  wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (std::chrono::steady_clock::now() < end) {
+    if (loop) {
+      while (loop->Pending()) loop->Dispatch();
+      loop->ProcessIdle();
+    }
+    wxMilliSleep(5);
+  }
+}
+
 class TDialogAnswers : public wxModalDialogHook {
  public:
   TDialogAnswers() { Register(); }
@@ -69,9 +90,42 @@ class TDialogAnswers : public wxModalDialogHook {
   int StatShown = 0;
   // The build dialog runs for real; this sees it first.
   std::function<void(TWriteDialog*)> OnBuild;
+  // The desktop's file dialogs run for real and choose these paths in
+  // turn; an empty one is Cancel, and none left fails the test.
+  std::deque<std::string> FileChoices;
+  std::vector<TFileAsked> FilesAsked;
+  std::chrono::steady_clock::duration FileDialogTime{};  // how long they were open
+  // Sees each file dialog as it opens.
+  std::function<void(wxFileDialog*)> OnFile;
 
  protected:
   int Enter(wxDialog* dialog) override {
+    if (auto* files = dynamic_cast<wxFileDialog*>(dialog)) {
+      // GTK's file dialog reaches the hook twice as it opens.
+      if (files == FileShown) return wxID_NONE;
+      FileShown = files;
+      FileOpened = std::chrono::steady_clock::now();
+      FilesAsked.push_back({FromWx(files->GetMessage()), FromWx(files->GetWildcard()),
+                            FromWx(files->GetDirectory()), FromWx(files->GetFilename()),
+                            files->GetWindowStyleFlag()});
+      if (OnFile) OnFile(files);
+      if (FileChoices.empty()) ADD_FAILURE() << "unexpected file dialog " << files->GetMessage();
+      std::string choice = FileChoices.empty() ? std::string() : FileChoices.front();
+      if (!FileChoices.empty()) FileChoices.pop_front();
+      files->CallAfter([files, choice] {
+        if (choice.empty()) {
+          files->EndModal(wxID_CANCEL);
+          return;
+        }
+        files->SetPath(ToWx(choice));
+        // GTK takes the name over asynchronously.
+        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (files->GetPath() != ToWx(choice) && std::chrono::steady_clock::now() < end)
+          WaitInLoop(20);
+        files->EndModal(wxID_OK);
+      });
+      return wxID_NONE;
+    }
     if (auto* box = dynamic_cast<TMessageBox*>(dialog)) {
       Boxes.push_back({FromWx(box->Text()), FromWx(box->GetTitle()), box->Buttons()});
       if (RunBox) {
@@ -103,8 +157,25 @@ class TDialogAnswers : public wxModalDialogHook {
     ADD_FAILURE() << "unexpected dialog " << dialog->GetClassInfo()->GetClassName();
     return wxID_CANCEL;
   }
-  void Exit(wxDialog*) override {}
+  void Exit(wxDialog* dialog) override {
+    if (dialog != FileShown) return;
+    FileShown = nullptr;
+    FileDialogTime += std::chrono::steady_clock::now() - FileOpened;
+  }
+
+ private:
+  wxDialog* FileShown = nullptr;
+  std::chrono::steady_clock::time_point FileOpened;
 };
+
+// Whether the file dialog's filter now chosen (the first at the start)
+// shows a file of this name.
+bool FilterShows(wxFileDialog* files, const char* name);
+// Whether a window manager runs: focus and stacking are its to decide.
+bool HaveWindowManager();
+// Sets the desktop's text resolution (-1: the X server's own), as a desktop
+// does when the user scales text; returns the one before.
+int SetDesktopDpi(int dotsPerInch);
 
 class TFrameTest : public ::testing::Test {
  protected:
@@ -114,7 +185,6 @@ class TFrameTest : public ::testing::Test {
     PumpUntil([&] { return Frame->IsShownOnScreen(); });
   }
   void TearDown() override {
-    TWriteDialog::SavePrompt = TWriteDialog::RunSaveDialog;
     Frame->Destroy();
     Pump(20);
   }

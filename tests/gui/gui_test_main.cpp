@@ -5,6 +5,8 @@
 #include <wx/app.h>
 #include <wx/init.h>
 
+#include <glib.h>
+
 namespace {
 
 // Longest a whole run may take before it is stopped: a dialog that nobody
@@ -23,6 +25,16 @@ void FailOnAssert(const wxString& file, int line, const wxString& func, const wx
       << msg.utf8_str();
 }
 
+// A critical message or a warning of GTK is a fault of the program (a
+// call with a wrong argument, a widget asked for a size it cannot have):
+// the test that caused it fails.
+void FailOnGtkMessage(const gchar* domain, GLogLevelFlags level, const gchar* message,
+                      gpointer) {
+  const char* kind = (level & G_LOG_LEVEL_CRITICAL) ? "CRITICAL" : "WARNING";
+  fprintf(stderr, "(%s-%s) %s\n", domain, kind, message);
+  ADD_FAILURE() << domain << "-" << kind << ": " << message;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -34,6 +46,10 @@ int main(int argc, char** argv) {
     return 77;
   }
   wxSetAssertHandler(FailOnAssert);
+  for (const char* domain : {"Gtk", "Gdk", "GLib-GObject"})
+    g_log_set_handler(domain,
+                      static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING),
+                      FailOnGtkMessage, nullptr);
   int result = RUN_ALL_TESTS();
   wxTheApp->OnExit();
   wxEntryCleanup();

@@ -71,10 +71,7 @@ TEST_F(TLargeListTest, TwentyThousandDroppedFilesBuildIntoACleanImage) {
   EXPECT_EQ(Window->Entries[LineCount - 1].ImagePath, "\\D39\\F499.BIN");
 
   std::string image = *Temp / "OUT.trk";
-  TWriteDialog::SavePrompt = [&](wxWindow*, TFileDialogData& data) {
-    data.FileName = ToWx(image);
-    return true;
-  };
+  Answers.FileChoices = {image};
   bool done = false;
   wxString caption;
   Answers.OnBuild = [&](TWriteDialog* build) {

@@ -1,4 +1,5 @@
 // The main frame and the entry list window: enabling, keys, mouse, Delete.
+#include <wx/display.h>
 #include <wx/menu.h>
 #include <wx/toolbar.h>
 #include <wx/uiaction.h>
@@ -155,6 +156,71 @@ TEST_F(TListWindowTest, ScrollingNeverMovesTheCurrentLineAndDraggingDoesNotFollo
   scroll(wxEVT_SCROLLWIN_LINEUP);
   EXPECT_EQ(Window->FirstVisibleLine(), 0);
   EXPECT_EQ(Window->CurrentLine, 0);
+}
+
+TEST_F(TListWindowTest, TroughClicksPageTheListAndTheBarShowsWhereItIs) {
+  AddLines(100);
+  ShowLines(10);
+  Frame->Raise();
+  Pump(50);
+  // The bar: right of the client area, as high as it.
+  const wxPoint client = Window->ClientToScreen(wxPoint(0, 0));
+  const int x = (client.x + Window->GetClientSize().x + Window->GetScreenRect().GetRight()) / 2;
+  const int height = Window->GetClientSize().y;
+  wxUIActionSimulator sim;
+  auto clickAt = [&](int y) {
+    sim.MouseMove(x, client.y + y);
+    Pump(30);
+    sim.MouseClick();
+    Pump(100);
+  };
+  clickAt(height - 4);  // below the thumb
+  EXPECT_EQ(Window->FirstVisibleLine(), 9);
+  clickAt(height - 4);
+  EXPECT_EQ(Window->FirstVisibleLine(), 18);
+  EXPECT_EQ(Window->GetScrollPos(wxVERTICAL), 18);
+  clickAt(2);  // above it
+  EXPECT_EQ(Window->FirstVisibleLine(), 9);
+  EXPECT_EQ(Window->GetScrollPos(wxVERTICAL), 9);
+  EXPECT_EQ(Window->CurrentLine, 0);
+}
+
+TEST_F(TListWindowTest, TheKeypadsDelInsAndEnterAreTheSameKeys) {
+  TEntryAnswers answers;  // the entry dialogs the keys open are cancelled
+  AddLines(3);
+  ShowLines(10);
+  Press(WXK_NUMPAD_DELETE);
+  EXPECT_EQ(Window->Entries.Count(), 2u);
+  Press(WXK_NUMPAD_INSERT);
+  EXPECT_EQ(answers.EditShown, 1);
+  EXPECT_EQ(EditMode, EditNewLine);
+  Press(WXK_NUMPAD_ENTER);
+  EXPECT_EQ(answers.EditShown, 2);
+  EXPECT_EQ(EditMode, EditCurrentLine);
+}
+
+TEST_F(TListWindowTest, OnDesktopTheFirstWindowShowsTwentyLinesWithinTheWorkArea) {
+  Pump(500);  // the window manager has framed it
+  EXPECT_GE(Window->VisibleLines, 20) << Window->GetClientSize().y << " " << Window->LineHeight;
+  EXPECT_GE(Window->GetClientSize().x, Window->FirstClientSize().x);
+  wxRect work = wxDisplay(0u).GetClientArea();
+  EXPECT_TRUE(work.Contains(Frame->GetRect())) << Frame->GetRect().width << "x"
+                                               << Frame->GetRect().height;
+  // Every tool shows: none falls into an overflow menu.
+  wxToolBar* tools = Frame->GetToolBar();
+  EXPECT_GE(tools->GetSize().x, tools->GetBestSize().x);
+}
+
+TEST_F(TListWindowTest, TheListsTextGrowsWithTheDesktopsTextScaling) {
+  const int normal = Window->ListFont.GetPixelSize().y;
+  const int old = SetDesktopDpi(144);
+  auto* scaled = new TMyWindow(Frame);
+  const int large = scaled->ListFont.GetPixelSize().y;
+  const int line = scaled->LineHeight;
+  scaled->Destroy();
+  SetDesktopDpi(old);
+  EXPECT_NEAR(large, normal * 3 / 2, 1);
+  EXPECT_GT(line, Window->LineHeight);
 }
 
 TEST_F(TListWindowTest, ClickSelectsALineAndBelowTheLastLineNothing) {

@@ -64,10 +64,7 @@ TEST_F(TScreenshots, DISABLED_MainWindowStatisticsAndBuild) {
     });
     timer.StartOnce(500);
   };
-  TWriteDialog::SavePrompt = [&](wxWindow*, TFileDialogData& data) {
-    data.FileName = dir / "SAMPLES.trk";
-    return true;
-  };
+  answers.FileChoices = {dir / "SAMPLES.trk"};
   bool shot = false;
   answers.OnBuild = [&](TWriteDialog* build) {
     build->Bind(wxEVT_IDLE, [&, build](wxIdleEvent& e) {

@@ -2,6 +2,8 @@
 // screenshot runs.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <initializer_list>
 #include <string>
@@ -9,6 +11,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/dialog.h>
+#include <wx/colour.h>
 #include <wx/gdicmn.h>
 
 // No control overlaps another, none is smaller than its best size, and all
@@ -27,6 +30,20 @@ inline void ExpectControlsApart(wxDialog* dialog) {
       EXPECT_FALSE(r.Intersects(controls[j]->GetRect()))
           << dialog->GetTitle() << " controls " << i << " and " << j;
   }
+}
+
+// How far apart two colours are for the eye: 1 (the same) to 21 (black on
+// white); text wants at least 4.5, large marks at least 3.
+inline double ContrastRatio(const wxColour& a, const wxColour& b) {
+  auto luminance = [](const wxColour& c) {
+    auto channel = [](int v) {
+      double s = v / 255.0;
+      return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.Red()) + 0.7152 * channel(c.Green()) + 0.0722 * channel(c.Blue());
+  };
+  double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 // The screen around the given windows, the window manager's borders and

@@ -1,0 +1,34 @@
+#include "app/bring_to_front.h"
+
+#include <wx/dialog.h>
+#include <wx/toplevel.h>
+
+#ifdef __WXGTK__
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+#endif
+
+void BringToFront(wxWindow* w) {
+  auto* top = dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(w));
+  if (!top) return;
+#ifdef __WXGTK__
+  // A window manager that keeps windows from stealing the focus compares
+  // the request's time with the other program's last input; the drop was
+  // later than that, and the server's time now is later still. (GTK's own
+  // present uses our last input, which is older than the other program's.)
+  GtkWidget* widget = top->GetHandle();
+  GdkWindow* window = widget ? gtk_widget_get_window(widget) : nullptr;
+  if (window && GDK_IS_X11_WINDOW(window)) {
+    gtk_window_present_with_time(GTK_WINDOW(widget), gdk_x11_get_server_time(window));
+    return;
+  }
+#endif
+  top->Raise();
+}
+
+int TDialogsInFront::Enter(wxDialog* dialog) {
+  // Runs once the dialog's loop has shown it; a dialog that goes before
+  // takes its pending call with it.
+  dialog->CallAfter([dialog] { BringToFront(dialog); });
+  return wxID_NONE;
+}

@@ -1,0 +1,25 @@
+// Bringing the program's window to the front when it answers something
+// the user did in another program's window (a drop from a file manager).
+#pragma once
+
+#include <wx/modalhook.h>
+
+class wxWindow;
+
+// Makes the top-level window of w the active one, with the keyboard focus,
+// so the dialogs it opens next come in front of the other program too.
+void BringToFront(wxWindow* w);
+
+// While it lives, every modal dialog that opens (a question, a file dialog)
+// asks to come to the front as soon as it shows: a window manager may map
+// it behind the other program when the request for the main window has not
+// yet been granted.
+class TDialogsInFront : public wxModalDialogHook {
+ public:
+  TDialogsInFront() { Register(); }
+  ~TDialogsInFront() override { Unregister(); }
+
+ protected:
+  int Enter(wxDialog* dialog) override;
+  void Exit(wxDialog*) override {}
+};

@@ -1,0 +1,32 @@
+// What the entry dialogs and a drop need of the list they change. The list
+// window implements it and keeps its own columns, scroll range and current
+// line in step; the dialogs know nothing more of the window.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class TEntryList;
+struct TFileDialogData;
+class wxWindow;
+
+class TListEditor {
+ public:
+  // The window the dialogs open over.
+  virtual wxWindow* ListWindow() = 0;
+  virtual const TEntryList& ListEntries() const = 0;
+  virtual int ListCurrentLine() const = 0;
+  // Puts one line in its sorted place, or puts it in place of the current
+  // line; the current line keeps its index.
+  virtual void PutLine(std::string imagePath, std::string realPath, bool replaceCurrent) = 0;
+  // Adds the lines of a drop, image path and real path each.
+  virtual void AddLines(std::vector<std::pair<std::string, std::string>> lines) = 0;
+  // True while a build reads the list line by line: it must not change.
+  virtual bool ListInUse() const = 0;
+  // The "Browse File" dialog's settings, kept from one Browse to the next.
+  virtual TFileDialogData& BrowseSettings() = 0;
+
+ protected:
+  ~TListEditor() = default;
+};
