@@ -3,11 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <map>
 #include <set>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "entries/dir_entry.h"
 #include "entries/path_rules.h"
@@ -133,7 +130,7 @@ struct TImageReader::TLevel {
 TImageReader::TImageReader(std::string path) : Path(std::move(path)), L(new TLayout) {}
 
 TImageReader::~TImageReader() {
-  if (File >= 0) ::close(File);
+  if (File != NoFile) CloseFile(File);
 }
 
 void TImageReader::Problem(const std::string& text) {
@@ -146,18 +143,18 @@ bool TImageReader::ReadAt(int64_t offset, void* data, std::size_t n) const {
 
 bool TImageReader::Open() {
   // Not blocking: a pipe given as the image must not wait for a writer.
-  File = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  struct stat st;
-  if (File < 0 || ::fstat(File, &st) != 0) {
+  File = OpenForReading(Path);
+  TPathInfo info;
+  if (File == NoFile || !HandleInfo(File, info)) {
     Problem(FormatText("cannot read %s: %s", Path.c_str(), std::strerror(errno)));
     return false;
   }
-  if (!S_ISREG(st.st_mode)) {
+  if (info.Kind != TPathKind::File) {
     Problem(FormatText("cannot read %s: %s", Path.c_str(),
-                       S_ISDIR(st.st_mode) ? "it is a directory" : "not a regular file"));
+                       info.Kind == TPathKind::Directory ? "it is a directory" : "not a regular file"));
     return false;
   }
-  Check.ImageSize = st.st_size;
+  Check.ImageSize = info.Size;
   if (!ReadBoot() || !ReadFats()) return false;
   Owner.assign(static_cast<std::size_t>(Check.Clusters) + Fat::FirstDataCluster, 0);
   Opened = true;
@@ -549,8 +546,8 @@ void CompareEntries(const TImageReader& reader, const TEntryList& entries,
     const std::string path = RecordPath(entries[i].ImagePath);
     const std::string& real = entries[i].RealPath;
     auto found = byPath.find(path);
-    struct stat st;
-    const bool sourceIsDir = ::stat(real.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    TPathInfo info;
+    const bool sourceIsDir = PathInfo(real, info) && info.Kind == TPathKind::Directory;
     if (found == byPath.end()) {
       problem(FormatText("%s is not in the image", path.c_str()));
       continue;
@@ -562,15 +559,15 @@ void CompareEntries(const TImageReader& reader, const TEntryList& entries,
       continue;
     }
     if (node.Directory || !node.Readable) continue;
-    int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
+    const TFileHandle fd = OpenForReading(real);
+    if (fd == NoFile) {
       problem(FormatText("cannot read %s: %s", real.c_str(), std::strerror(errno)));
       continue;
     }
-    if (::fstat(fd, &st) != 0 || st.st_size != int64_t(node.Size)) {
+    if (!HandleInfo(fd, info) || info.Size != int64_t(node.Size)) {
       problem(FormatText("%s holds %u bytes but %s has %lld", path.c_str(), node.Size,
-                         real.c_str(), static_cast<long long>(st.st_size)));
-      ::close(fd);
+                         real.c_str(), static_cast<long long>(info.Size)));
+      CloseFile(fd);
       continue;
     }
     TImageReader::TCursor cursor;
@@ -592,7 +589,7 @@ void CompareEntries(const TImageReader& reader, const TEntryList& entries,
       }
       offset += int64_t(n);
     }
-    ::close(fd);
+    CloseFile(fd);
   }
 }
 }  // namespace

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
+
 class TEntryList;
 
 struct TImageCheck {
@@ -71,7 +73,7 @@ class TImageReader {
   // Open() succeeded: the items can be read.
   bool IsOpen() const { return Opened; }
   // The image file, open for reading after Open().
-  int Fd() const { return File; }
+  TFileHandle Fd() const { return File; }
 
   // The runs of a readable file's data, in order: call with position 0
   // first, then with the position the last call returned, until it gives
@@ -99,7 +101,7 @@ class TImageReader {
 
   std::string Path;
   TImageCheck Check;
-  int File = -1;
+  TFileHandle File = NoFile;
   std::unique_ptr<TLayout> L;
   std::vector<uint16_t> Fat;     // entry per cluster, FAT12 values widened
   std::vector<uint32_t> Owner;   // item index + 1 for each claimed cluster

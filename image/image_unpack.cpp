@@ -3,13 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "entries/list_file.h"
 #include "entries/path_rules.h"
@@ -30,8 +24,6 @@ constexpr std::size_t ChecksPerStep = 2000;
 // Each item weighs this many bytes in the gauge, so that a tree of small
 // files moves it as steadily as one large file does.
 constexpr uint64_t ItemWeight = 4096;
-// Bytes copied through memory where the system cannot copy between files.
-constexpr std::size_t CopyBuffer = 1 << 20;
 
 // "\A\B.TXT" as the real path below the folder: "A/B.TXT".
 std::string RelativePath(const std::string& imagePath) {
@@ -52,49 +44,12 @@ std::string FolderOf(const std::string& path) {
 std::string AbsolutePath(const std::string& path) {
   std::string rest = path;
   while (rest.size() > 1 && rest.back() == '/') rest.pop_back();
-  if (!rest.empty() && rest[0] == '/') return rest;
-  std::vector<char> buffer(PATH_MAX);
-  if (!::getcwd(buffer.data(), buffer.size())) return path;
-  std::string out = buffer.data();
+  if (IsAbsolutePath(rest)) return rest;
+  const std::string out = WorkingFolder();
   while (rest.compare(0, 2, "./") == 0) rest = rest.substr(2);
   if (rest == ".") rest.clear();
   if (rest.empty()) return out;
-  return out == "/" ? out + rest : out + "/" + rest;
-}
-
-// Copies n bytes of in at offset to the end of out; in the system where it
-// can, through memory otherwise.
-bool CopyBytes(int in, int64_t offset, int out, std::size_t n) {
-  static thread_local bool kernelCopy = true;
-  while (n > 0 && kernelCopy) {
-    loff_t from = offset;
-    const ssize_t r = ::copy_file_range(in, &from, out, nullptr, n, 0);
-    if (r > 0) {
-      offset += r;
-      n -= static_cast<std::size_t>(r);
-      continue;
-    }
-    if (r < 0 && errno == EINTR) continue;
-    if (r == 0) {
-      errno = EIO;  // the image ended early
-      return false;
-    }
-    if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) return false;
-    kernelCopy = false;
-  }
-  std::vector<uint8_t> buffer(std::min(n, CopyBuffer));
-  while (n > 0) {
-    const std::size_t want = std::min(n, buffer.size());
-    const int64_t r = ReadFully(in, buffer.data(), want, offset);
-    if (r != int64_t(want)) {
-      if (r >= 0) errno = EIO;  // the image ended early
-      return false;
-    }
-    if (!WriteFully(out, buffer.data(), want)) return false;
-    offset += r;
-    n -= want;
-  }
-  return true;
+  return JoinPath(out, rest);
 }
 }  // namespace
 
@@ -108,7 +63,7 @@ TImageUnpack::TImageUnpack(std::string imagePath, std::string folder, TBuildHost
 
 TImageUnpack::~TImageUnpack() {
   CloseFile();
-  for (auto& f : Folders) ::close(f.second);
+  for (auto& f : Folders) ::CloseFile(f.second);
 }
 
 void TImageUnpack::Start() {
@@ -148,11 +103,11 @@ void TImageUnpack::Fail(const std::string& text) {
 }
 
 void TImageUnpack::CloseFile() {
-  if (Out < 0) return;
-  ::close(Out);
-  Out = -1;
+  if (Out == NoFile) return;
+  ::CloseFile(Out);
+  Out = NoFile;
   // A file cut short is not left behind looking whole.
-  if (!Folders.empty()) ::unlinkat(Folders.back().second, OutName.c_str(), 0);
+  if (!Folders.empty()) RemoveFileIn(Folders.back().second, OutName);
 }
 
 void TImageUnpack::End() {
@@ -204,13 +159,13 @@ void TImageUnpack::StepRead() {
 }
 
 bool TImageUnpack::OpenFolder() {
-  const bool made = ::mkdir(Folder.c_str(), 0777) == 0;
+  const bool made = MakeFolder(Folder);
   if (!made && errno != EEXIST) {
     Fail(FormatText(Msg::CantCreate, Folder.c_str(), std::strerror(errno)));
     return false;
   }
-  const int fd = ::open(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) {
+  const TFileHandle fd = ::OpenFolder(Folder);
+  if (fd == NoFile) {
     Fail(FormatText(Msg::NotAFolder, Folder.c_str()));
     return false;
   }
@@ -220,43 +175,34 @@ bool TImageUnpack::OpenFolder() {
   // of every name is left out.
   FolderEmpty = made;
   if (!made) {
-    const int again = ::dup(fd);
-    if (DIR* dir = again >= 0 ? ::fdopendir(again) : nullptr) {
-      FolderEmpty = true;
-      while (const dirent* e = ::readdir(dir))
-        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
-          FolderEmpty = false;
-          break;
-        }
-      ::closedir(dir);
-    } else if (again >= 0) {
-      ::close(again);
-    }
+    std::vector<std::string> names;
+    FolderEmpty = FolderNames(Folder, names) && names.empty();
   }
   return true;
 }
 
 // Nothing is written until it is known that nothing would be replaced.
 void TImageUnpack::StepCheckFolder() {
-  const int root = Folders.front().second;
+  const TFileHandle root = Folders.front().second;
   if (FolderEmpty) Next = Items().size();
   const std::size_t end = std::min(Items().size(), Next + ChecksPerStep);
   for (; Next < end; ++Next) {
     const TImageItem& item = Items()[Next];
     const std::string relative = RelativePath(item.Path);
-    struct stat st;
-    if (::fstatat(root, relative.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    TPathInfo info;
+    if (!LinkInfoIn(root, relative, info)) continue;
     const std::string shown = Folder + "/" + relative;
+    const bool isFolder = info.Kind == TPathKind::Directory;
     if (item.Directory) {
-      if (!S_ISDIR(st.st_mode)) return Fail(FormatText(Msg::NotAFolder, shown.c_str()));
-    } else if (!Options.Replace || S_ISDIR(st.st_mode)) {
+      if (!isFolder) return Fail(FormatText(Msg::NotAFolder, shown.c_str()));
+    } else if (!Options.Replace || isFolder) {
       return Fail(FormatText(Msg::UnpackExists, shown.c_str()));
     }
   }
   Gauge();
   if (Next < Items().size()) return;
-  struct stat st;
-  if (!Options.ListPath.empty() && !Options.Replace && ::lstat(Options.ListPath.c_str(), &st) == 0)
+  TPathInfo info;
+  if (!Options.ListPath.empty() && !Options.Replace && LinkInfo(Options.ListPath, info))
     return Fail(FormatText(Msg::UnpackExists, Options.ListPath.c_str()));
   Host.SetCaption(Msg::CaptionUnpack);
   Next = 0;
@@ -264,17 +210,17 @@ void TImageUnpack::StepCheckFolder() {
   Gauge();
 }
 
-// The folder that holds imagePath, open, with the name inside it; -1 when
-// the walk's folders do not lead there.
-int TImageUnpack::ParentFd(const std::string& imagePath, std::string& name) {
+// The folder that holds imagePath, open, with the name inside it; NoFile
+// when the walk's folders do not lead there.
+TFileHandle TImageUnpack::ParentFolder(const std::string& imagePath, std::string& name) {
   const std::size_t slash = imagePath.rfind('\\');
   const std::string parent = imagePath.substr(0, slash);
   name = imagePath.substr(slash + 1);
   while (Folders.size() > 1 && Folders.back().first != parent) {
-    ::close(Folders.back().second);
+    ::CloseFile(Folders.back().second);
     Folders.pop_back();
   }
-  return Folders.back().first == parent ? Folders.back().second : -1;
+  return Folders.back().first == parent ? Folders.back().second : NoFile;
 }
 
 void TImageUnpack::StepWrite() {
@@ -287,17 +233,17 @@ void TImageUnpack::StepWrite() {
   }
   const TImageItem& item = Items()[Next];
   const std::string shown = Folder + "/" + RelativePath(item.Path);
-  if (Out < 0) {
+  if (Out == NoFile) {
     SetStatus(Host, item.Path);
     std::string name;
-    const int parent = ParentFd(item.Path, name);
-    if (parent < 0) return Fail(FormatText(Msg::NotAFolder, FolderOf(shown).c_str()));
+    const TFileHandle parent = ParentFolder(item.Path, name);
+    if (parent == NoFile) return Fail(FormatText(Msg::NotAFolder, FolderOf(shown).c_str()));
     if (item.Directory) {
-      if (::mkdirat(parent, name.c_str(), 0777) != 0 && errno != EEXIST)
+      if (!MakeFolderIn(parent, name) && errno != EEXIST)
         return Fail(FormatText(Msg::CantCreate, shown.c_str(), std::strerror(errno)));
       // Never through a link: whatever a link points to lies outside.
-      const int fd = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-      if (fd < 0) return Fail(FormatText(Msg::NotAFolder, shown.c_str()));
+      const TFileHandle fd = OpenFolderIn(parent, name);
+      if (fd == NoFile) return Fail(FormatText(Msg::NotAFolder, shown.c_str()));
       Folders.emplace_back(item.Path, fd);
       const bool empty = Next + 1 == Items().size() ||
                          Items()[Next + 1].Path.compare(0, item.Path.size() + 1, item.Path + "\\") != 0;
@@ -306,11 +252,10 @@ void TImageUnpack::StepWrite() {
       Gauge();
       return;
     }
-    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
-    Out = ::openat(parent, name.c_str(), flags, 0666);
-    if (Out < 0 && errno == EEXIST && Options.Replace && ::unlinkat(parent, name.c_str(), 0) == 0)
-      Out = ::openat(parent, name.c_str(), flags, 0666);
-    if (Out < 0) {
+    Out = CreateNewFileIn(parent, name);
+    if (Out == NoFile && errno == EEXIST && Options.Replace && RemoveFileIn(parent, name))
+      Out = CreateNewFileIn(parent, name);
+    if (Out == NoFile) {
       return Fail(errno == EEXIST ? FormatText(Msg::UnpackExists, shown.c_str())
                                   : FormatText(Msg::CantCreate, shown.c_str(), std::strerror(errno)));
     }
@@ -322,11 +267,11 @@ void TImageUnpack::StepWrite() {
     Gauge();
     return;
   }
-  const int fd = Out;
-  Out = -1;
+  const TFileHandle fd = Out;
+  Out = NoFile;
   OutDone = 0;
-  if (::close(fd) != 0) {
-    ::unlinkat(Folders.back().second, OutName.c_str(), 0);
+  if (!::CloseFile(fd)) {
+    RemoveFileIn(Folders.back().second, OutName);
     return Fail(FormatText(Msg::CantWrite, shown.c_str(), std::strerror(errno)));
   }
   Written.Add(item.Path, Root + "/" + RelativePath(item.Path));
@@ -342,9 +287,12 @@ bool TImageUnpack::WriteSome() {
   TDataRun run;
   while (budget > 0 && std::chrono::steady_clock::now() - start < StepTime &&
          Reader.NextRun(item, Cursor, std::min(budget, PieceSize), run)) {
-    if (!CopyBytes(Reader.Fd(), run.Offset, Out, run.Length)) {
+    if (!CopyFileBytes(Reader.Fd(), run.Offset, Out, run.Length)) {
       const int error = errno;
-      const bool full = error == ENOSPC || error == EDQUOT || error == EFBIG;
+      bool full = error == ENOSPC || error == EFBIG;
+#ifdef EDQUOT
+      full = full || error == EDQUOT;  // over the user's share of the disk
+#endif
       Fail(full || error != EIO
                ? FormatText(Msg::CantWrite, (Folder + "/" + RelativePath(item.Path)).c_str(),
                             std::strerror(error))
@@ -372,7 +320,7 @@ void TImageUnpack::StepList() {
 void TImageUnpack::Finish() {
   Completed = true;
   Stage = TStage::Idle;
-  for (auto& f : Folders) ::close(f.second);
+  for (auto& f : Folders) ::CloseFile(f.second);
   Folders.clear();
   Host.SetCaption(Msg::CaptionDone);
   Host.SetStatusText("");

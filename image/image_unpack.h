@@ -65,7 +65,7 @@ class TImageUnpack {
   void Finish();
   bool OpenFolder();
   bool WriteSome();
-  int ParentFd(const std::string& imagePath, std::string& name);
+  TFileHandle ParentFolder(const std::string& imagePath, std::string& name);
   void Fail(const std::string& text);
   void End();
   void Gauge();
@@ -78,12 +78,12 @@ class TImageUnpack {
   TStage Stage = TStage::Idle;
   std::string Root;  // the folder's absolute path
   // Open folders on the way to the current item, the unpack folder first:
-  // their image paths ("" for the root) and descriptors.
-  std::vector<std::pair<std::string, int>> Folders;
+  // their image paths ("" for the root) and handles.
+  std::vector<std::pair<std::string, TFileHandle>> Folders;
   bool FolderEmpty = false;  // nothing in it could be replaced
   std::size_t Next = 0;  // the item to write or check next
-  int Out = -1;          // the file being written
-  std::string OutName;   // and its name in its folder
+  TFileHandle Out = NoFile;  // the file being written
+  std::string OutName;       // and its name in its folder
   TImageReader::TCursor Cursor;
   uint64_t OutDone = 0;
   uint64_t TotalBytes = 0, BytesDone = 0;

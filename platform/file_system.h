@@ -56,6 +56,35 @@ int64_t WriteFileAt(TFileHandle file, const void* data, std::size_t n, int64_t o
 int64_t WriteNext(TFileHandle file, const void* data, std::size_t n);
 bool CutFile(TFileHandle file, int64_t size);
 
+// Folders held open, so that what is made inside them lands there even
+// when a path leading to them changes meanwhile; nothing made or opened
+// inside one goes through a link. Close them with CloseFile.
+// The folder at path, links followed; NoFile when it is no folder.
+TFileHandle OpenFolder(const std::string& path);
+// The folder name inside folder; fails (ENOTDIR, ELOOP) when name is a
+// link or no folder.
+TFileHandle OpenFolderIn(TFileHandle folder, const std::string& name);
+// Makes a folder, failing (EEXIST) when anything is there already.
+bool MakeFolder(const std::string& path);
+bool MakeFolderIn(TFileHandle folder, const std::string& name);
+// Creates name inside folder for writing, failing (EEXIST) when anything,
+// a link too, is there already.
+TFileHandle CreateNewFileIn(TFileHandle folder, const std::string& name);
+// Removes the file name inside folder (a link itself, not what it leads to).
+bool RemoveFileIn(TFileHandle folder, const std::string& name);
+// What relative ('/' between its names) names below folder, a final link
+// not followed.
+bool LinkInfoIn(TFileHandle folder, const std::string& relative, TPathInfo& info);
+
+// Copies n bytes of in from offset to out at its position, within the
+// system where it can, through memory otherwise. False with errno; EIO
+// when in ends first.
+bool CopyFileBytes(TFileHandle in, int64_t offset, TFileHandle out, std::size_t n);
+// The system's own copy of up to n bytes, as CopyFileBytes: the bytes
+// copied, or -1 with errno (ENOSYS, EXDEV, EINVAL, EOPNOTSUPP when it
+// cannot copy between these two files at all).
+int64_t SystemCopy(TFileHandle in, int64_t offset, TFileHandle out, std::size_t n);
+
 // Renames from to to, replacing a file there (file_io.h has the rename
 // that does not).
 bool RenameFile(const std::string& from, const std::string& to);

@@ -1,6 +1,8 @@
 // What both sides of the file-system layer share: the loops around partial
 // reads and writes, and path splitting.
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include "platform/file_io.h"
 #include "platform/file_system.h"
@@ -56,4 +58,37 @@ bool IsAbsolutePath(const std::string& path) {
   if (PathSeparator() == '/') return path[0] == '/';
   return IsPathSeparator(path[0]) ||
          (path.size() >= 3 && path[1] == ':' && IsPathSeparator(path[2]));
+}
+
+bool CopyFileBytes(TFileHandle in, int64_t offset, TFileHandle out, std::size_t n) {
+  // Once the system cannot, it is not asked again.
+  static thread_local bool systemCopy = true;
+  while (n > 0 && systemCopy) {
+    const int64_t r = SystemCopy(in, offset, out, n);
+    if (r > 0) {
+      offset += r;
+      n -= static_cast<std::size_t>(r);
+      continue;
+    }
+    if (r == 0) {
+      errno = EIO;  // in ended early
+      return false;
+    }
+    if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) return false;
+    systemCopy = false;
+  }
+  constexpr std::size_t Buffer = 1 << 20;
+  std::vector<uint8_t> buffer(std::min(n, Buffer));
+  while (n > 0) {
+    const std::size_t want = std::min(n, buffer.size());
+    const int64_t r = ReadFully(in, buffer.data(), want, offset);
+    if (r != int64_t(want)) {
+      if (r >= 0) errno = EIO;  // in ended early
+      return false;
+    }
+    if (!WriteFully(out, buffer.data(), want)) return false;
+    offset += r;
+    n -= want;
+  }
+  return true;
 }

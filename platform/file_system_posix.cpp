@@ -189,3 +189,53 @@ bool KeepPermissionsOf(const std::string& like, TFileHandle file) {
   }
   return ::fchmod(Fd(file), mode) == 0;
 }
+
+TFileHandle OpenFolder(const std::string& path) { return Open(path, O_RDONLY | O_DIRECTORY); }
+
+TFileHandle OpenFolderIn(TFileHandle folder, const std::string& name) {
+  int fd;
+  do fd = ::openat(Fd(folder), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  while (fd < 0 && errno == EINTR);
+  return fd < 0 ? NoFile : fd;
+}
+
+bool MakeFolder(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+
+bool MakeFolderIn(TFileHandle folder, const std::string& name) {
+  return ::mkdirat(Fd(folder), name.c_str(), 0777) == 0;
+}
+
+TFileHandle CreateNewFileIn(TFileHandle folder, const std::string& name) {
+  int fd;
+  do fd = ::openat(Fd(folder), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                   0666);
+  while (fd < 0 && errno == EINTR);
+  return fd < 0 ? NoFile : fd;
+}
+
+bool RemoveFileIn(TFileHandle folder, const std::string& name) {
+  return ::unlinkat(Fd(folder), name.c_str(), 0) == 0;
+}
+
+bool LinkInfoIn(TFileHandle folder, const std::string& relative, TPathInfo& info) {
+  info = TPathInfo();
+  struct stat st;
+  if (::fstatat(Fd(folder), relative.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  Fill(st, info);
+  return true;
+}
+
+int64_t SystemCopy(TFileHandle in, int64_t offset, TFileHandle out, std::size_t n) {
+#if defined(__linux__)
+  ssize_t r;
+  do {
+    loff_t from = offset;
+    r = ::copy_file_range(Fd(in), &from, Fd(out), nullptr, n, 0);
+  } while (r < 0 && errno == EINTR);
+  return r;
+#else
+  (void)in, (void)offset, (void)out, (void)n;
+  errno = ENOSYS;
+  return -1;
+#endif
+}

@@ -345,3 +345,116 @@ std::string WorkingFolder() {
 std::string LinkTarget(const std::string& path) { return path; }
 
 bool KeepPermissionsOf(const std::string&, TFileHandle) { return true; }
+
+namespace {
+// The path of name inside the open folder, found from the folder's handle
+// so that it is the folder that was opened; empty with errno on failure.
+std::string PathIn(TFileHandle folder, const std::string& name) {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetFinalPathNameByHandleW(Handle(folder), buffer.data(),
+                                              static_cast<DWORD>(buffer.size()),
+                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n == 0) {
+      Failed();
+      return std::string();
+    }
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      break;
+    }
+    buffer.resize(n + 1);
+  }
+  std::string path = Narrow(buffer.c_str(), static_cast<int>(buffer.size()));
+  std::string rest = name;
+  // A "\\?\" path takes no '/' between its names.
+  for (char& c : rest)
+    if (c == '/') c = '\\';
+  if (!path.empty() && path.back() != '\\') path += '\\';
+  return path + rest;
+}
+
+// An open folder and no link: the folder a handle opened with
+// FILE_FLAG_OPEN_REPARSE_POINT names is a real one inside its parent.
+TFileHandle KeepIfFolder(HANDLE h) {
+  BY_HANDLE_FILE_INFORMATION fi;
+  if (!GetFileInformationByHandle(h, &fi)) {
+    Failed();
+    CloseHandle(h);
+    return NoFile;
+  }
+  if (!(fi.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      (fi.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    CloseHandle(h);
+    errno = (fi.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? ELOOP : ENOTDIR;
+    return NoFile;
+  }
+  return reinterpret_cast<TFileHandle>(h);
+}
+
+HANDLE OpenFolderHandle(const std::string& path, DWORD flags) {
+  return CreateFileW(Wide(path).c_str(), FILE_LIST_DIRECTORY,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
+}
+}  // namespace
+
+TFileHandle OpenFolder(const std::string& path) {
+  HANDLE h = OpenFolderHandle(path, 0);
+  if (h == INVALID_HANDLE_VALUE) {
+    Failed();
+    return NoFile;
+  }
+  BY_HANDLE_FILE_INFORMATION fi;
+  if (!GetFileInformationByHandle(h, &fi) || !(fi.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    CloseHandle(h);
+    errno = ENOTDIR;
+    return NoFile;
+  }
+  return reinterpret_cast<TFileHandle>(h);
+}
+
+TFileHandle OpenFolderIn(TFileHandle folder, const std::string& name) {
+  const std::string path = PathIn(folder, name);
+  if (path.empty()) return NoFile;
+  HANDLE h = OpenFolderHandle(path, FILE_FLAG_OPEN_REPARSE_POINT);
+  if (h == INVALID_HANDLE_VALUE) {
+    Failed();
+    return NoFile;
+  }
+  return KeepIfFolder(h);
+}
+
+bool MakeFolder(const std::string& path) {
+  return CreateDirectoryW(Wide(path).c_str(), nullptr) ? true : Failed();
+}
+
+bool MakeFolderIn(TFileHandle folder, const std::string& name) {
+  const std::string path = PathIn(folder, name);
+  return !path.empty() && MakeFolder(path);
+}
+
+// CREATE_NEW fails on any name already there, a link too, so nothing is
+// written through one.
+TFileHandle CreateNewFileIn(TFileHandle folder, const std::string& name) {
+  const std::string path = PathIn(folder, name);
+  if (path.empty()) return NoFile;
+  return Open(path, GENERIC_READ | GENERIC_WRITE, CREATE_NEW, FILE_FLAG_OPEN_REPARSE_POINT);
+}
+
+bool RemoveFileIn(TFileHandle folder, const std::string& name) {
+  const std::string path = PathIn(folder, name);
+  return !path.empty() && RemoveFile(path);
+}
+
+bool LinkInfoIn(TFileHandle folder, const std::string& relative, TPathInfo& info) {
+  info = TPathInfo();
+  const std::string path = PathIn(folder, relative);
+  return !path.empty() && LinkInfo(path, info);
+}
+
+// No copy between two open files here: the bytes go through memory.
+int64_t SystemCopy(TFileHandle, int64_t, TFileHandle, std::size_t) {
+  errno = ENOSYS;
+  return -1;
+}
