@@ -4,10 +4,12 @@
 
 #include <fstream>
 #include <functional>
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include "build_runner.h"
 #include "image/byte_order.h"
@@ -189,6 +191,9 @@ TEST(ImageReader, ADirectoryClaimingGigabytesCostsWhatItHolds) {
     std::ofstream out(path, std::ios::binary);
     out << boot << fat << fat << root << dots;
   }
+#ifdef _WIN32
+  GTEST_SKIP() << "the reader's memory is measured in a child process, which Windows cannot fork";
+#else
   ASSERT_EQ(::truncate(path.c_str(), int64_t(total) * 512), 0);
 
   pid_t child = fork();
@@ -202,6 +207,7 @@ TEST(ImageReader, ADirectoryClaimingGigabytesCostsWhatItHolds) {
   int status = 0;
   waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+#endif
 }
 
 TEST(ImageReader, ReportsMissingEntriesAndUnreadableImages) {
@@ -212,8 +218,13 @@ TEST(ImageReader, ReportsMissingEntriesAndUnreadableImages) {
   EXPECT_FALSE(CheckImage(image.Tmp / "missing.trk").Ok());
   std::string truncated = image.Tmp.File("short.trk", ReadBytes(image.Path).substr(0, 5000));
   EXPECT_FALSE(CheckImage(truncated).Ok());
+  // A folder is no image.
+  const std::string folder = image.Tmp.Dir("folder.trk");
+  EXPECT_EQ(All(CheckImage(folder)), "cannot read " + folder + ": it is a directory\n");
+#ifndef _WIN32
   // A pipe is refused at once instead of waiting for a writer.
   const std::string fifo = image.Tmp / "fifo.trk";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_EQ(All(CheckImage(fifo)), "cannot read " + fifo + ": not a regular file\n");
+#endif
 }

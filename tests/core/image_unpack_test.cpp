@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include "build_runner.h"
 #include "image/image_unpack.h"
@@ -106,6 +108,7 @@ TEST(ImageUnpack, NeverWritesThroughALinkOrFromADamagedImage) {
   entries.Add("\\SUB\\Y.QVF", tmp.File("y.qvf", "yyyy"));
   Build(entries, tmp / "a.trk");
 
+#ifndef _WIN32
   // A link in the folder where the image has a folder leads outside.
   tmp.Dir("outside");
   tmp.Dir("out");
@@ -116,6 +119,7 @@ TEST(ImageUnpack, NeverWritesThroughALinkOrFromADamagedImage) {
   EXPECT_TRUE(linked->Unpack->Ended());
   EXPECT_EQ(linked->Asked(), tmp / "out/SUB" + " is not a folder.");
   EXPECT_TRUE(fs::is_empty(tmp / "outside"));
+#endif
 
   // A cancel between steps ends it at once.
   auto cancelled = std::make_unique<TUnpackRun>();
