@@ -119,6 +119,26 @@ TEST(ImageUnpack, NeverWritesThroughALinkOrFromADamagedImage) {
   EXPECT_TRUE(linked->Unpack->Ended());
   EXPECT_EQ(linked->Asked(), tmp / "out/SUB" + " is not a folder.");
   EXPECT_TRUE(fs::is_empty(tmp / "outside"));
+
+  // Links where the image has files, one to a file outside and one to
+  // nothing yet: refused without leave; with it, the links themselves give
+  // way to the files, and nothing outside is written or made.
+  const std::string victim = tmp.File("victim", "keep");
+  tmp.Dir("files/SUB");
+  ASSERT_EQ(::symlink(victim.c_str(), (tmp / "files/SUB/Y.QVF").c_str()), 0);
+  auto refused = Unpack(tmp / "a.trk", tmp / "files");
+  EXPECT_TRUE(refused->Unpack->Ended());
+  EXPECT_EQ(refused->Asked(),
+            "The file " + tmp / "files/SUB/Y.QVF" + " already exists. It is not replaced.");
+  EXPECT_TRUE(Unpack(tmp / "a.trk", tmp / "files", replace)->Unpack->Done());
+  EXPECT_FALSE(fs::is_symlink(tmp / "files/SUB/Y.QVF"));
+  EXPECT_EQ(ReadBytes(tmp / "files/SUB/Y.QVF"), "yyyy");
+  EXPECT_EQ(ReadBytes(victim), "keep");
+  fs::remove(tmp / "files/SUB/Y.QVF");
+  ASSERT_EQ(::symlink((tmp / "nowhere").c_str(), (tmp / "files/SUB/Y.QVF").c_str()), 0);
+  EXPECT_TRUE(Unpack(tmp / "a.trk", tmp / "files", replace)->Unpack->Done());
+  EXPECT_EQ(ReadBytes(tmp / "files/SUB/Y.QVF"), "yyyy");
+  EXPECT_FALSE(fs::exists(tmp / "nowhere"));
 #endif
 
   // A cancel between steps ends it at once.
