@@ -50,6 +50,13 @@ wxString TMyWindow::ListCaption() const {
 }
 
 void TMyWindow::ShowListState() {
+  // Called at every idle notice, also between the steps of a build: only a
+  // change of the list or of its file costs more than two comparisons.
+  if (Entries.ChangeCount() == ShownChange && ListPath == ShownPath && SavedChange == ShownSaved)
+    return;
+  ShownChange = Entries.ChangeCount();
+  ShownPath = ListPath;
+  ShownSaved = SavedChange;
   wxWindow* frame = wxGetTopLevelParent(this);
   if (!frame) return;
   wxString caption = ListCaption();

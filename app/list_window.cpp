@@ -245,8 +245,11 @@ void TMyWindow::MeasureNameColumn() {
     NameWidths.swap(kept);
   }
   NameColumnWidth = 0;
-  for (std::size_t i = 0; i < count; ++i)
-    NameColumnWidth = std::max(NameColumnWidth, NameWidth(Entries[i].ImagePath));
+  for (std::size_t i = 0; i < count; ++i) {
+    const TDirEntry& line = Entries[i];
+    if (line.ShownWidth < 0) line.ShownWidth = NameWidth(line.ImagePath);
+    NameColumnWidth = std::max(NameColumnWidth, line.ShownWidth);
+  }
 }
 
 void TMyWindow::OnSize(wxSizeEvent& event) {

@@ -140,6 +140,9 @@ class TMyWindow : public wxWindow, public TListEditor {
   std::unordered_map<std::string, int> NameWidths;
   // Entries.ChangeCount() when the list was last opened, saved or made new.
   unsigned long SavedChange = 0;
+  // What the caption was last made from.
+  unsigned long ShownChange = 0, ShownSaved = 0;
+  std::string ShownPath;
 
   wxDECLARE_EVENT_TABLE();
 };

@@ -152,9 +152,9 @@ void SetHostFlags() {
   Ctl3dEnabled = false;
   // The list's scroll bar shows where the list stands; GTK's overlay scroll
   // bars would hide it until the pointer comes near. A user's own choice in
-  // the environment stays.
-  setenv("GTK_OVERLAY_SCROLLING", "0", 0);
+  // the environment stays. (Windows draws its scroll bars itself.)
 #ifdef __WXGTK__
+  setenv("GTK_OVERLAY_SCROLLING", "0", 0);
   // A click in a scroll bar's trough pages, as on the original platform,
   // instead of moving the thumb to the pointer.
   g_object_set(gtk_settings_get_default(), "gtk-primary-button-warps-slider", FALSE, nullptr);

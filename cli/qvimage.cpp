@@ -1,6 +1,7 @@
 // qvimage: builds a disk image from a list of files or a folder tree, with
 // the same engine as the window program, answering its questions from the
-// command line; and checks an image read back before it is burnt.
+// command line; checks an image read back before it is burnt; lists an
+// image and unpacks it into a folder with the list that builds it again.
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -19,8 +20,10 @@
 #include "cli/terminal_host.h"
 #include "entries/dir_entry.h"
 #include "image/build_driver.h"
+#include "image/build_messages.h"
 #include "image/build_state.h"
 #include "image/image_reader.h"
+#include "image/image_unpack.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -39,8 +42,11 @@ const char Usage[] =
     "       qvimage [options] --from-dir DIR IMAGE\n"
     "       qvimage --check [-q] IMAGE [LIST]\n"
     "       qvimage --check [-q] [--short-names] --from-dir DIR IMAGE\n"
+    "       qvimage --list IMAGE\n"
+    "       qvimage --extract [-f] [-q] IMAGE DIR\n"
     "Builds the FAT16 disk image IMAGE (*.trk) from the files named in LIST,\n"
-    "or from every file and folder under DIR; --check reads an image back.\n"
+    "or from every file and folder under DIR; --check reads an image back;\n"
+    "--list and --extract read any FAT12 or FAT16 image.\n"
     "\n"
     "LIST is a text file (- for standard input) with one entry per line:\n"
     "the image path, a TAB, the real path, for example\n"
@@ -58,11 +64,17 @@ const char Usage[] =
     "  --check          check IMAGE: boot sector, both FATs, every chain and\n"
     "                   directory; with LIST (or DIR), also that every entry\n"
     "                   is in it with its source's bytes\n"
+    "  --list           print every folder and file of IMAGE with its size, in\n"
+    "                   the order of its directories\n"
+    "  --extract        write every folder and file of IMAGE under DIR (made if\n"
+    "                   needed), and DIR.qvl: a LIST that builds the same image\n"
+    "                   again; nothing in DIR is replaced without -f\n"
     "  --skip-missing   leave out files that cannot be reached (default: stop)\n"
     "  --skip-clashes   leave out an entry whose name is already in the image\n"
     "                   (default: stop)\n"
     "  --stats          print the statistics and stop without writing anything\n"
-    "  -f, --force      replace IMAGE if it exists (default: refuse)\n"
+    "  -f, --force      replace IMAGE if it exists (default: refuse); with\n"
+    "                   --extract, replace files in DIR\n"
     "  -q, --quiet      no progress bar and no statistics (with --check: no\n"
     "                   figures, only OK or the problems)\n"
     "  -h, --help       show this help\n"
@@ -70,8 +82,10 @@ const char Usage[] =
     "\n"
     "Exit status: 0 the image is complete (with --check: it is sound), 1 the\n"
     "build stopped and IMAGE is left as it was (with --check: problems were\n"
-    "found), or the report of --stats or --check could not be written, 2 a\n"
-    "bad command line, a bad line in LIST or bad names in DIR.\n";
+    "found; with --list, --extract: IMAGE is damaged or could not be read, or\n"
+    "the unpacking stopped), or the report of --stats, --check or --list could\n"
+    "not be written, 2 a bad command line, a bad line in LIST or bad names in\n"
+    "DIR.\n";
 
 volatile std::sig_atomic_t Interrupted = 0;
 
@@ -104,7 +118,7 @@ void HoldStandardStreams() {
 #endif
 }
 
-// Whether the report on stdout (--stats, --check) got there; if not (a full
+// Whether the report on stdout (--stats, --check, --list) got there; if not (a full
 // disk, a closed stdout), says so: a lost report is no success.
 bool ReportWritten() {
   if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
@@ -200,6 +214,87 @@ int CheckMode(const std::string& image, const TEntryList* entries, bool quiet) {
   return ExitStopped;
 }
 
+// Reads the whole image, or says why it cannot be read; false then.
+bool ReadImage(TImageReader& reader, const std::string& image) {
+  reader.ReadAll();
+  const std::vector<std::string>& problems = reader.Result().Problems;
+  if (problems.empty()) return true;
+  if (!reader.IsOpen() && problems[0].compare(0, 12, "cannot read ") == 0)
+    std::fprintf(stderr, "qvimage: %s\n", problems[0].c_str());
+  else
+    std::fprintf(stderr, "qvimage: %s is damaged; --check lists what is wrong:\n  %s\n",
+                 image.c_str(), problems[0].c_str());
+  return false;
+}
+
+// qvimage --list: one line per folder and file, in directory order, with
+// the size of each file as a DOS listing gives it.
+int ListMode(const std::string& image) {
+  TImageReader reader(image);
+  if (!ReadImage(reader, image)) return ExitStopped;
+  std::string out;
+  for (const TImageItem& item : reader.Items()) {
+    out += item.Directory ? std::string("     <DIR>") : FormatText("%10u", item.Size);
+    out += "  " + item.Path + "\n";
+  }
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return ReportWritten() ? ExitComplete : ExitStopped;
+}
+
+// Where --extract puts the list: beside DIR as DIR.qvl, or inside DIR when
+// DIR has no name of its own ("." or "/").
+std::string ListPathFor(std::string folder, const std::string& image) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  const std::size_t slash = folder.rfind('/');
+  const std::string base = slash == std::string::npos ? folder : folder.substr(slash + 1);
+  if (!base.empty() && base != "." && base != "..") return folder + ".qvl";
+  std::string name = image.substr(image.rfind('/') + 1);
+  name = name.substr(0, name.rfind('.'));
+  return (folder == "/" ? "" : folder) + "/" + (name.empty() ? "image" : name) + ".qvl";
+}
+
+// qvimage --extract: the unpacking engine on the terminal, like a build.
+int ExtractMode(const std::string& image, const std::string& folder, TTerminalOptions options,
+                bool force) {
+  options.Progress = ErrorIsTerminal();
+  TTerminalHost host(options);
+  TUnpackOptions unpackOptions;
+  unpackOptions.Replace = force;
+  unpackOptions.ListPath = ListPathFor(folder, image);
+  TImageUnpack unpack(image, folder, host, unpackOptions);
+  CatchSignals();
+  unpack.Start();
+  while (unpack.Running()) {
+    if (Interrupted) {
+      unpack.Cancel();
+      host.ClearProgress();
+      host.Say("interrupted; what was unpacked so far stays in " + folder);
+      return ExitStopped;
+    }
+    unpack.Step();
+  }
+  host.ClearProgress();
+  if (!unpack.Done()) {
+    if (!force && host.MessagesShown() > 0)
+      host.Say("files that exist are replaced only with --force");
+    return ExitStopped;
+  }
+  if (!options.Quiet) {
+    std::size_t files = 0, folders = 0;
+    uint64_t bytes = 0;
+    for (const TImageItem& item : unpack.Items()) {
+      (item.Directory ? folders : files) += 1;
+      bytes += item.Size;
+    }
+    std::printf("Unpacked: %zu files and %zu folders, %llu bytes, into %s\n", files, folders,
+                static_cast<unsigned long long>(bytes), folder.c_str());
+    std::printf("List: %s (qvimage %s NEW.trk builds the image again)\n",
+                unpackOptions.ListPath.c_str(), unpackOptions.ListPath.c_str());
+    if (!ReportWritten()) return ExitStopped;
+  }
+  return ExitComplete;
+}
+
 int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force) {
   options.Progress = ErrorIsTerminal();
   TTerminalHost host(options);
@@ -258,16 +353,20 @@ int main(int argc, char** argv) {
   argc = static_cast<int>(arguments.size());
   argv = pointers.data();
   TTerminalOptions options;
-  bool force = false, check = false, buildOption = false;
+  bool force = false, check = false, buildOption = false, list = false, extract = false;
   std::string folder;  // --from-dir DIR
   bool fromDir = false;
   TLongNames longNames = TLongNames::Refuse;
 
   // Long options without a short form carry ids past the character range.
-  enum : int { OptCheck = 256, OptFromDir, OptSkipMissing, OptSkipClashes, OptStats, OptVersion,
-               OptShortNames };
+  enum : int {
+    OptCheck = 256, OptFromDir, OptSkipMissing, OptSkipClashes, OptStats, OptVersion,
+    OptShortNames, OptList, OptExtract
+  };
   static const option LongOptions[] = {
       {"check", no_argument, nullptr, OptCheck},
+      {"list", no_argument, nullptr, OptList},
+      {"extract", no_argument, nullptr, OptExtract},
       {"from-dir", required_argument, nullptr, OptFromDir},
       {"skip-missing", no_argument, nullptr, OptSkipMissing},
       {"skip-clashes", no_argument, nullptr, OptSkipClashes},
@@ -285,6 +384,8 @@ int main(int argc, char** argv) {
   for (int opt; (opt = getopt_long(argc, argv, "fqh", LongOptions, nullptr)) != -1;) {
     switch (opt) {
       case OptCheck: check = true; break;
+      case OptList: list = true; break;
+      case OptExtract: extract = true; break;
       case OptFromDir:
         fromDir = true;
         folder = optarg;
@@ -305,6 +406,22 @@ int main(int argc, char** argv) {
   std::vector<std::string> operands(argv + optind, argv + argc);
   if (fromDir) operands.insert(operands.begin(), folder);
 
+  if (int(check) + int(list) + int(extract) > 1)
+    return UsageError("--check, --list and --extract go one at a time");
+  if (list || extract) {
+    if (fromDir || longNames == TLongNames::Shorten)
+      return UsageError("--from-dir builds an image; it does not go with --list or --extract");
+    if (buildOption && !(extract && force && !options.SkipMissing && !options.SkipClashes &&
+                         !options.StatsOnly))
+      return UsageError(list ? "--list takes no build options"
+                             : "--extract takes no build options but -f");
+    const std::size_t want = list ? 1 : 2;
+    if (operands.size() != want)
+      return UsageError(operands.size() > want ? "too many arguments"
+                                               : list ? "IMAGE is needed" : "IMAGE and DIR are needed");
+    if (list) return ListMode(operands[0]);
+    return ExtractMode(operands[0], operands[1], options, force);
+  }
   if (check && buildOption) return UsageError("--check writes nothing and takes no build options");
   if (longNames == TLongNames::Shorten && !fromDir)
     return UsageError("--short-names names the files of --from-dir DIR; a LIST names its own");

@@ -11,6 +11,12 @@ set(CMAKE_CXX_COMPILER ${QV_MINGW}-g++-posix)
 set(CMAKE_RC_COMPILER ${QV_MINGW}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${QV_MINGW})
+# wxWidgets built for Windows (scripts/windows puts it in a cache folder):
+# -DQV_WX_PREFIX=that folder, whose bin/wx-config the window program uses.
+if(QV_WX_PREFIX)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${QV_WX_PREFIX})
+  set(wxWidgets_CONFIG_EXECUTABLE ${QV_WX_PREFIX}/bin/wx-config CACHE FILEPATH "")
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

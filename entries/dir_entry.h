@@ -12,6 +12,10 @@ struct TDirEntry {
       : ImagePath(std::move(imagePath)), RealPath(std::move(realPath)) {}
   std::string ImagePath;  // normalised image path, the sort key
   std::string RealPath;   // POSIX path of the source file or directory
+  // The width a list window measured for ImagePath, kept with the line so
+  // that finding the widest of a long list reads one number per line; -1
+  // until measured. Nothing else reads it.
+  mutable int ShownWidth = -1;
 };
 
 // Byte order of image paths: unsigned, case-sensitive, a prefix first.

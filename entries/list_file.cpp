@@ -167,10 +167,12 @@ bool LoadEntryList(const std::string& path, TEntryList& entries, TListError& err
 std::string ListedRealPath(const std::string& realPath, const std::string& folder,
                            const std::string& workingFolder) {
   std::string path = IsAbsolutePath(realPath) ? realPath : Joined(workingFolder, realPath);
-  std::string prefix =
-      folder.empty() || !IsPathSeparator(folder.back()) ? folder + PathSeparator() : folder;
-  if (path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0)
-    return path.substr(prefix.size());
+  // Below folder: its path, then a separator (either one on Windows).
+  const std::size_t cut = !folder.empty() && IsPathSeparator(folder.back()) ? folder.size() - 1
+                                                                          : folder.size();
+  if (path.size() > cut + 1 && path.compare(0, cut, folder, 0, cut) == 0 &&
+      IsPathSeparator(path[cut]))
+    return path.substr(cut + 1);
   return path;
 }
 

@@ -13,6 +13,7 @@
 #include "fuzz_checks.h"
 #include "image/build_driver.h"
 #include "image/image_reader.h"
+#include "image/image_unpack.h"
 #include "script_host.h"
 
 namespace fs = std::filesystem;
@@ -89,5 +90,32 @@ std::string CheckImageReaderInput(const uint8_t* data, std::size_t size) {
   if (!changed && !check.Ok()) return "the sound image was reported damaged: " + check.Problems[0];
   TImageCheck bare = CheckImage(path);
   if (bare.Problems.size() > MaxProblemsReported) return "the reader reported without bound";
+
+  // Unpacking the same bytes: a sound image comes out whole, with its list;
+  // a damaged one stops before the folder is made; nothing else is touched.
+  const std::string into = sound.Folder + "/unpacked";
+  fs::remove_all(into);
+  fs::remove(into + ".qvl");
+  TScriptHost host;
+  TUnpackOptions options;
+  options.ListPath = into + ".qvl";
+  TImageUnpack unpack(path, into, host, options);
+  unpack.Start();
+  for (long steps = 0; unpack.Running(); ++steps) {
+    if (steps > 100000) return "the unpacking did not end";
+    unpack.Step();
+  }
+  if (bare.Ok() != unpack.Done()) return "the unpacking and the check disagree";
+  if (!unpack.Done() && (fs::exists(into) || fs::exists(into + ".qvl")))
+    return "a damaged image was unpacked";
+  std::size_t files = 0;
+  if (unpack.Done())
+    for (const auto& e : fs::recursive_directory_iterator(into)) files += e.is_regular_file();
+  if (unpack.Done() && (files != std::size_t(bare.Files) || !fs::exists(into + ".qvl")))
+    return "the unpacking wrote " + std::to_string(files) + " files of " + std::to_string(bare.Files);
+  std::size_t others = 0;
+  for (const auto& e : fs::directory_iterator(sound.Folder))
+    others += e.path() != into && e.path() != into + ".qvl";
+  if (others != 3) return "the unpacking wrote beside its folder";  // src, sound.trk, damaged.trk
   return {};
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "entries/dir_entry.h"
+#include "entries/path_rules.h"
 #include "fuzz_checks.h"
 #include "image/build_driver.h"
 #include "image/image_reader.h"
@@ -143,7 +144,9 @@ std::string CheckImageTreeInput(const uint8_t* data, std::size_t size) {
       const unsigned seed = in.Next();
       std::ofstream(p.Real, std::ios::binary) << Bytes(bytes, seed);
     }
-    entries.Add(image, p.Real);
+    // Every way into the list (the dialogs, a drop, a list file) puts image
+    // paths in capitals: DOS keeps short names so, and readers refuse others.
+    entries.Add(UpperCase(image), p.Real);
     planned[p.Real] = p;
   }
 

@@ -15,7 +15,7 @@ void PresetBootSector(TBootRecord& b) {
   Put8(p + Boot::FatCount, 2);
   Put16(p + Boot::RootEntries, Boot::RootEntryCount);
   Put8(p + Boot::Media, Boot::MediaByte);
-  Put8(p + Boot::BootSignature, 0x29);
+  Put8(p + Boot::BootSignature, Boot::ExtendedFields);
   Put32(p + Boot::VolumeSerial, Boot::Serial);
   PutText(p + Boot::VolumeLabel, Boot::Label, 11);
   PutText(p + Boot::FileSystemType, Boot::FsType, 8);
@@ -36,6 +36,6 @@ bool WriteBootSector(TBootRecord& boot, int32_t clusterSize, int32_t imageSize,
   // The record, zeros where boot code would be, and the signature.
   std::array<uint8_t, Boot::SectorSize> sector{};
   std::copy(boot.begin(), boot.end(), sector.begin());
-  Put16(sector.data() + Boot::SignatureOffset, 0xAA55);
+  Put16(sector.data() + Boot::SignatureOffset, Boot::SectorSignature);
   return file.Append(sector.data(), sector.size());
 }

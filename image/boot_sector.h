@@ -35,6 +35,11 @@ constexpr int RecordSize = 62;
 static_assert(RecordSize == std::tuple_size_v<TBootRecord>);
 constexpr int SignatureOffset = 510;  // 2: 55 AA
 
+// The last two bytes of every boot sector, 55 AA on the disk.
+constexpr uint16_t SectorSignature = 0xAA55;
+// BootSignature's value when the serial, label and type fields follow.
+constexpr uint8_t ExtendedFields = 0x29;
+
 constexpr uint16_t SectorSize = 512;
 constexpr uint16_t RootEntryCount = 512;
 constexpr uint8_t MediaByte = 0xF8;

@@ -62,6 +62,22 @@ constexpr const char* ButtonCancel = "Cancel";
 constexpr const char* ButtonOk = "Ok";
 // The proposal of the save prompt.
 constexpr const char* SaveProposal = "*.trk";
+
+// Unpacking an image into a folder.
+constexpr const char* CaptionRead = "Reading Image";
+constexpr const char* CaptionCheckFolder = "Checking Folder";
+constexpr const char* CaptionUnpack = "Unpacking Image";
+// The reader found damage: nothing is unpacked from a broken image.
+constexpr const char* ImageDamaged = "Sorry, I can't unpack %s: %s";
+constexpr const char* MoreProblems = "%s (and %zu more problems)";
+// Unpacking never replaces a file unless told to.
+constexpr const char* UnpackExists = "The file %s already exists. It is not replaced.";
+constexpr const char* NotAFolder = "%s is not a folder.";
+constexpr const char* CantCreate = "Sorry, I can't create %s: %s";
+constexpr const char* CantReadImage = "Error reading file %s: %s";
+constexpr const char* StatusList = "Writing List";
+// A name deeper than an entry list can hold: no list could build it again.
+constexpr const char* PathTooLong = "the image path %s is longer than %zu characters";
 }  // namespace Msg
 
 // printf-style formatting into a string of any length.

@@ -20,6 +20,13 @@ constexpr int RecordSize = 32;
 
 constexpr uint8_t AttrFile = 0x00;
 constexpr uint8_t AttrDirectory = 0x10;
+// Written by other programs, met when reading their images.
+constexpr uint8_t AttrVolumeLabel = 0x08;  // the volume's name: no data
+constexpr uint8_t AttrLongName = 0x0F;     // a piece of a long name
+// First name byte of a free slot: no record follows it in the directory.
+constexpr uint8_t EndOfDirectory = 0x00;
+// First name byte of a deleted record; its slot may be reused.
+constexpr uint8_t DeletedMark = 0xE5;
 // Every record of every image carries this time and date: 19:37:28 on
 // 28 March 1988. Images are reproducible; the sources' own times are not used.
 constexpr uint16_t FixedTime = 0x9CAE;

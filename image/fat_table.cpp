@@ -6,15 +6,13 @@
 #include "image/build_state.h"
 #include "image/byte_order.h"
 
-namespace {
-constexpr uint16_t EndOfChain = 0xFFFF;
-}
+using Fat::EndOfChain;
 
 bool WriteFatSector(TBuildState& s) {
   const int32_t perFat = BootSectorsPerFat(s.BootSector);
   std::array<uint8_t, Boot::SectorSize> sector{};
   if (s.StepIndex == 0 || s.StepIndex == perFat) {
-    Put16(sector.data(), 0xFF00 | Boot::MediaByte);  // entry 0: the media byte
+    Put16(sector.data(), Fat::MediaEntry | Boot::MediaByte);  // entry 0: the media byte
     Put16(sector.data() + 2, EndOfChain);            // entry 1
     int32_t offset = static_cast<int32_t>(s.ImageFile.Size());
     (s.StepIndex == 0 ? s.Fat1Offset : s.Fat2Offset) = offset;

@@ -1,350 +1,607 @@
 #include "image/image_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <map>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "entries/dir_entry.h"
+#include "entries/path_rules.h"
 #include "image/boot_sector.h"
 #include "image/build_messages.h"
+#include "image/build_state.h"
 #include "image/byte_order.h"
 #include "image/dir_record.h"
-#include "image/image_tree.h"
+#include "image/fat_table.h"
+#include "image/geometry.h"
 #include "platform/file_io.h"
-#include "platform/file_system.h"
 
 namespace {
 // Past this many problems the rest would only repeat the first ones.
 constexpr std::size_t MaxProblems = 50;
-constexpr uint16_t FirstBadCluster = 0xFFF7;
-constexpr uint16_t FirstEndMark = 0xFFF8;
+// The media byte of a fixed disk and of the most common removable one; the
+// others (F9..FF) are old diskette formats.
+constexpr uint8_t RemovableMedia = 0xF0;
+constexpr uint8_t LowestFixedMedia = 0xF8;
+// Below this many clusters a volume's FAT has 12-bit entries: the count, not
+// the boot sector's text, decides.
+constexpr int32_t Fat12ClusterLimit = 4085;
+constexpr uint16_t Fat12Mask = 0x0FFF;
+// A FAT12 entry at or above this is a bad mark or an end mark; widened to
+// FAT16's range so that one set of marks serves both.
+constexpr uint16_t Fat12FirstBad = 0x0FF7;
+// The FATs are compared in pieces of this many bytes, a multiple of both
+// entry widths (2 bytes, and 3 bytes for two FAT12 entries).
+constexpr std::size_t FatCompareChunk = 6 << 13;
+// Sector sizes a boot sector may give.
+constexpr uint16_t LargestSectorSize = 4096;
+// File bytes are compared in pieces of this size.
+constexpr std::size_t CompareChunk = 256 << 10;
+// The first reserved byte of a record holds case flags for other systems;
+// this one says the 11 name bytes are not a name at all (only a long name
+// names the file), which a record without a long name cannot be.
+constexpr int CaseFlags = Rec::Reserved;
+constexpr uint8_t NoShortName = 0x20;
+// Bit 0 of the byte after the drive number: set while a system has the
+// volume open, so a volume left with it set was not closed cleanly.
+constexpr uint8_t DirtyFlag = 0x01;
 
-struct TNode {
-  std::string Path;  // image path, \A\B.TXT
-  bool Directory = false;
-  uint16_t FirstCluster = 0;
-  uint32_t Size = 0;
+bool IsPowerOfTwo(uint32_t v) { return v != 0 && (v & (v - 1)) == 0; }
+
+// A byte allowed in a name as this program writes it: the 8.3 name
+// characters in capitals. DOS keeps short names in capitals; a small letter,
+// a control byte or a byte outside ASCII there is damage (fsck.fat agrees).
+bool IsShortNameByte(uint8_t c) { return IsNameChar(c) && !(c >= 'a' && c <= 'z'); }
+
+// Whether the 11 name bytes are a name then blanks, and an extension (maybe
+// empty) then blanks.
+bool IsShortName(const uint8_t* r) {
+  auto field = [](const uint8_t* p, int width, bool mayBeEmpty) {
+    int n = 0;
+    while (n < width && IsShortNameByte(p[n])) ++n;
+    if (n == 0 && !mayBeEmpty) return false;
+    for (int i = n; i < width; ++i)
+      if (p[i] != ' ') return false;
+    return true;
+  };
+  return field(r + Rec::Name, 8, false) && field(r + Rec::Ext, 3, true);
+}
+
+// The 11 name bytes as text a person can read: bytes outside printable
+// ASCII as \xNN.
+std::string ShownNameBytes(const uint8_t* r) {
+  std::string out;
+  for (int i = 0; i < 11; ++i) {
+    const uint8_t c = r[i];
+    if (c >= 0x20 && c < 0x7F && c != '"')
+      out += static_cast<char>(c);
+    else
+      out += FormatText("\\x%02X", c);
+  }
+  return out;
+}
+
+std::string RecordName(const uint8_t* r) {
+  std::string name(reinterpret_cast<const char*>(r + Rec::Name), 8);
+  std::string ext(reinterpret_cast<const char*>(r + Rec::Ext), 3);
+  name.erase(name.find_last_not_of(' ') + 1);
+  const std::size_t last = ext.find_last_not_of(' ');
+  ext.erase(last == std::string::npos ? 0 : last + 1);
+  return ext.empty() ? name : name + "." + ext;
+}
+
+// An image path as the records spell it: "\\README." is stored as README.
+std::string RecordPath(const std::string& imagePath) {
+  std::string out;
+  for (std::size_t i = 0; i < imagePath.size(); ++i)
+    if (!(imagePath[i] == '.' && (i + 1 == imagePath.size() || imagePath[i + 1] == '\\')))
+      out += imagePath[i];
+  return out;
+}
+}  // namespace
+
+struct TImageReader::TLayout {
+  uint32_t SectorSize = 0;
+  uint32_t ClusterSize = 0;
+  uint32_t FatCount = 0;
+  uint32_t RootEntries = 0;
+  uint8_t Media = 0;
+  int FatBits = 16;
+  int64_t FatOffset = 0, FatBytes = 0, RootOffset = 0, DataOffset = 0;
+  int64_t ClusterOffset(uint32_t cluster) const {
+    return DataOffset + (int64_t(cluster) - Fat::FirstDataCluster) * ClusterSize;
+  }
 };
 
-class TReader {
- public:
-  TReader(const std::string& path, TImageCheck& check) : Path(path), Check(check) {}
-  ~TReader() {
-    if (Fd != NoFile) CloseFile(Fd);
+// One directory of the walk: its records, read whole when it is entered,
+// and the slot the walk has reached.
+struct TImageReader::TLevel {
+  std::string Path;  // "" for the root
+  uint16_t Cluster = 0;  // 0 for the root
+  uint16_t Parent = 0;
+  int Depth = 0;  // directories on the way from the root, itself included
+  std::vector<uint8_t> Records;
+  std::size_t Slot = 0;
+  std::set<std::string> Names;  // the 11 name bytes of each record, in capitals
+  std::string Shown() const { return Path.empty() ? "\\" : Path; }
+};
+
+TImageReader::TImageReader(std::string path) : Path(std::move(path)), L(new TLayout) {}
+
+TImageReader::~TImageReader() {
+  if (File >= 0) ::close(File);
+}
+
+void TImageReader::Problem(const std::string& text) {
+  if (Check.Problems.size() < MaxProblems) Check.Problems.push_back(text);
+}
+
+bool TImageReader::ReadAt(int64_t offset, void* data, std::size_t n) const {
+  return ReadFully(File, data, n, offset) == int64_t(n);
+}
+
+bool TImageReader::Open() {
+  // Not blocking: a pipe given as the image must not wait for a writer.
+  File = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  struct stat st;
+  if (File < 0 || ::fstat(File, &st) != 0) {
+    Problem(FormatText("cannot read %s: %s", Path.c_str(), std::strerror(errno)));
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    Problem(FormatText("cannot read %s: %s", Path.c_str(),
+                       S_ISDIR(st.st_mode) ? "it is a directory" : "not a regular file"));
+    return false;
+  }
+  Check.ImageSize = st.st_size;
+  if (!ReadBoot() || !ReadFats()) return false;
+  Owner.assign(static_cast<std::size_t>(Check.Clusters) + Fat::FirstDataCluster, 0);
+  Opened = true;
+  return true;
+}
+
+bool TImageReader::ReadBoot() {
+  uint8_t b[Boot::SectorSize];
+  if (Check.ImageSize < Boot::SectorSize || !ReadAt(0, b, sizeof b)) {
+    Problem("the image is shorter than its boot sector");
+    return false;
+  }
+  const std::size_t problemsBefore = Check.Problems.size();
+  if (Get16(b + Boot::SignatureOffset) != Boot::SectorSignature)
+    Problem("the boot sector has no 55 AA signature");
+  const uint32_t sectorSize = Get16(b + Boot::BytesPerSector);
+  if (!IsPowerOfTwo(sectorSize) || sectorSize < Boot::SectorSize || sectorSize > LargestSectorSize)
+    Problem(FormatText("the boot sector gives %u bytes per sector", sectorSize));
+  const uint32_t spc = b[Boot::SectorsPerCluster];
+  if (!IsPowerOfTwo(spc)) Problem(FormatText("the boot sector gives %u sectors per cluster", spc));
+  const uint32_t reserved = Get16(b + Boot::ReservedSectors);
+  if (reserved == 0) Problem("the boot sector gives no reserved sector");
+  const uint32_t fats = b[Boot::FatCount];
+  if (fats != 1 && fats != 2) Problem(FormatText("the boot sector gives %u FATs", fats));
+  const uint8_t media = L->Media = b[Boot::Media];
+  if (media != RemovableMedia && media < LowestFixedMedia)
+    Problem(FormatText("the boot sector's media byte %02X is not a media byte", media));
+  L->RootEntries = Get16(b + Boot::RootEntries);
+  if (L->RootEntries == 0) Problem("the boot sector gives no root entries");
+  Check.SectorsPerFat = Get16(b + Boot::SectorsPerFat);
+  if (Check.SectorsPerFat == 0) Problem("the boot sector gives no sectors per FAT");
+  if (b[Boot::Reserved] & DirtyFlag) Problem("the volume is marked as not closed cleanly");
+  const uint16_t total16 = Get16(b + Boot::TotalSectors16);
+  const uint32_t total = total16 ? total16 : Get32(b + Boot::TotalSectors32);
+  if (Check.Problems.size() != problemsBefore) return false;
+  if (int64_t(total) * sectorSize > Check.ImageSize) {
+    Problem(FormatText("the boot sector gives %u sectors, but the file holds %lld bytes", total,
+                       static_cast<long long>(Check.ImageSize)));
+    return false;
   }
 
-  void Run(const TEntryList* entries) {
-    if (!Open() || !ReadBoot() || !ReadFats()) return;
-    Owner.assign(static_cast<std::size_t>(Check.Clusters) + 2, std::string());
-    WalkDirectory("", 0, 0, 0);
-    for (int32_t c = 2; c < Check.Clusters + 2; ++c)
-      if (Fat1[static_cast<std::size_t>(c)] != 0 && Owner[static_cast<std::size_t>(c)].empty())
-        Problem(FormatText("cluster %d is marked used in the FAT but belongs to nothing", c));
-    if (entries) CompareEntries(*entries);
+  L->SectorSize = sectorSize;
+  L->ClusterSize = spc * sectorSize;
+  L->FatCount = fats;
+  L->FatOffset = int64_t(reserved) * sectorSize;
+  L->FatBytes = int64_t(Check.SectorsPerFat) * sectorSize;
+  L->RootOffset = L->FatOffset + fats * L->FatBytes;
+  const int64_t rootBytes = int64_t(L->RootEntries) * Rec::RecordSize;
+  L->DataOffset = L->RootOffset + (rootBytes + sectorSize - 1) / sectorSize * sectorSize;
+  const int64_t dataBytes = int64_t(total) * sectorSize - L->DataOffset;
+  const int64_t clusters = dataBytes < 0 ? 0 : dataBytes / L->ClusterSize;
+  Check.ClusterSize = static_cast<int32_t>(L->ClusterSize);
+  Check.Clusters = static_cast<int32_t>(clusters);
+  if (clusters < 1 || clusters > MaxClusterCount) {
+    Problem(FormatText("the volume has %lld clusters, outside FAT16's range",
+                       static_cast<long long>(clusters)));
+    return false;
   }
-
- private:
-  void Problem(const std::string& text) {
-    if (Check.Problems.size() < MaxProblems) Check.Problems.push_back(text);
+  L->FatBits = Check.Clusters < Fat12ClusterLimit ? 12 : 16;
+  const int64_t entries = int64_t(Check.Clusters) + Fat::FirstDataCluster;
+  if (entries * L->FatBits > L->FatBytes * 8) {
+    Problem("the FAT is too small for the volume's clusters");
+    return false;
   }
-
-  bool ReadAt(int64_t offset, void* data, std::size_t n) {
-    return ReadFully(Fd, data, n, offset) == static_cast<int64_t>(n);
+  if (b[Boot::BootSignature] == Boot::ExtendedFields) {
+    BootLabel.assign(reinterpret_cast<const char*>(b + Boot::VolumeLabel), 11);
+    const char* want = L->FatBits == 12 ? "FAT12   " : "FAT16   ";
+    if (std::memcmp(b + Boot::FileSystemType, want, 8) != 0 &&
+        std::memcmp(b + Boot::FileSystemType, "FAT     ", 8) != 0)
+      Problem(FormatText("the boot sector does not say %.5s, as its %d clusters make it", want,
+                         Check.Clusters));
   }
+  return true;
+}
 
-  bool Open() {
-    Fd = OpenForReading(Path);
-    TPathInfo info;
-    if (Fd == NoFile || !HandleInfo(Fd, info)) {
-      Problem(FormatText("cannot read %s: %s", Path.c_str(), std::strerror(errno)));
+bool TImageReader::ReadFats() {
+  const std::size_t entries = static_cast<std::size_t>(Check.Clusters) + Fat::FirstDataCluster;
+  const std::size_t used = L->FatBits == 16 ? entries * 2 : (entries * 3 + 1) / 2;
+  std::vector<uint8_t> first(used);
+  if (!ReadAt(L->FatOffset, first.data(), used)) {
+    Problem("the image is shorter than its FATs");
+    return false;
+  }
+  Fat.resize(entries);
+  for (std::size_t c = 0; c < entries; ++c) {
+    if (L->FatBits == 16) {
+      Fat[c] = Get16(first.data() + 2 * c);
+    } else {
+      const uint16_t pair = Get16(first.data() + c * 3 / 2);
+      uint16_t v = (c & 1) ? pair >> 4 : pair & Fat12Mask;
+      if (v >= Fat12FirstBad) v |= ~Fat12Mask;
+      Fat[c] = v;
+    }
+    if (c >= Fat::FirstDataCluster && Fat[c] != Fat::Free && Fat[c] != Fat::FirstBad) ++Marked;
+  }
+  const uint16_t media0 = static_cast<uint16_t>(Fat::MediaEntry | L->Media);
+  if (Fat[0] != media0 || Fat[1] < Fat::FirstEndMark)
+    Problem(FormatText("FAT entries 0 and 1 are %04X %04X, not %04X FFFF", Fat[0], Fat[1], media0));
+
+  // Every copy agrees with the first, byte for byte, over its whole length.
+  std::vector<uint8_t> a(FatCompareChunk), b(FatCompareChunk);
+  for (uint32_t copy = 1; copy < L->FatCount; ++copy) {
+    for (int64_t at = 0; at < L->FatBytes; at += int64_t(FatCompareChunk)) {
+      const std::size_t n = static_cast<std::size_t>(
+          std::min<int64_t>(int64_t(FatCompareChunk), L->FatBytes - at));
+      if (!ReadAt(L->FatOffset + at, a.data(), n) ||
+          !ReadAt(L->FatOffset + copy * L->FatBytes + at, b.data(), n)) {
+        Problem("the image is shorter than its FATs");
+        return false;
+      }
+      if (std::memcmp(a.data(), b.data(), n) == 0) continue;
+      std::size_t k = 0;
+      while (a[k] == b[k]) ++k;
+      if (L->FatBits == 16) {
+        k &= ~std::size_t(1);
+        Problem(FormatText("the two FATs differ at entry %lld (%04X and %04X)",
+                           static_cast<long long>((at + int64_t(k)) / 2), Get16(a.data() + k),
+                           Get16(b.data() + k)));
+      } else {
+        Problem(FormatText("the two FATs differ at entry %lld",
+                           static_cast<long long>((at + int64_t(k)) * 2 / 3)));
+      }
+      copy = L->FatCount;
+      break;
+    }
+  }
+  return true;
+}
+
+bool TImageReader::ClaimChain(uint16_t first, uint32_t owner, const std::string& path,
+                              std::vector<uint16_t>* chain, uint32_t* length) {
+  uint32_t c = first;
+  *length = 0;
+  for (;;) {
+    if (c < Fat::FirstDataCluster || c >= Owner.size()) {
+      Problem(FormatText("the chain of %s leaves the volume at cluster %u", path.c_str(), c));
       return false;
     }
-    Check.ImageSize = info.Size;
+    if (Owner[c] != 0) {
+      Problem(FormatText("cluster %u is used twice, by %s and by %s", c,
+                         ItemList[Owner[c] - 1].Path.c_str(), path.c_str()));
+      return false;
+    }
+    Owner[c] = owner;
+    ++*length;
+    ++Check.UsedClusters;
+    if (chain) chain->push_back(static_cast<uint16_t>(c));
+    const uint16_t next = Fat[c];
+    if (next >= Fat::FirstEndMark) return true;
+    if (next == Fat::Free || next == Fat::FirstBad) {
+      Problem(FormatText("the chain of %s breaks off at cluster %u (entry %04X)", path.c_str(), c,
+                         next));
+      return false;
+    }
+    c = next;
+  }
+}
+
+bool TImageReader::ReadRecords(const std::string& path, uint16_t cluster, uint32_t owner,
+                               std::vector<uint8_t>& records) {
+  const std::size_t most = std::size_t(MaxDirectoryRecords) * Rec::RecordSize;
+  // The records end at the first free slot: what follows it is not read,
+  // so a directory whose chain claims far more than it holds costs only
+  // what it holds.
+  auto ends = [](const uint8_t* p, std::size_t n) {
+    for (std::size_t at = 0; at < n; at += Rec::RecordSize)
+      if (p[at] == Rec::EndOfDirectory) return at;
+    return n;
+  };
+  if (cluster == 0) {
+    records.resize(std::size_t(L->RootEntries) * Rec::RecordSize);
+    if (!ReadAt(L->RootOffset, records.data(), records.size())) {
+      Problem("the image is shorter than its root directory");
+      return false;
+    }
+    records.resize(ends(records.data(), records.size()));
     return true;
   }
-
-  bool ReadBoot() {
-    uint8_t b[512];
-    if (Check.ImageSize < 512 || !ReadAt(0, b, sizeof b)) {
-      Problem("the image is shorter than its boot sector");
+  std::vector<uint16_t> chain;
+  uint32_t length = 0;
+  // A broken chain still gives the records of the clusters before the break.
+  ClaimChain(cluster, owner, path, &chain, &length);
+  for (uint16_t c : chain) {
+    const std::size_t had = records.size();
+    if (had >= most) {
+      Problem(FormatText("%s holds more than %d records", path.c_str(), MaxDirectoryRecords));
+      records.resize(most);
+      return true;
+    }
+    records.resize(had + L->ClusterSize);
+    if (!ReadAt(L->ClusterOffset(c), records.data() + had, L->ClusterSize)) {
+      Problem(FormatText("the image is shorter than the clusters of %s", path.c_str()));
+      records.resize(had);
       return false;
     }
-    const size_t problemsBefore = Check.Problems.size();
-    if (b[510] != 0x55 || b[511] != 0xAA) Problem("the boot sector has no 55 AA signature");
-    if (Get16(b + Boot::BytesPerSector) != Boot::SectorSize)
-      Problem(FormatText("the boot sector gives %u bytes per sector, not 512",
-                         Get16(b + Boot::BytesPerSector)));
-    const unsigned spc = b[Boot::SectorsPerCluster];
-    if (spc == 0 || (spc & (spc - 1)) != 0)
-      Problem(FormatText("the boot sector gives %u sectors per cluster", spc));
-    if (Get16(b + Boot::ReservedSectors) != 1)
-      Problem("the boot sector does not give 1 reserved sector");
-    if (b[Boot::FatCount] != 2) Problem("the boot sector does not give 2 FATs");
-    if (b[Boot::Media] != Boot::MediaByte) Problem("the boot sector's media byte is not F8");
-    if (std::memcmp(b + Boot::FileSystemType, Boot::FsType, 8) != 0)
-      Problem("the boot sector does not say FAT16");
-    RootEntries = Get16(b + Boot::RootEntries);
-    if (RootEntries == 0 || RootEntries % 16 != 0)
-      Problem(FormatText("the boot sector gives %u root entries", RootEntries));
-    Check.SectorsPerFat = Get16(b + Boot::SectorsPerFat);
-    const uint32_t total = Get16(b + Boot::TotalSectors16) ? Get16(b + Boot::TotalSectors16)
-                                                           : Get32(b + Boot::TotalSectors32);
-    if (int64_t(total) * 512 != Check.ImageSize)
-      Problem(FormatText("the boot sector gives %u sectors, but the file holds %lld bytes", total,
-                         static_cast<long long>(Check.ImageSize)));
-    if (Check.Problems.size() != problemsBefore) return false;
-
-    Check.ClusterSize = static_cast<int32_t>(spc * 512);
-    Fat1Offset = 512;
-    Fat2Offset = Fat1Offset + int64_t(Check.SectorsPerFat) * 512;
-    RootOffset = Fat2Offset + int64_t(Check.SectorsPerFat) * 512;
-    DataOffset = RootOffset + int64_t(RootEntries) * Rec::RecordSize;
-    const int64_t dataSectors = int64_t(total) - DataOffset / 512;
-    Check.Clusters = static_cast<int32_t>(dataSectors / spc);
-    if (Check.Clusters < 1 || Check.Clusters > 65518) {
-      Problem(FormatText("the volume has %d clusters, outside FAT16's range", Check.Clusters));
-      return false;
-    }
-    if ((int64_t(Check.Clusters) + 2) * 2 > int64_t(Check.SectorsPerFat) * 512) {
-      Problem("the FAT is too small for the volume's clusters");
-      return false;
-    }
-    return true;
-  }
-
-  bool ReadFats() {
-    const std::size_t bytes = static_cast<std::size_t>(Check.SectorsPerFat) * 512;
-    std::vector<uint8_t> a(bytes), b(bytes);
-    if (!ReadAt(Fat1Offset, a.data(), bytes) || !ReadAt(Fat2Offset, b.data(), bytes)) {
-      Problem("the image is shorter than its FATs");
-      return false;
-    }
-    Fat1.resize(static_cast<std::size_t>(Check.Clusters) + 2);
-    for (std::size_t c = 0; c < Fat1.size(); ++c) Fat1[c] = Get16(a.data() + 2 * c);
-    if (Fat1[0] != 0xFFF8 || Fat1[1] != 0xFFFF)
-      Problem(FormatText("FAT entries 0 and 1 are %04X %04X, not FFF8 FFFF", Fat1[0], Fat1[1]));
-    for (std::size_t c = 0; c < bytes / 2; ++c) {
-      if (Get16(a.data() + 2 * c) != Get16(b.data() + 2 * c)) {
-        Problem(FormatText("the two FATs differ at entry %zu (%04X and %04X)", c,
-                           Get16(a.data() + 2 * c), Get16(b.data() + 2 * c)));
-        break;
-      }
-    }
-    return true;
-  }
-
-  int64_t ClusterOffset(uint16_t cluster) const {
-    return DataOffset + (int64_t(cluster) - 2) * Check.ClusterSize;
-  }
-
-  // The clusters of a chain, each claimed for owner. Empty after a problem.
-  std::vector<uint16_t> Chain(uint16_t first, const std::string& owner) {
-    std::vector<uint16_t> clusters;
-    uint32_t c = first;
-    for (;;) {
-      if (c < 2 || c >= uint32_t(Check.Clusters) + 2) {
-        Problem(FormatText("the chain of %s leaves the volume at cluster %u", owner.c_str(), c));
-        return {};
-      }
-      std::string& claimed = Owner[c];
-      if (!claimed.empty()) {
-        Problem(FormatText("cluster %u is used twice, by %s and by %s", c, claimed.c_str(),
-                           owner.c_str()));
-        return {};
-      }
-      claimed = owner;
-      clusters.push_back(static_cast<uint16_t>(c));
-      ++Check.UsedClusters;
-      uint16_t next = Fat1[c];
-      if (next >= FirstEndMark) return clusters;
-      if (next == 0 || next == FirstBadCluster) {
-        Problem(FormatText("the chain of %s breaks off at cluster %u (entry %04X)", owner.c_str(),
-                           c, next));
-        return {};
-      }
-      c = next;
+    const std::size_t end = ends(records.data() + had, L->ClusterSize);
+    if (end < L->ClusterSize) {
+      records.resize(had + end);
+      return true;
     }
   }
+  return true;
+}
 
-  static std::string RecordName(const uint8_t* r) {
-    std::string name(reinterpret_cast<const char*>(r + Rec::Name), 8);
-    std::string ext(reinterpret_cast<const char*>(r + Rec::Ext), 3);
-    name.erase(name.find_last_not_of(' ') + 1);
-    ext.erase(ext.find_last_not_of(' ') == std::string::npos ? 0 : ext.find_last_not_of(' ') + 1);
-    return ext.empty() ? name : name + "." + ext;
+bool TImageReader::ReadDirectory() {
+  if (!Opened) return false;
+  if (!RootRead) {
+    RootRead = true;
+    TLevel root;
+    if (!ReadRecords("", 0, 0, root.Records)) return false;
+    Stack.push_back(std::move(root));
+  } else if (Pending >= 0) {
+    const TImageItem& item = ItemList[static_cast<std::size_t>(Pending)];
+    TLevel level;
+    level.Path = item.Path;
+    level.Cluster = item.FirstCluster;
+    level.Parent = Stack.back().Cluster;
+    level.Depth = Stack.back().Depth + 1;
+    ReadRecords(level.Path, level.Cluster, static_cast<uint32_t>(Pending) + 1, level.Records);
+    Pending = -1;
+    if (level.Records.size() < 2 * Rec::RecordSize)
+      Problem(FormatText("%s has no \".\" and \"..\" records", level.Path.c_str()));
+    Stack.push_back(std::move(level));
   }
+  Advance();
+  return !Stack.empty();
+}
 
-  // Reads the records of a directory: the root area when cluster is 0.
-  void WalkDirectory(const std::string& path, uint16_t cluster, uint16_t parent, int depth) {
-    std::vector<uint8_t> records;
-    if (cluster == 0) {
-      records.resize(static_cast<std::size_t>(RootEntries) * Rec::RecordSize);
-      if (!ReadAt(RootOffset, records.data(), records.size())) {
-        Problem("the image is shorter than its root directory");
+// Takes the records of the innermost directory until one names a directory
+// to enter (read in the next step) or every directory is done.
+void TImageReader::Advance() {
+  while (!Stack.empty()) {
+    TLevel& level = Stack.back();
+    while (level.Slot * Rec::RecordSize < level.Records.size()) {
+      const std::size_t slot = level.Slot++;
+      const long enter = TakeRecord(level, slot, level.Records.data() + slot * Rec::RecordSize);
+      if (enter >= 0) {
+        Pending = enter;
         return;
       }
-    } else {
-      std::vector<uint16_t> chain = Chain(cluster, path);
-      if (chain.empty()) return;
-      records.resize(chain.size() * static_cast<std::size_t>(Check.ClusterSize));
-      for (std::size_t i = 0; i < chain.size(); ++i)
-        if (!ReadAt(ClusterOffset(chain[i]), records.data() + i * Check.ClusterSize,
-                    static_cast<std::size_t>(Check.ClusterSize))) {
-          Problem(FormatText("the image is shorter than the clusters of %s", path.c_str()));
-          return;
-        }
     }
-    if (depth > 64) {
-      Problem(FormatText("%s is nested deeper than any image can be", path.c_str()));
-      return;
-    }
-    const std::string shown = path.empty() ? "\\" : path;
-    for (std::size_t at = 0; at + Rec::RecordSize <= records.size(); at += Rec::RecordSize) {
-      const uint8_t* r = records.data() + at;
-      if (r[0] == 0) break;  // no records after the first empty slot
-      if (r[0] == 0xE5) continue;
-      const std::size_t slot = at / Rec::RecordSize;
-      const uint8_t attributes = r[Rec::Attributes];
-      const uint16_t first = Get16(r + Rec::FirstCluster);
-      const uint32_t size = Get32(r + Rec::Size);
-      const std::string name = RecordName(r);
-      if (cluster != 0 && slot < 2) {
-        const char* want = slot == 0 ? "." : "..";
-        const uint16_t target = slot == 0 ? cluster : parent;
-        if (name != want || !(attributes & Rec::AttrDirectory))
-          Problem(FormatText("%s: record %zu is not \"%s\"", shown.c_str(), slot, want));
-        else if (first != target)
-          Problem(FormatText("%s: \"%s\" points to cluster %u, not %u", shown.c_str(), want,
-                             first, target));
-        continue;
-      }
-      if (name == "." || name == "..") {
-        Problem(FormatText("%s: a \"%s\" record in slot %zu", shown.c_str(), name.c_str(), slot));
-        continue;
-      }
-      TNode node;
-      node.Path = path + "\\" + name;
-      node.Directory = (attributes & Rec::AttrDirectory) != 0;
-      node.FirstCluster = first;
-      node.Size = size;
-      if (attributes & 0x08) continue;  // a volume label has no data
-      if (node.Directory) {
-        ++Check.Directories;
-        if (size != 0) Problem(FormatText("directory %s has a size of %u", node.Path.c_str(), size));
-        if (first == 0)
-          Problem(FormatText("directory %s has no cluster", node.Path.c_str()));
-        else
-          WalkDirectory(node.Path, first, cluster, depth + 1);
-      } else {
-        ++Check.Files;
-        CheckFile(node);
-      }
-      Nodes[node.Path] = node;
-    }
-    if (cluster != 0 && (records.size() < 64 || records[0] == 0))
-      Problem(FormatText("%s has no \".\" and \"..\" records", shown.c_str()));
+    Stack.pop_back();
   }
+}
 
-  void CheckFile(TNode& node) {
-    if (node.Size == 0) {
-      if (node.FirstCluster != 0)
-        Problem(FormatText("empty file %s has cluster %u", node.Path.c_str(), node.FirstCluster));
-      return;
-    }
-    if (node.FirstCluster == 0) {
-      Problem(FormatText("file %s of %u bytes has no cluster", node.Path.c_str(), node.Size));
-      return;
-    }
-    std::vector<uint16_t> chain = Chain(node.FirstCluster, node.Path);
-    if (chain.empty()) return;
-    const uint64_t needed = (uint64_t(node.Size) - 1) / uint64_t(Check.ClusterSize) + 1;
-    if (chain.size() != needed) {
-      Problem(FormatText("file %s: its size of %u bytes needs %llu clusters, its chain has %zu",
-                         node.Path.c_str(), node.Size, static_cast<unsigned long long>(needed),
-                         chain.size()));
-      return;
-    }
-    FileChains[node.Path] = std::move(chain);
+long TImageReader::TakeRecord(TLevel& level, std::size_t slot, const uint8_t* r) {
+  if (r[0] == Rec::DeletedMark) return -1;
+  const uint8_t attributes = r[Rec::Attributes];
+  if ((attributes & Rec::AttrLongName) == Rec::AttrLongName) return -1;
+  const std::string shown = level.Shown();
+  const uint16_t first = Get16(r + Rec::FirstCluster);
+  const uint32_t size = Get32(r + Rec::Size);
+  const std::string name = RecordName(r);
+  if (level.Cluster != 0 && slot < 2) {
+    const char* want = slot == 0 ? "." : "..";
+    const uint16_t target = slot == 0 ? level.Cluster : level.Parent;
+    if (name != want || !(attributes & Rec::AttrDirectory))
+      Problem(FormatText("%s: record %zu is not \"%s\"", shown.c_str(), slot, want));
+    else if (first != target)
+      Problem(FormatText("%s: \"%s\" points to cluster %u, not %u", shown.c_str(), want, first,
+                         target));
+    return -1;
   }
-
-  // An image path as the records spell it: "\\README." is stored as README.
-  static std::string RecordPath(const std::string& imagePath) {
-    std::string out;
-    for (std::size_t i = 0; i < imagePath.size(); ++i)
-      if (!(imagePath[i] == '.' && (i + 1 == imagePath.size() || imagePath[i + 1] == '\\')))
-        out += imagePath[i];
-    return out;
+  if (name == "." || name == "..") {
+    Problem(FormatText("%s: a \"%s\" record in slot %zu", shown.c_str(), name.c_str(), slot));
+    return -1;
   }
+  if (attributes & Rec::AttrVolumeLabel) {
+    // The volume's name: allowed once, in the root, without data, and the
+    // same as the boot sector's.
+    const std::string text(reinterpret_cast<const char*>(r), 11);
+    if (level.Cluster != 0 || LabelSeen || first != 0 || size != 0 ||
+        (!BootLabel.empty() && text != BootLabel))
+      Problem(FormatText("%s: a stray volume label record \"%s\" in slot %zu", shown.c_str(),
+                         ShownNameBytes(r).c_str(), slot));
+    LabelSeen = true;
+    return -1;
+  }
+  if (!IsShortName(r) || (r[CaseFlags] & NoShortName))
+    Problem(FormatText("%s: record %zu holds \"%s\", not an 8.3 name", shown.c_str(), slot,
+                       ShownNameBytes(r).c_str()));
+  std::string key(reinterpret_cast<const char*>(r), 11);
+  for (char& c : key)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  if (!level.Names.insert(key).second)
+    Problem(FormatText("%s: the name %s is there twice", shown.c_str(), name.c_str()));
 
-  // Every entry is in the image, and every file's bytes are its source's.
-  void CompareEntries(const TEntryList& entries) {
-    std::vector<uint8_t> image(static_cast<std::size_t>(Check.ClusterSize));
-    std::vector<uint8_t> source(image.size());
-    for (std::size_t i = 0; i < entries.Count(); ++i) {
-      const std::string path = RecordPath(entries[i].ImagePath);
-      const std::string& real = entries[i].RealPath;
-      auto found = Nodes.find(path);
-      TPathInfo info;
-      bool sourceIsDir = PathInfo(real, info) && info.Kind == TPathKind::Directory;
-      if (found == Nodes.end()) {
-        Problem(FormatText("%s is not in the image", path.c_str()));
-        continue;
-      }
-      const TNode& node = found->second;
-      if (node.Directory != sourceIsDir) {
-        Problem(FormatText("%s is a %s in the image but %s is not", path.c_str(),
-                           node.Directory ? "directory" : "file", real.c_str()));
-        continue;
-      }
-      if (node.Directory) continue;
-      TFileHandle fd = OpenForReading(real);
-      if (fd == NoFile) {
-        Problem(FormatText("cannot read %s: %s", real.c_str(), std::strerror(errno)));
-        continue;
-      }
-      if (!HandleInfo(fd, info) || info.Size != int64_t(node.Size)) {
-        Problem(FormatText("%s holds %u bytes but %s has %lld", path.c_str(), node.Size,
-                           real.c_str(), static_cast<long long>(info.Size)));
-        CloseFile(fd);
-        continue;
-      }
-      const std::vector<uint16_t>& chain = FileChains[path];
-      int64_t offset = 0;
-      for (uint16_t c : chain) {
-        std::size_t n = static_cast<std::size_t>(
-            std::min<int64_t>(Check.ClusterSize, int64_t(node.Size) - offset));
-        if (!ReadAt(ClusterOffset(c), image.data(), n) || ReadFully(fd, source.data(), n, offset) !=
-                                                                int64_t(n)) {
-          Problem(FormatText("cannot compare %s with %s", path.c_str(), real.c_str()));
-          break;
-        }
-        if (std::memcmp(image.data(), source.data(), n) != 0) {
-          std::size_t k = 0;
-          while (image[k] == source[k]) ++k;
-          Problem(FormatText("%s differs from %s at byte %lld", path.c_str(), real.c_str(),
-                             static_cast<long long>(offset + int64_t(k))));
-          break;
-        }
-        offset += int64_t(n);
-      }
-      CloseFile(fd);
+  TImageItem item;
+  item.Path = level.Path + "\\" + name;
+  item.Directory = (attributes & Rec::AttrDirectory) != 0;
+  item.FirstCluster = first;
+  item.Size = size;
+  const std::size_t index = ItemList.size();
+  ItemList.push_back(std::move(item));
+  const std::string& path = ItemList.back().Path;
+  if (!ItemList.back().Directory) {
+    ++Check.Files;
+    CheckFile(index);
+    return -1;
+  }
+  ++Check.Directories;
+  if (size != 0) Problem(FormatText("directory %s has a size of %u", path.c_str(), size));
+  if (first == 0) {
+    Problem(FormatText("directory %s has no cluster", path.c_str()));
+    return -1;
+  }
+  if (level.Depth + 1 > MaxDirectoryLevels) {
+    Problem(FormatText("%s is nested deeper than %d directories", path.c_str(),
+                       MaxDirectoryLevels));
+    return -1;
+  }
+  ItemList.back().Readable = true;
+  return static_cast<long>(index);
+}
+
+void TImageReader::CheckFile(std::size_t index) {
+  TImageItem& node = ItemList[index];
+  if (node.Size == 0) {
+    if (node.FirstCluster != 0)
+      Problem(FormatText("empty file %s has cluster %u", node.Path.c_str(), node.FirstCluster));
+    else
+      node.Readable = true;
+    return;
+  }
+  if (node.FirstCluster == 0) {
+    Problem(FormatText("file %s of %u bytes has no cluster", node.Path.c_str(), node.Size));
+    return;
+  }
+  uint32_t length = 0;
+  if (!ClaimChain(node.FirstCluster, static_cast<uint32_t>(index) + 1, node.Path, nullptr,
+                  &length))
+    return;
+  const uint64_t needed = (uint64_t(node.Size) - 1) / L->ClusterSize + 1;
+  if (length != needed) {
+    Problem(FormatText("file %s: its size of %u bytes needs %llu clusters, its chain has %u",
+                       node.Path.c_str(), node.Size, static_cast<unsigned long long>(needed),
+                       length));
+    return;
+  }
+  node.Readable = true;
+}
+
+void TImageReader::Finish() {
+  if (!Opened) return;
+  for (std::size_t c = Fat::FirstDataCluster; c < Owner.size(); ++c)
+    if (Fat[c] != Fat::Free && Fat[c] != Fat::FirstBad && Owner[c] == 0)
+      Problem(FormatText("cluster %zu is marked used in the FAT but belongs to nothing", c));
+}
+
+void TImageReader::ReadAll() {
+  if (!Open()) return;
+  while (ReadDirectory()) {
+  }
+  Finish();
+}
+
+bool TImageReader::NextRun(const TImageItem& item, TCursor& cursor, std::size_t max,
+                           TDataRun& run) const {
+  if (!item.Readable || item.Directory || cursor.Done >= item.Size) return false;
+  if (cursor.Done == 0) cursor.Cluster = item.FirstCluster;
+  const uint32_t size = L->ClusterSize;
+  run.Offset = L->ClusterOffset(cursor.Cluster);
+  run.Length = 0;
+  for (;;) {
+    const uint64_t left = item.Size - cursor.Done - run.Length;
+    run.Length += static_cast<std::size_t>(std::min<uint64_t>(size, left));
+    if (left <= size) break;
+    const uint16_t next = Fat[cursor.Cluster];
+    const bool follows = next == cursor.Cluster + 1 && run.Length + size <= max;
+    cursor.Cluster = next;
+    if (!follows) break;
+  }
+  cursor.Done += run.Length;
+  return true;
+}
+
+namespace {
+// Every entry is in the image, and every file's bytes are its source's.
+void CompareEntries(const TImageReader& reader, const TEntryList& entries,
+                    std::vector<std::string>& problems) {
+  auto problem = [&](const std::string& text) {
+    if (problems.size() < MaxProblems) problems.push_back(text);
+  };
+  std::map<std::string, std::size_t> byPath;
+  const std::vector<TImageItem>& items = reader.Items();
+  for (std::size_t i = 0; i < items.size(); ++i) byPath.emplace(items[i].Path, i);
+  std::vector<uint8_t> image(CompareChunk), source(CompareChunk);
+  for (std::size_t i = 0; i < entries.Count(); ++i) {
+    const std::string path = RecordPath(entries[i].ImagePath);
+    const std::string& real = entries[i].RealPath;
+    auto found = byPath.find(path);
+    struct stat st;
+    const bool sourceIsDir = ::stat(real.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (found == byPath.end()) {
+      problem(FormatText("%s is not in the image", path.c_str()));
+      continue;
     }
+    const TImageItem& node = items[found->second];
+    if (node.Directory != sourceIsDir) {
+      problem(FormatText("%s is a %s in the image but %s is not", path.c_str(),
+                         node.Directory ? "directory" : "file", real.c_str()));
+      continue;
+    }
+    if (node.Directory || !node.Readable) continue;
+    int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+      problem(FormatText("cannot read %s: %s", real.c_str(), std::strerror(errno)));
+      continue;
+    }
+    if (::fstat(fd, &st) != 0 || st.st_size != int64_t(node.Size)) {
+      problem(FormatText("%s holds %u bytes but %s has %lld", path.c_str(), node.Size,
+                         real.c_str(), static_cast<long long>(st.st_size)));
+      ::close(fd);
+      continue;
+    }
+    TImageReader::TCursor cursor;
+    TDataRun run;
+    int64_t offset = 0;
+    while (reader.NextRun(node, cursor, CompareChunk, run)) {
+      const std::size_t n = run.Length;
+      if (ReadFully(reader.Fd(), image.data(), n, run.Offset) != int64_t(n) ||
+          ReadFully(fd, source.data(), n, offset) != int64_t(n)) {
+        problem(FormatText("cannot compare %s with %s", path.c_str(), real.c_str()));
+        break;
+      }
+      if (std::memcmp(image.data(), source.data(), n) != 0) {
+        std::size_t k = 0;
+        while (image[k] == source[k]) ++k;
+        problem(FormatText("%s differs from %s at byte %lld", path.c_str(), real.c_str(),
+                           static_cast<long long>(offset + int64_t(k))));
+        break;
+      }
+      offset += int64_t(n);
+    }
+    ::close(fd);
   }
-
-  std::string Path;
-  TImageCheck& Check;
-  TFileHandle Fd = NoFile;
-  uint16_t RootEntries = 0;
-  int64_t Fat1Offset = 0, Fat2Offset = 0, RootOffset = 0, DataOffset = 0;
-  std::vector<uint16_t> Fat1;
-  std::vector<std::string> Owner;  // who uses each cluster
-  std::map<std::string, TNode> Nodes;
-  std::map<std::string, std::vector<uint16_t>> FileChains;
-};
+}
 }  // namespace
 
 TImageCheck CheckImage(const std::string& path, const TEntryList* entries) {
-  TImageCheck check;
-  TReader(path, check).Run(entries);
+  TImageReader reader(path);
+  reader.ReadAll();
+  TImageCheck check = reader.Result();
+  if (entries && reader.IsOpen())
+    CompareEntries(reader, *entries, check.Problems);
   return check;
 }

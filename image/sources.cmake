@@ -10,6 +10,7 @@ list(APPEND QV_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/image_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/image_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/image_tree.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/image_unpack.cpp
   ${CMAKE_CURRENT_LIST_DIR}/image_writer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/source_scan.cpp
   ${CMAKE_CURRENT_LIST_DIR}/status_text.cpp

@@ -228,7 +228,18 @@ bool RemoveFile(const std::string& path) {
 std::string CreateFileBeside(const std::string& path) {
   std::size_t cut = path.size();
   while (cut > 0 && !IsPathSeparator(path[cut - 1]) && path[cut - 1] != ':') --cut;
-  const std::string stem = path.substr(0, cut) + "." + path.substr(cut) + ".";
+  // "." + name + ".XXXXXX" within the 255 characters a name may have: a
+  // name near the limit gives up its end instead. (Counted in bytes, which
+  // only errs on the short side.)
+  constexpr std::size_t NameLimit = 255, Added = 8;
+  std::string base = path.substr(cut);
+  if (base.size() + Added > NameLimit) {
+    base.resize(NameLimit - Added);
+    // Not in the middle of a character.
+    while (!base.empty() && (static_cast<unsigned char>(base.back()) & 0xC0) == 0x80) base.pop_back();
+    if (!base.empty() && static_cast<unsigned char>(base.back()) >= 0xC0) base.pop_back();
+  }
+  const std::string stem = path.substr(0, cut) + "." + base + ".";
   static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   uint64_t seed = GetTickCount64() ^ (uint64_t(GetCurrentProcessId()) << 20);
   for (int attempt = 0; attempt < 100; ++attempt) {

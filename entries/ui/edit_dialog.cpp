@@ -13,6 +13,7 @@
 #include "app/text_convert.h"
 #include "entries/dir_entry.h"
 #include "entries/path_rules.h"
+#include "entries/short_name.h"
 #include "entries/ui/button_row.h"
 #include "entries/ui/list_editor.h"
 #include "entries/ui/upper_case_edit.h"
@@ -40,11 +41,15 @@ std::string FolderPartOf(const std::string& imagePath) {
   return slash == std::string::npos ? std::string("\\") : imagePath.substr(0, slash + 1);
 }
 
-// A chosen file's name in capitals, or nothing when that is no DOS name.
-std::string DosNameOf(const std::string& realPath) {
-  std::string name = UpperCase(realPath.substr(realPath.rfind('/') + 1));
-  if (name.find_first_of("\\:") != std::string::npos || !CheckPath(name, 0)) return std::string();
-  return name;
+// The name a chosen file gets in the image folder folder (as typed): its
+// own name in capitals when that is a DOS name, else the short name a FAT
+// system would make, free among the list's lines in that folder; nothing
+// when no name is left of it.
+std::string DosNameOf(const std::string& realPath, std::string folder, const TEntryList& lines) {
+  TrimBlanks(folder);
+  AddSeparators(folder, PathRooted | PathDirectory);
+  return ShortName(realPath.substr(realPath.rfind('/') + 1),
+                   NamesInFolder(lines, UpperCase(folder)));
 }
 }  // namespace
 
@@ -108,9 +113,9 @@ void TNewEditDialog::Browse() {
   if (!RunFileDialog(this, "Browse File", data)) return;
   RealEdit->ChangeValue(data.FileName);
   // The file goes into the folder the image field names, under its own
-  // name; its folders on disk rarely make DOS names.
+  // name or its short name; its folders on disk rarely make DOS names.
   std::string folder = FolderPartOf(FromWx(ImageEdit->GetValue()));
-  std::string name = DosNameOf(FromWx(data.FileName));
+  std::string name = DosNameOf(FromWx(data.FileName), folder, List.ListEntries());
   if (name.empty() || folder.size() + name.size() > ImageFieldLength) {
     // No name the image takes (or none that fits the field whole): the
     // user types one after the folder.

@@ -164,3 +164,88 @@ TEST_F(QvImageCheck, UnreadableImagesFailAndBadCommandsExitWithTwo) {
 }
 
 }  // namespace
+
+namespace {
+
+// --list shows the image; --extract writes it out with a list from which
+// qvimage builds the same image, byte for byte.
+TEST_F(QvImageCheck, ListAndExtractGiveWhatBuildsTheSameImage) {
+  TResult listed = Run({"--list", "out/good.trk"});
+  EXPECT_EQ(listed.Code, 0) << listed.Err;
+  EXPECT_EQ(listed.Out,
+            "     <DIR>  \\NONE\n"
+            "     <DIR>  \\SUB\n"
+            "     <DIR>  \\SUB\\DEEP\n"
+            "       700  \\SUB\\DEEP\\B.QVF\n"
+            "         5  \\README\n"
+            "      3000  \\SONG.WAV\n"
+            "         0  \\ZERO\n");
+
+  TResult unpacked = Run({"--extract", "-q", "out/good.trk", "back"});
+  ASSERT_EQ(unpacked.Code, 0) << unpacked.Err;
+  EXPECT_EQ(unpacked.Out + unpacked.Err, "");
+  EXPECT_EQ(ReadBytes(Work / "back.qvl"),
+            "# Quorel CD-ROM Image Maker entry list: image path, TAB, real path\n"
+            "\\NONE\tback/NONE\n\\README\tback/README\n\\SONG.WAV\tback/SONG.WAV\n"
+            "\\SUB\\DEEP\\B.QVF\tback/SUB/DEEP/B.QVF\n\\ZERO\tback/ZERO\n");
+  TResult rebuilt = Run({"-q", "back.qvl", "out/again.trk"});
+  ASSERT_EQ(rebuilt.Code, 0) << rebuilt.Err;
+  EXPECT_TRUE(ReadBytes(Out + "/again.trk") == Good);
+
+  // Once more: nothing is replaced without -f, everything with it.
+  Work.File("back/README", "changed");
+  TResult again = Run({"--extract", "out/good.trk", "back"});
+  EXPECT_EQ(again.Code, 1);
+  EXPECT_NE(again.Err.find("back/SUB/DEEP/B.QVF already exists. It is not replaced."),
+            std::string::npos) << again.Err;
+  EXPECT_EQ(ReadBytes(Work / "back/README"), "changed");
+  TResult forced = Run({"--extract", "-fq", "out/good.trk", "back"});
+  EXPECT_EQ(forced.Code, 0) << forced.Err;
+  EXPECT_EQ(ReadBytes(Work / "back/README"), "hello");
+}
+
+// Damage and hostile names stop --list and --extract before anything is
+// written; a pipe is refused at once.
+TEST_F(QvImageCheck, DamagedOrHostileImagesAreNotUnpacked) {
+  const std::pair<const char*, void (*)(TImageBytes&)> damages[] = {
+      {"a control byte in a name",
+       [](TImageBytes& i) { i.Bytes[i.Record(i.Root, "ZERO       ") + 1] = 0x01; }},
+      {"a name twice",
+       [](TImageBytes& i) { i.Bytes.replace(i.Record(i.Root, "ZERO       "), 11, "SONG    WAV"); }},
+      {"a chain into a loop",
+       [](TImageBytes& i) {
+         uint16_t c = i.FirstCluster(i.Record(i.Root, "SONG    WAV"));
+         i.Put16(i.Fat1 + 2 * (c + 1), c);
+         i.Put16(i.Fat2 + 2 * (c + 1), c);
+       }},
+  };
+  for (const auto& [what, damage] : damages) {
+    const std::string bad = Damaged(damage);
+    for (const char* mode : {"--list", "--extract"}) {
+      std::vector<std::string> args{mode, bad};
+      if (std::string(mode) == "--extract") args.push_back("unpacked");
+      TResult r = Run(args);
+      EXPECT_EQ(r.Code, 1) << what << " " << mode;
+      EXPECT_NE(r.Err.find(bad), std::string::npos) << what << ":\n" << r.Err;
+      EXPECT_FALSE(fs::exists(Work / "unpacked")) << what;
+    }
+  }
+
+  ASSERT_EQ(mkfifo((Work / "pipe.trk").c_str(), 0600), 0);
+  for (const char* mode : {"--check", "--list"}) {
+    TResult r = Run({mode, "pipe.trk"});
+    EXPECT_EQ(r.Code, 1) << mode;
+    EXPECT_NE((r.Out + r.Err).find("not a regular file"), std::string::npos) << r.Out << r.Err;
+  }
+
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--list"}, {"--list", "out/good.trk", "x"},
+        {"--extract", "out/good.trk"}, {"--extract", "--stats", "out/good.trk", "x"},
+        {"--list", "--check", "out/good.trk"}, {"--extract", "--from-dir=src", "x"}}) {
+    TResult r = Run(args);
+    EXPECT_EQ(r.Code, 2) << args[0] << " " << args.size() << r.Err;
+    EXPECT_EQ(r.Out, "");
+  }
+}
+
+}  // namespace

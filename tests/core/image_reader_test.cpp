@@ -4,6 +4,10 @@
 
 #include <fstream>
 #include <functional>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "build_runner.h"
 #include "image/byte_order.h"
@@ -111,6 +115,29 @@ TEST(ImageReader, CatchesEachKindOfDamageWithItsOwnMessage) {
        },
        "is used twice"},
       {"bad signature", [](TImage& i) { i.Poke(510, {0x00}); }, "no 55 AA signature"},
+      // FAT readers compare names without case: one of the two is lost.
+      {"same name twice",
+       [](TImage& i) { i.Poke(i.FindRecord(i.RootOffset, "ZERO       "), {'R', 'E', 'A', 'D', 'M', 'E'}); },
+       "\\: the name README is there twice"},
+      {"a file renamed to a folder's name",
+       [](TImage& i) {
+         uint16_t sub = i.FirstCluster(i.FindRecord(i.RootOffset, "SUB        "));
+         i.Poke(i.FindRecord(i.ClusterAt(sub), "Y       QVF"), {'D', 'E', 'E', 'P', ' ', ' ', ' ', ' ', ' ', ' ', ' '});
+       },
+       "\\SUB: the name DEEP is there twice"},
+      {"small letters", [](TImage& i) { i.Poke(i.FindRecord(i.RootOffset, "ZERO       "), {'z'}); },
+       "holds \"zERO       \", not an 8.3 name"},
+      {"control byte", [](TImage& i) { i.Poke(i.FindRecord(i.RootOffset, "ZERO       ") + 9, {0x01}); },
+       "holds \"ZERO     \\x01 \", not an 8.3 name"},
+      {"blank inside a name", [](TImage& i) { i.Poke(i.FindRecord(i.RootOffset, "ZERO       ") + 2, {' '}); },
+       "holds \"ZE O       \", not an 8.3 name"},
+      {"label in a subdirectory",
+       [](TImage& i) {
+         uint16_t sub = i.FirstCluster(i.FindRecord(i.RootOffset, "SUB        "));
+         i.Poke(i.FindRecord(i.ClusterAt(sub), "Y       QVF") + 11, {0x08});
+       },
+       "a stray volume label record"},
+      {"volume marked open", [](TImage& i) { i.Poke(37, {0x01}); }, "not closed cleanly"},
   };
   for (const TDamage& d : damages) {
     TImage image;
@@ -121,6 +148,62 @@ TEST(ImageReader, CatchesEachKindOfDamageWithItsOwnMessage) {
   }
 }
 
+// A directory whose chain claims 2 GiB of a sparse file: the reader reads
+// what it holds, so memory stays small (checked in a child process).
+TEST(ImageReader, ADirectoryClaimingGigabytesCostsWhatItHolds) {
+  TTempDir tmp;
+  const std::string path = tmp / "big.trk";
+  constexpr uint32_t Cluster = 64 << 10, Clusters = 32760, SectorsPerFat = 129;
+  std::string boot(512, '\0');
+  auto put16 = [](std::string& s, std::size_t at, uint16_t v) {
+    s[at] = char(v & 0xFF);
+    s[at + 1] = char(v >> 8);
+  };
+  put16(boot, 11, 512);
+  boot[13] = char(Cluster / 512);
+  put16(boot, 14, 1);
+  boot[16] = 2;
+  put16(boot, 17, 512);
+  boot[21] = char(0xF8);
+  put16(boot, 22, SectorsPerFat);
+  const uint32_t total = 1 + 2 * SectorsPerFat + 32 + Clusters * (Cluster / 512);
+  put16(boot, 32, uint16_t(total));
+  put16(boot, 34, uint16_t(total >> 16));
+  boot[510] = 0x55;
+  boot[511] = char(0xAA);
+  std::string fat(SectorsPerFat * 512, '\0');
+  put16(fat, 0, 0xFFF8);
+  put16(fat, 2, 0xFFFF);
+  for (uint32_t c = 2; c < Clusters + 1; ++c) put16(fat, 2 * c, uint16_t(c + 1));
+  put16(fat, 2 * (Clusters + 1), 0xFFFF);
+  std::string root(32 * 512, '\0');
+  root.replace(0, 11, "BIG        ");
+  root[11] = 0x10;
+  put16(root, 26, 2);
+  std::string dots(64, '\0');
+  dots.replace(0, 11, ".          ");
+  dots.replace(32, 11, "..         ");
+  dots[11] = dots[43] = 0x10;
+  put16(dots, 26, 2);
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << boot << fat << fat << root << dots;
+  }
+  ASSERT_EQ(::truncate(path.c_str(), int64_t(total) * 512), 0);
+
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    TImageCheck check = CheckImage(path);
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    _exit(check.Ok() && check.Directories == 1 && usage.ru_maxrss < 256 * 1024 ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
 TEST(ImageReader, ReportsMissingEntriesAndUnreadableImages) {
   TImage image;
   TEntryList more;
@@ -129,4 +212,8 @@ TEST(ImageReader, ReportsMissingEntriesAndUnreadableImages) {
   EXPECT_FALSE(CheckImage(image.Tmp / "missing.trk").Ok());
   std::string truncated = image.Tmp.File("short.trk", ReadBytes(image.Path).substr(0, 5000));
   EXPECT_FALSE(CheckImage(truncated).Ok());
+  // A pipe is refused at once instead of waiting for a writer.
+  const std::string fifo = image.Tmp / "fifo.trk";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(All(CheckImage(fifo)), "cannot read " + fifo + ": not a regular file\n");
 }

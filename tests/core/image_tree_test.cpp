@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
+#ifndef _WIN32
 #include <sys/stat.h>
-#include <unistd.h>
+#endif
 
 #include <string>
 #include <vector>
@@ -12,6 +12,7 @@
 #include "image/geometry.h"
 #include "image/source_scan.h"
 #include "image/tree_walk.h"
+#include "platform/file_system.h"
 #include "script_host.h"
 #include "temp_dir.h"
 
@@ -312,13 +313,14 @@ TEST(BuildState, StartsWithPresetsAndReleasesEverything) {
   ASSERT_TRUE(s.Root);
   EXPECT_EQ(s.Root->Count(), 0u);
   EXPECT_EQ(s.Root->Capacity(), 16u);
-  s.Copy.Source = ::open("/dev/null", O_RDONLY);
-  ASSERT_GE(s.Copy.Source, 0);
-  const int held = s.Copy.Source;
+  TTempDir tmp;
+  s.Copy.Source = OpenForReading(tmp.File("source", "x"));
+  ASSERT_NE(s.Copy.Source, NoFile);
+  const TFileHandle held = s.Copy.Source;
   s.Release();
   EXPECT_FALSE(s.Root);
-  EXPECT_EQ(s.Copy.Source, -1);
-  EXPECT_EQ(::fcntl(held, F_GETFD), -1);  // the source is closed
+  EXPECT_EQ(s.Copy.Source, NoFile);
+  EXPECT_FALSE(CloseFile(held));  // the source is closed already
   EXPECT_FALSE(s.ImageFile.IsOpen());
 }
 

@@ -245,11 +245,14 @@ TEST_F(TEditDialogTest, RestoreUndoesTypingAndCancelChangesNothing) {
 }
 
 TEST_F(TEditDialogTest, BrowseProposesTheFieldsFolderAndTheFileNameInCapitals) {
+  // A line in the image folder already holds the first short name.
+  Add("\\SAMPLES\\MYSAMP~1.WAV", "/old/My Sample.wav");
   TTempDir dir;
   std::string piano = dir.File("Samples/Piano.qvf", "QV");
   std::string bass = dir.File("Samples/Bass.wav", "RIFF");
   std::string longName = dir.File("Samples/My Sample.wav", "RIFF");
-  Answers.FileChoices = {piano, "", bass, longName};
+  std::string dots = dir.File("Samples/. .", "nothing left of its name");
+  Answers.FileChoices = {piano, "", bass, longName, dots};
   // GTK matches patterns by case; DOS names come in capitals.
   Answers.OnFile = [](wxFileDialog* files) {
     for (const char* name : {"PIANO.QVF", "piano.qvf", "Piano.Qvx"})
@@ -270,19 +273,26 @@ TEST_F(TEditDialogTest, BrowseProposesTheFieldsFolderAndTheFileNameInCapitals) {
     Click(d, IdActionButton);
     EXPECT_EQ(Value(d->ImageEdit), "\\SAMPLES\\BASS.WAV");
     EXPECT_EQ(Value(d->RealEdit), bass);
-    // A name that is no DOS name: the folder, and the cursor to type one.
+    // A long name: its short name, free in that folder of the list (the
+    // folder typed without its leading "\" is the same folder).
+    d->ImageEdit->ChangeValue("SAMPLES\\");
     Click(d, IdActionButton);
-    EXPECT_EQ(Value(d->ImageEdit), "\\SAMPLES\\");
+    EXPECT_EQ(Value(d->ImageEdit), "SAMPLES\\MYSAMP~2.WAV");
     EXPECT_EQ(Value(d->RealEdit), longName);
+    // Nothing left of the name: the folder, and the cursor to type one.
+    Click(d, IdActionButton);
+    EXPECT_EQ(Value(d->ImageEdit), "SAMPLES\\");
+    EXPECT_EQ(Value(d->RealEdit), dots);
     EXPECT_EQ(FocusIn(d), d->ImageEdit);
     Click(d, wxID_OK);
     EXPECT_TRUE(d->IsModal());
-    TypeInto(d->ImageEdit, "mysample.wav");
+    TypeInto(d->ImageEdit, "dots");
     Click(d, wxID_OK);
   };
   Command(CmInsert);
-  EXPECT_EQ(ListLines(Window), (std::vector<std::string>{"\\SAMPLES\\MYSAMPLE.WAV|" + longName}));
-  ASSERT_EQ(Answers.FilesAsked.size(), 4u);
+  EXPECT_EQ(ListLines(Window), (std::vector<std::string>{"\\SAMPLES\\DOTS|" + dots,
+                                                         "\\SAMPLES\\MYSAMP~1.WAV|/old/My Sample.wav"}));
+  ASSERT_EQ(Answers.FilesAsked.size(), 5u);
   for (std::size_t i = 0; i < Answers.FilesAsked.size(); ++i) {
     const TFileAsked& asked = Answers.FilesAsked[i];
     EXPECT_EQ(asked.Title, "Browse File");

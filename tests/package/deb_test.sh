@@ -127,8 +127,11 @@ for list in "$work/lists/show.qvl" "$work/lists/OLD.QVL"; do
   type=$(in_desktop gio info -a standard::content-type "$list" | sed -n 's/.*standard::content-type: //p')
   [ "$type" = application/x-qvimaker-list ] || fail "$(basename "$list") is seen as $type"
 done
-in_desktop gio mime application/x-qvimaker-list | grep -q '^Default application.*: qvimaker\.desktop$' ||
-  fail "list files do not open with qvimaker.desktop: $(in_desktop gio mime application/x-qvimaker-list)"
+# Read whole before matching: grep -q stops at the first match, and under
+# pipefail gio's broken pipe would then fail the check.
+handlers=$(in_desktop gio mime application/x-qvimaker-list)
+grep -q '^Default application.*: qvimaker\.desktop$' <<<"$handlers" ||
+  fail "list files do not open with qvimaker.desktop: $handlers"
 
 # The manual pages are gzipped and format without a warning, and the
 # packaged qvimage runs.

@@ -1,0 +1,188 @@
+// Unpacking an image into a folder: what comes out builds the same image
+// byte for byte, other tools' images come out as their sources, and nothing
+// is replaced or written outside the folder.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "build_runner.h"
+#include "image/image_unpack.h"
+#include "image_check.h"
+#include "temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+struct TUnpackRun {
+  TScriptHost Host;
+  std::unique_ptr<TImageUnpack> Unpack;
+  long Steps = 0;
+  // Steps after which no further item was written: a file copied in parts.
+  long StepsWithinAFile = 0;
+  std::string Asked() const { return Host.Asked.empty() ? "" : Host.Asked[0].Text; }
+};
+
+std::unique_ptr<TUnpackRun> Unpack(const std::string& image, const std::string& folder,
+                                   TUnpackOptions options = {}) {
+  auto run = std::make_unique<TUnpackRun>();
+  run->Unpack = std::make_unique<TImageUnpack>(image, folder, run->Host, options);
+  run->Unpack->Start();
+  while (run->Unpack->Running() && run->Steps < 1000000) {
+    const std::size_t before = run->Unpack->ItemsWritten();
+    run->Unpack->Step();
+    ++run->Steps;
+    if (run->Unpack->ItemsWritten() == before && run->Host.Captions.back() == "Unpacking Image")
+      ++run->StepsWithinAFile;
+  }
+  return run;
+}
+
+std::string Build(const TEntryList& entries, const std::string& path) {
+  TScriptHost host;
+  host.SaveNames = {path};
+  TImageBuild build(entries, host);
+  RunBuild(build);
+  EXPECT_TRUE(build.Done());
+  return ReadBytes(path);
+}
+
+std::string Pattern(std::size_t size, unsigned seed) {
+  std::string s(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 131 + seed) >> 3);
+  return s;
+}
+}  // namespace
+
+TEST(ImageUnpack, WhatComesOutBuildsTheSameImageByteForByte) {
+  TTempDir tmp;
+  TEntryList entries;
+  entries.Add("\\SUB\\DEEP\\X.WAV", tmp.File("x.wav", Pattern(20 << 20, 1)));  // several steps
+  entries.Add("\\SUB\\Y.QVF", tmp.File("y.qvf", Pattern(3000, 2)));
+  entries.Add("\\README.", tmp.File("readme", "hello"));
+  entries.Add("\\EMPTY", tmp.Dir("empty"));
+  entries.Add("\\ZERO", tmp.File("zero"));
+  const std::string first = Build(entries, tmp / "first.trk");
+
+  TUnpackOptions options;
+  options.ListPath = tmp / "out.qvl";
+  auto run = Unpack(tmp / "first.trk", tmp / "out", options);
+  ASSERT_TRUE(run->Unpack->Done()) << run->Asked();
+  EXPECT_EQ(run->Host.Captions.back(), "Done");
+  EXPECT_EQ(run->Host.Gauges.back(), 100);
+  EXPECT_GE(run->StepsWithinAFile, 2);  // 20 MiB in parts of 8 MiB
+  EXPECT_EQ(ReadBytes(tmp / "out/SUB/DEEP/X.WAV"), ReadBytes(tmp / "x.wav"));
+  EXPECT_EQ(ReadBytes(tmp / "out/README"), "hello");
+  EXPECT_TRUE(fs::is_directory(tmp / "out/EMPTY"));
+
+  // The list names each file and the empty folder, relative to its folder.
+  EXPECT_EQ(ReadBytes(tmp / "out.qvl"),
+            "# Quorel CD-ROM Image Maker entry list: image path, TAB, real path\n"
+            "\\EMPTY\tout/EMPTY\n\\README\tout/README\n\\SUB\\DEEP\\X.WAV\tout/SUB/DEEP/X.WAV\n"
+            "\\SUB\\Y.QVF\tout/SUB/Y.QVF\n\\ZERO\tout/ZERO\n");
+  // Its entries, with absolute paths, build the image again.
+  EXPECT_EQ(run->Unpack->Entries().Count(), 5u);
+  EXPECT_EQ(*run->Unpack->Entries().RealPathAt(0), tmp / "out/EMPTY");
+  EXPECT_TRUE(Build(run->Unpack->Entries(), tmp / "second.trk") == first);
+
+  // Into a folder holding one of its names: nothing is replaced, nothing
+  // written, without leave.
+  tmp.File("two/README", "mine");
+  options.ListPath.clear();
+  auto again = Unpack(tmp / "first.trk", tmp / "two", options);
+  EXPECT_TRUE(again->Unpack->Ended());
+  EXPECT_EQ(again->Asked(), "The file " + tmp / "two/README" + " already exists. It is not replaced.");
+  EXPECT_EQ(ReadBytes(tmp / "two/README"), "mine");
+  EXPECT_FALSE(fs::exists(tmp / "two/SUB"));
+  options.Replace = true;
+  EXPECT_TRUE(Unpack(tmp / "first.trk", tmp / "two", options)->Unpack->Done());
+  EXPECT_EQ(ReadBytes(tmp / "two/README"), "hello");
+}
+
+TEST(ImageUnpack, NeverWritesThroughALinkOrFromADamagedImage) {
+  TTempDir tmp;
+  TEntryList entries;
+  entries.Add("\\SUB\\Y.QVF", tmp.File("y.qvf", "yyyy"));
+  Build(entries, tmp / "a.trk");
+
+  // A link in the folder where the image has a folder leads outside.
+  tmp.Dir("outside");
+  tmp.Dir("out");
+  ASSERT_EQ(::symlink((tmp / "outside").c_str(), (tmp / "out/SUB").c_str()), 0);
+  TUnpackOptions replace;
+  replace.Replace = true;
+  auto linked = Unpack(tmp / "a.trk", tmp / "out", replace);
+  EXPECT_TRUE(linked->Unpack->Ended());
+  EXPECT_EQ(linked->Asked(), tmp / "out/SUB" + " is not a folder.");
+  EXPECT_TRUE(fs::is_empty(tmp / "outside"));
+
+  // A cancel between steps ends it at once.
+  auto cancelled = std::make_unique<TUnpackRun>();
+  TImageUnpack unpack(tmp / "a.trk", tmp / "c", cancelled->Host);
+  unpack.Start();
+  unpack.Cancel();
+  EXPECT_TRUE(unpack.Ended());
+  EXPECT_EQ(cancelled->Host.Ended, 2);
+
+  // A damaged image stops with the reader's message; the folder is not made.
+  std::string bytes = ReadBytes(tmp / "a.trk");
+  bytes[512 * 3 + 1] ^= 0x40;  // in the root directory's first record
+  const std::string bad = tmp.File("bad.trk", bytes);
+  auto damaged = Unpack(bad, tmp / "d");
+  EXPECT_TRUE(damaged->Unpack->Ended());
+  EXPECT_NE(damaged->Asked().find("Sorry, I can't unpack " + bad + ": "), std::string::npos)
+      << damaged->Asked();
+  EXPECT_FALSE(fs::exists(tmp / "d"));
+  auto missing = Unpack(tmp / "none.trk", tmp / "d");
+  EXPECT_TRUE(missing->Unpack->Ended());
+  EXPECT_FALSE(fs::exists(tmp / "d"));
+}
+
+// Another program's image: made by mkfs.fat and filled by mcopy, with long
+// names, a volume label, 4 reserved sectors, 1 FAT, a small root; and a
+// FAT12 one.
+TEST(ImageUnpack, OtherToolsImagesComeOutAsTheirSources) {
+  if (!HaveTool("mkfs.fat") || !HaveTool("mcopy")) GTEST_SKIP() << "dosfstools or mtools missing";
+  TTempDir tmp;
+  tmp.File("src/Long File Name.txt", Pattern(5000, 3));
+  tmp.File("src/SHORT.BIN", Pattern(70000, 4));
+  tmp.File("src/dir/inner.dat", Pattern(1, 5));
+  tmp.Dir("src/dir/empty");
+  for (const char* format : {"-F 16 -R 4 -f 1 -r 112 -n QLABEL", "-F 12 -r 64"}) {
+    const std::string image = tmp / "other.img";
+    fs::remove(image);
+    ASSERT_EQ(RunCommand("mkfs.fat -C " + std::string(format) + " '" + image + "' 8192").Status, 0);
+    ASSERT_EQ(RunCommand("cd '" + tmp / "src" + "' && MTOOLS_SKIP_CHECK=1 mcopy -s -i '" + image +
+                         "' * ::/")
+                  .Status,
+              0);
+    fs::remove_all(tmp / "out");
+    auto run = Unpack(image, tmp / "out");
+    ASSERT_TRUE(run->Unpack->Done()) << format << ": " << run->Asked();
+    std::vector<std::string> paths;
+    for (const TImageItem& item : run->Unpack->Items()) paths.push_back(item.Path);
+    EXPECT_EQ(paths, (std::vector<std::string>{"\\LONGFI~1.TXT", "\\SHORT.BIN", "\\DIR",
+                                               "\\DIR\\INNER.DAT", "\\DIR\\EMPTY"}))
+        << format;
+    EXPECT_EQ(ReadBytes(tmp / "out/LONGFI~1.TXT"), ReadBytes(tmp / "src/Long File Name.txt"));
+    EXPECT_EQ(ReadBytes(tmp / "out/SHORT.BIN"), ReadBytes(tmp / "src/SHORT.BIN"));
+    EXPECT_EQ(ReadBytes(tmp / "out/DIR/INNER.DAT"), ReadBytes(tmp / "src/dir/inner.dat"));
+    EXPECT_TRUE(fs::is_directory(tmp / "out/DIR/EMPTY"));
+  }
+
+  // A tree deeper than an entry list can name is refused: no list could
+  // build it again.
+  std::string deep = "deep";
+  for (int i = 0; i < 29; ++i) deep += "/FOLDER_" + std::to_string(i % 10);
+  tmp.File(deep + "/LAST.TXT", "x");
+  const std::string image = tmp / "deep.img";
+  ASSERT_EQ(RunCommand("mkfs.fat -C '" + image + "' 4096").Status, 0);
+  ASSERT_EQ(RunCommand("MTOOLS_SKIP_CHECK=1 mcopy -s -i '" + image + "' '" + tmp / "deep/FOLDER_0" +
+                       "' ::/").Status, 0);
+  auto run = Unpack(image, tmp / "deep-out");
+  EXPECT_TRUE(run->Unpack->Ended());
+  EXPECT_NE(run->Asked().find("FOLDER_8 is longer than 260 characters"), std::string::npos)
+      << run->Asked();
+  EXPECT_FALSE(fs::exists(tmp / "deep-out"));
+}
