@@ -222,7 +222,7 @@ TEST(ListFile, SavedListOpensAgainWithTheSameEntriesWhereverItsFolderMoves) {
             "\\Z.WAV\tsamples/z.wav \n");
 
   // Named from inside its folder, by a bare or a "./" name: the same text.
-  const std::string before = std::filesystem::current_path();
+  const std::filesystem::path before = std::filesystem::current_path();
   std::filesystem::current_path(show);
   for (const char* name : {"back.qvl", "./back.qvl"}) {
     ASSERT_TRUE(SaveEntryList(name, entries, error)) << error;
