@@ -190,7 +190,12 @@ bool SaveEntryList(const std::string& path, const TEntryList& entries, std::stri
   // A link is followed, so that the list it points to gets the new text.
   const std::string target = LinkTarget(path);
   std::string folder = ListFolderOf(target);
-  if (!IsAbsolutePath(folder)) folder = Joined(working, folder.empty() ? "." : folder);
+  // "." parts would hide that a file lies below the folder ("back.qvl"
+  // saved in the working folder, "./show/back.qvl").
+  while (folder.size() >= 2 && folder[0] == '.' && IsPathSeparator(folder[1]))
+    folder.erase(0, 2);
+  if (folder == ".") folder.clear();
+  if (!IsAbsolutePath(folder)) folder = folder.empty() ? working : Joined(working, folder);
 
   std::ostringstream text;
   WriteEntryList(text, entries, folder, working);

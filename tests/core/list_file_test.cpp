@@ -221,6 +221,15 @@ TEST(ListFile, SavedListOpensAgainWithTheSameEntriesWhereverItsFolderMoves) {
             "\\SUB\tsub\n"
             "\\Z.WAV\tsamples/z.wav \n");
 
+  // Named from inside its folder, by a bare or a "./" name: the same text.
+  const std::string before = std::filesystem::current_path();
+  std::filesystem::current_path(show);
+  for (const char* name : {"back.qvl", "./back.qvl"}) {
+    ASSERT_TRUE(SaveEntryList(name, entries, error)) << error;
+    EXPECT_EQ(ReadFileOf(show + "/back.qvl"), ReadFileOf(show + "/songs.qvl")) << name;
+  }
+  std::filesystem::current_path(before);
+
   std::filesystem::rename(show, dir / "moved");
   TEntryList again;
   TListError readError;
