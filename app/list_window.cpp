@@ -149,6 +149,7 @@ wxBEGIN_EVENT_TABLE(TMyWindow, wxWindow)
   EVT_MENU(CmOpenList, TMyWindow::OnCommand)
   EVT_MENU(CmSaveList, TMyWindow::OnCommand)
   EVT_MENU(CmSaveListAs, TMyWindow::OnCommand)
+  EVT_MENU(CmOpenImage, TMyWindow::OnCommand)
   EVT_UPDATE_UI(CmDelete, TMyWindow::OnUpdateNeedsLines)
   EVT_UPDATE_UI(CmEdit, TMyWindow::OnUpdateNeedsLines)
   EVT_UPDATE_UI(CmCreateImage, TMyWindow::OnUpdateNeedsLines)
@@ -157,6 +158,7 @@ wxBEGIN_EVENT_TABLE(TMyWindow, wxWindow)
   EVT_UPDATE_UI(CmAbout, TMyWindow::OnUpdateAlways)
   EVT_UPDATE_UI(CmNewList, TMyWindow::OnUpdateAlways)
   EVT_UPDATE_UI(CmOpenList, TMyWindow::OnUpdateAlways)
+  EVT_UPDATE_UI(CmOpenImage, TMyWindow::OnUpdateAlways)
   EVT_UPDATE_UI(CmSaveList, TMyWindow::OnUpdateSave)
   EVT_UPDATE_UI(CmSaveListAs, TMyWindow::OnUpdateSave)
 wxEND_EVENT_TABLE()
@@ -174,6 +176,9 @@ TMyWindow::TMyWindow(wxWindow* parent)
       "AIFF Files (*.aif)|*.aif|All Files (*.*)|*.*";
   BrowseData.DefaultExt = "QVF";
   BrowseData.Style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
+  ImageData.Filter = SaveData.Filter;
+  ImageData.DefaultExt = SaveData.DefaultExt;
+  ImageData.Style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
   BackgroundBrush = MakeBackgroundBrush();
 
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
@@ -475,6 +480,9 @@ void TMyWindow::OnCommand(wxCommandEvent& event) {
       break;
     case CmSaveListAs:
       CmSaveListAsNow();
+      break;
+    case CmOpenImage:
+      CmOpenImageNow();
       break;
   }
 }

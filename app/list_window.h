@@ -35,6 +35,7 @@ class TMyWindow : public wxWindow, public TListEditor {
   int NameColumnWidth = 0;
   TFileDialogData SaveData;    // the "Save Image" dialog of a build
   TFileDialogData BrowseData;  // the entry dialog's "Browse File" dialog
+  TFileDialogData ImageData;   // Open Image's "Open Image" dialog
   TWriteDialog* WriteDialog = nullptr;  // the running build, if any
   wxFont ListFont;
   wxFont DialogFont;
@@ -102,12 +103,23 @@ class TMyWindow : public wxWindow, public TListEditor {
   void CmOpenListNow();
   bool CmSaveListNow();
   bool CmSaveListAsNow();
+  // Open Image...: asks about unsaved changes, then for an image and for an
+  // empty or new folder, and unpacks it there in the progress dialog.
+  void CmOpenImageNow();
+  // Unpacks the image into folder in the progress dialog; once it is done
+  // its entries are the list, unsaved. False when it stopped (the list
+  // stays as it was).
+  bool OpenImage(const std::string& imagePath, const std::string& folder);
 
   // The file prompt of Open List (save false) and Save List As (save true):
   // path holds the proposal and gets the choice; false when cancelled.
   // Tests put their own answer here.
   static std::function<bool(TMyWindow&, bool save, std::string& path)> ListPrompt;
   static bool RunListPrompt(TMyWindow& window, bool save, std::string& path);
+  // The folder prompt of Open Image: folder holds the proposal and gets the
+  // choice; false when cancelled. Tests put their own answer here.
+  static std::function<bool(TMyWindow&, std::string& folder)> FolderPrompt;
+  static bool RunFolderPrompt(TMyWindow& window, std::string& folder);
 
   // Shared with the dialogs.
   static wxBrush BackgroundBrush;

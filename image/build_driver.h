@@ -12,6 +12,7 @@
 
 #include "image/build_host.h"
 #include "image/build_state.h"
+#include "image/stepped_work.h"
 
 class TEntryList;
 
@@ -26,21 +27,21 @@ struct TBuildOptions {
   bool ReplaceExisting = false;
 };
 
-class TImageBuild {
+class TImageBuild : public TSteppedWork {
  public:
   TImageBuild(const TEntryList& entries, TBuildHost& host, TBuildOptions options = {});
-  ~TImageBuild();
+  ~TImageBuild() override;
   TImageBuild(const TImageBuild&) = delete;
   TImageBuild& operator=(const TImageBuild&) = delete;
 
   // Once the dialog exists: caption "Initializing Image", button "Cancel",
   // gauge 0, and the build state started on the entry list.
-  void Start();
+  void Start() override;
   // One step of the current stage; nothing once the build is idle.
-  void Step();
+  void Step() override;
   // The button (Cancel, later Ok), Esc or the close box: releases the tree,
   // the open files (the image stays on disk) and ends as Stopped.
-  void Cancel();
+  void Cancel() override;
 
   // True when the free space of the folder of path can take the image;
   // else shows the message and returns false.
@@ -48,13 +49,13 @@ class TImageBuild {
 
   TBuildStage Stage() const { return S.State; }
   // The image is complete and "Done" is showing.
-  bool Done() const { return Completed; }
+  bool Done() const override { return Completed; }
   // The build has ended, and how; EndCode() means something only once
   // Ended().
   bool Ended() const { return HasEnded; }
   TBuildEnd EndCode() const { return EndedWith; }
   // Neither done nor ended: Step() has more to do.
-  bool Running() const { return !HasEnded && !Completed; }
+  bool Running() const override { return !HasEnded && !Completed; }
   const TBuildState& State() const { return S; }
 
  private:

@@ -14,6 +14,7 @@
 
 #include "entries/dir_entry.h"
 #include "image/image_reader.h"
+#include "image/stepped_work.h"
 
 class TBuildHost;
 
@@ -27,27 +28,27 @@ struct TUnpackOptions {
   std::string ListPath;
 };
 
-class TImageUnpack {
+class TImageUnpack : public TSteppedWork {
  public:
   TImageUnpack(std::string imagePath, std::string folder, TBuildHost& host,
                TUnpackOptions options = {});
-  ~TImageUnpack();
+  ~TImageUnpack() override;
   TImageUnpack(const TImageUnpack&) = delete;
   TImageUnpack& operator=(const TImageUnpack&) = delete;
 
   // Caption "Reading Image", button "Cancel", gauge 0, the image opened.
-  void Start();
+  void Start() override;
   // One step; nothing once it has ended or is done.
-  void Step();
+  void Step() override;
   // Stops between two steps: what was written stays, except a file half
   // written, and it ends as stopped.
-  void Cancel();
+  void Cancel() override;
 
   // Everything is unpacked and "Done" is showing.
-  bool Done() const { return Completed; }
+  bool Done() const override { return Completed; }
   // It has ended (always as stopped: an error or Cancel).
   bool Ended() const { return HasEnded; }
-  bool Running() const { return !HasEnded && !Completed; }
+  bool Running() const override { return !HasEnded && !Completed; }
   // One entry per file and per empty folder written, with its absolute
   // real path: the list that builds the same image. Complete once Done().
   const TEntryList& Entries() const { return Written; }

@@ -26,6 +26,7 @@ const TCommandText CommandTexts[] = {
     {CmOpenList, "&Open List...\tCtrl+O", "Open an entry list file"},
     {CmSaveList, "&Save List\tCtrl+S", "Save the entry list"},
     {CmSaveListAs, "Save List &As...\tShift+Ctrl+S", "Save the entry list under a new name"},
+    {CmOpenImage, "Open &Image...", "Unpack an image into a folder and open its entries"},
 };
 
 const TCommandText* Find(int command) {
@@ -46,6 +47,7 @@ wxMenuBar* CreateMainMenu() {
   Append(file, CmOpenList);
   Append(file, CmSaveList);
   Append(file, CmSaveListAs);
+  Append(file, CmOpenImage);
   file->AppendSeparator();
   Append(file, CmCreateImage);
   file->AppendSeparator();

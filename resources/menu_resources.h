@@ -6,7 +6,7 @@
 class wxMenuBar;
 class wxAcceleratorTable;
 
-// Menu 100: File (the list files, Create Image, Run File Manager), Edit and
+// Menu 100: File (the list files, Open Image, Create Image, Run File Manager), Edit and
 // Help, with every command's hint.
 wxMenuBar* CreateMainMenu();
 // Accelerator table 500: Del 101, Enter 103, Ins 102, on the keypad too;

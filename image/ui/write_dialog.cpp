@@ -11,6 +11,7 @@
 #include "app/text_convert.h"
 #include "image/build_driver.h"
 #include "image/free_space.h"
+#include "image/image_unpack.h"
 #include "image/ui/gauge_control.h"
 #include "image/ui/stat_dialog.h"
 #include "image/ui/status_line.h"
@@ -28,7 +29,24 @@ TWriteDialog::TWriteDialog(wxWindow* parent, const TEntryList& entries,
                            TFileDialogData& saveData, const wxFont& font)
     : wxDialog(parent, IdWriteDialog, wxString(), wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
-      SaveData(saveData) {
+      SaveData(&saveData) {
+  auto build = std::make_unique<TImageBuild>(entries, *this);
+  Builder = build.get();
+  Engine = std::move(build);
+  MakeControls(font);
+}
+
+TWriteDialog::TWriteDialog(wxWindow* parent, const std::string& imagePath,
+                           const std::string& folder, const wxFont& font)
+    : wxDialog(parent, IdWriteDialog, wxString(), wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
+  auto unpack = std::make_unique<TImageUnpack>(imagePath, folder, *this);
+  Unpacker = unpack.get();
+  Engine = std::move(unpack);
+  MakeControls(font);
+}
+
+void TWriteDialog::MakeControls(const wxFont& font) {
   StatusText = new TStatusLine(this, IdStatusText, font);
   Gauge = new TMyGauge(this, IdGauge, font);
   CancelButton = new wxButton(this, IdCancelButton, "Cancel");
@@ -46,8 +64,7 @@ TWriteDialog::TWriteDialog(wxWindow* parent, const TEntryList& entries,
   Bind(wxEVT_BUTTON, &TWriteDialog::OnCancel, this, IdCancelButton);
   Bind(wxEVT_CLOSE_WINDOW, &TWriteDialog::OnClose, this);
 
-  Engine = std::make_unique<TImageBuild>(entries, *this);
-  // The frame is disabled while the build runs: its tool bar and menu need
+  // The frame is disabled while the work runs: its tool bar and menu need
   // no enabling pass at every idle notice, which would cost every step.
   SavedUpdateInterval = wxUpdateUIEvent::GetUpdateInterval();
   wxUpdateUIEvent::SetUpdateInterval(-1);
@@ -69,7 +86,7 @@ bool TWriteDialog::StepOnce() {
     Finish(PendingEnd);
     return false;
   }
-  if (!Engine->Running() || Engine->Stage() == TBuildStage::Idle) return false;
+  if (!Engine->Running()) return false;
   InStep = true;
   ++Steps;
   Engine->Step();
@@ -79,7 +96,7 @@ bool TWriteDialog::StepOnce() {
     CancelBuild();
     return false;
   }
-  return Engine->Running() && Engine->Stage() != TBuildStage::Idle;
+  return Engine->Running();
 }
 
 void TWriteDialog::OnCancel(wxCommandEvent&) { CancelBuild(); }
@@ -134,9 +151,10 @@ bool TWriteDialog::ConfirmStatistics(const TStatistics& stats) {
 }
 
 bool TWriteDialog::AskSaveName(std::string& name) {
-  SaveData.FileName = ToWx(name);
-  if (!RunSaveDialog(this, SaveData)) return false;
-  name = FromWx(SaveData.FileName);
+  if (!SaveData) return false;
+  SaveData->FileName = ToWx(name);
+  if (!RunSaveDialog(this, *SaveData)) return false;
+  name = FromWx(SaveData->FileName);
   return true;
 }
 

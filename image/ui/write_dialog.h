@@ -1,5 +1,6 @@
 // The build dialog: caption, status line, gauge and one button, showing an
-// image build that the list window drives one step per idle notice.
+// image build, or the unpacking of an image into a folder, that the list
+// window drives one step per idle notice.
 #pragma once
 
 #include <memory>
@@ -11,6 +12,8 @@
 
 class TEntryList;
 class TImageBuild;
+class TImageUnpack;
+class TSteppedWork;
 class TMyGauge;
 struct TFileDialogData;
 class wxButton;
@@ -28,6 +31,9 @@ class TWriteDialog : public wxDialog, public TBuildHost {
   // saveData, the status line and gauge draw in font.
   TWriteDialog(wxWindow* parent, const TEntryList& entries, TFileDialogData& saveData,
                const wxFont& font);
+  // Unpacks the image at imagePath into folder (made when new).
+  TWriteDialog(wxWindow* parent, const std::string& imagePath, const std::string& folder,
+               const wxFont& font);
   ~TWriteDialog() override;
 
   // One build step, unless a step is already running (a message box that a
@@ -36,7 +42,11 @@ class TWriteDialog : public wxDialog, public TBuildHost {
   bool Stepping() const { return InStep; }
   // Steps run so far (for measuring the window's cost per step).
   long StepsRun() const { return Steps; }
-  TImageBuild& Build() { return *Engine; }
+  // What the dialog shows; Build() only for a build, Unpack() only for
+  // an unpacking.
+  TSteppedWork& Work() { return *Engine; }
+  TImageBuild& Build() { return *Builder; }
+  TImageUnpack& Unpack() { return *Unpacker; }
 
   TStatusLine* StatusText = nullptr;
   TMyGauge* Gauge = nullptr;
@@ -67,9 +77,12 @@ class TWriteDialog : public wxDialog, public TBuildHost {
   void OnClose(wxCloseEvent& event);
   void CancelBuild();
   void Finish(int code);
+  void MakeControls(const wxFont& font);
 
-  TFileDialogData& SaveData;
-  std::unique_ptr<TImageBuild> Engine;
+  TFileDialogData* SaveData = nullptr;  // the save prompt's, for a build
+  std::unique_ptr<TSteppedWork> Engine;
+  TImageBuild* Builder = nullptr;
+  TImageUnpack* Unpacker = nullptr;
   bool InStep = false;
   long Steps = 0;
   bool Started = false;

@@ -1,7 +1,10 @@
-// File > New, Open List..., Save List and Save List As...: the caption that
-// names the list, the question about unsaved changes, lists that cannot be
-// opened or saved, and the keys.
+// File > New, Open List..., Save List, Save List As... and Open Image...:
+// the caption that names the list, the question about unsaved changes,
+// lists that cannot be opened or saved, the keys, and an image unpacked
+// into a folder that builds the same image again.
+#include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include <wx/menu.h>
 #include <wx/toolbar.h>
@@ -10,6 +13,9 @@
 #include "app/command_ids.h"
 #include "drop_answers.h"
 #include "entries/list_file.h"
+#include "image/image_unpack.h"
+#include "resources/menu_resources.h"
+#include "tests/core/image_check.h"
 #include "tests/core/temp_dir.h"
 
 namespace {
@@ -25,9 +31,29 @@ class TListFileTest : public TFrameTest {
       Choices.pop_front();
       return !path.empty();
     };
+    TMyWindow::FolderPrompt = [this](TMyWindow&, std::string& folder) {
+      FolderProposals.push_back(folder);
+      if (Folders.empty()) return false;
+      folder = Folders.front();
+      Folders.pop_front();
+      return !folder.empty();
+    };
+    // The progress dialog runs for real; its Ok is pressed once it is done.
+    Answers.OnBuild = [](TWriteDialog* dialog) {
+      auto pressed = std::make_shared<bool>(false);
+      dialog->Bind(wxEVT_IDLE, [dialog, pressed](wxIdleEvent& e) {
+        e.Skip();
+        if (!dialog->Work().Done() || *pressed) return;
+        *pressed = true;
+        wxCommandEvent ok(wxEVT_BUTTON, IdCancelButton);
+        ok.SetEventObject(dialog->CancelButton);
+        dialog->GetEventHandler()->AddPendingEvent(ok);
+      });
+    };
   }
   void TearDown() override {
     TMyWindow::ListPrompt = TMyWindow::RunListPrompt;
+    TMyWindow::FolderPrompt = TMyWindow::RunFolderPrompt;
     TFrameTest::TearDown();
   }
   std::string Caption() { return FromWx(Frame->GetTitle()); }
@@ -54,6 +80,8 @@ class TListFileTest : public TFrameTest {
   };
   std::vector<TPrompt> Prompts;
   std::deque<std::string> Choices;  // "" cancels the prompt
+  std::deque<std::string> Folders;  // Open Image's folder prompt, alike
+  std::vector<std::string> FolderProposals;
 };
 
 TEST_F(TListFileTest, SavedListOpensAgainAndTheCaptionFollowsTheList) {
@@ -234,6 +262,74 @@ TEST_F(TListFileTest, ControlKeysRunTheFileCommandsOnce) {
   Pump(60);
   EXPECT_EQ(Answers.Boxes.size(), 2u);
   EXPECT_EQ(Window->Entries.Count(), 0u);
+}
+
+// Open Image...: an image made by qvimage, unpacked into a new folder (a
+// folder with files in it is refused), becomes the unsaved list, and
+// Create Image makes the same image of it byte for byte.
+TEST_F(TListFileTest, AnOpenedImageIsTheUnsavedListAndBuildsTheSameImageAgain) {
+  Frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+  wxMenuItem* item = Frame->GetMenuBar()->FindItem(CmOpenImage);
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->GetItemLabelText(), "Open Image...");
+  EXPECT_EQ(item->GetHelp(), CommandHint(CmOpenImage));
+  EXPECT_TRUE(Enabled(CmOpenImage));
+
+  std::string large(70000, '\0');
+  for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>(i * 7 + i / 251);
+  Dir.File("src/PIANO.QVF", large);
+  Dir.File("src/SOUNDS/BASS.WAV", "bass");
+  Dir.Dir("src/SOUNDS/DRUMS");
+  const std::string image = Dir / "show.trk";
+  const std::string command = std::string("'") + QVIMAGE_PATH + "' -q --from-dir '" +
+                              (Dir / "src") + "' '" + image + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+
+  AddLines(1);
+  const std::string busy = Dir.File("busy/KEEP.TXT", "mine");
+  const std::string fresh = Dir / "fresh";
+  Answers.BoxAnswers = {TAnswer::No, TAnswer::Ok};
+  Answers.FileChoices = {image};
+  Folders = {Dir / "busy", fresh};
+  Command(CmOpenImage);
+
+  ASSERT_EQ(Answers.FilesAsked.size(), 1u);
+  EXPECT_EQ(Answers.FilesAsked[0].Title, "Open Image");
+  EXPECT_NE(Answers.FilesAsked[0].Wildcard.find("*.[tT][rR][kK]"), std::string::npos);
+  ASSERT_EQ(Answers.Boxes.size(), 2u);
+  EXPECT_EQ(Answers.Boxes[0].Buttons, TButtons::SaveDontSaveCancel);
+  EXPECT_EQ(Answers.Boxes[1].Text, "The folder " + Dir / "busy" +
+                                       " is not empty.\n\nChoose an empty or new folder to "
+                                       "unpack the image into.");
+  // The folder is proposed where the image lies, then where it was refused.
+  EXPECT_EQ(FolderProposals, (std::vector<std::string>{Dir.Path, Dir / "busy"}));
+  EXPECT_EQ(ReadBytes(busy), "mine");
+  EXPECT_EQ(std::filesystem::directory_iterator(Dir / "busy")->path().filename(), "KEEP.TXT");
+
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"\\PIANO.QVF=" + fresh + "/PIANO.QVF",
+                                               "\\SOUNDS\\BASS.WAV=" + fresh + "/SOUNDS/BASS.WAV",
+                                               "\\SOUNDS\\DRUMS=" + fresh + "/SOUNDS/DRUMS"}));
+  EXPECT_EQ(ReadBytes(fresh + "/PIANO.QVF"), large);
+  EXPECT_TRUE(Window->Modified());
+  EXPECT_TRUE(Window->ListPath.empty());
+  Window->ShowListState();
+  EXPECT_EQ(Caption(), "*Untitled - Quorel CD-ROM Image Maker");
+
+  const std::string again = Dir / "again.trk";
+  Answers.FileChoices = {again};
+  Command(CmCreateImage);
+  ASSERT_TRUE(std::filesystem::exists(again));
+  EXPECT_TRUE(ReadBytes(again) == ReadBytes(image)) << "the rebuilt image differs";
+
+  // Cancel at the image prompt or at the folder prompt changes nothing.
+  const std::vector<std::string> opened = Shown();
+  Answers.BoxAnswers = {TAnswer::No, TAnswer::No};
+  Answers.FileChoices = {"", image};
+  Command(CmOpenImage);
+  Folders = {""};
+  Command(CmOpenImage);
+  EXPECT_EQ(Shown(), opened);
+  EXPECT_TRUE(Answers.FileChoices.empty() && Answers.BoxAnswers.empty());
 }
 
 }  // namespace
