@@ -1,6 +1,7 @@
 // The window program: the application object and the program entry.
 #include <wx/app.h>
 
+#include <csignal>
 #include <string>
 
 #include "app/list_window.h"
@@ -10,6 +11,11 @@
 class TMyApp : public wxApp {
  public:
   bool OnInit() override {
+#ifdef SIGXFSZ
+    // A file-size limit reached while writing an image is a failed write,
+    // reported like any other, not the end of the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     SetAppDisplayName(AppTitle);
     TMyDecoratedFrame* frame = BuildMainWindow();
     SetTopWindow(frame);
