@@ -4,13 +4,14 @@
 
 #include <functional>
 #include <string>
-#include <unordered_map>
+#include <memory>
 #include <utility>
 #include <vector>
 
 #include <wx/wx.h>
 
 #include "app/file_dialog.h"
+#include "app/text_width.h"
 #include "entries/dir_entry.h"
 #include "entries/ui/list_editor.h"
 
@@ -46,10 +47,8 @@ class TMyWindow : public wxWindow, public TListEditor {
   wxSize FirstClientSize() const;
   // Widest image path in ListFont, or 0 for an empty list.
   void MeasureNameColumn();
-  // Pixel width of an image path in ListFont. Each text is measured once:
-  // asking the toolkit costs microseconds a line, too much for a re-measure
-  // of a long list after every Delete or OK.
-  int NameWidth(const std::string& imagePath);
+  // Pixel width of an image path in ListFont.
+  int NameWidth(const std::string& imagePath) { return NameWidths->Width(imagePath); }
   // Scroll range 0 .. count - 1 (0 .. 0 for an empty list), redrawn.
   void SetLineCount(int count);
   // Makes line n current, repaints the two rows and scrolls it into view.
@@ -148,8 +147,9 @@ class TMyWindow : public wxWindow, public TListEditor {
   // own top line so that it follows the thumb only when it is released.
   int TopLine = 0;
   int WheelRotation = 0;
-  // Widths of the image paths measured so far, by text.
-  std::unordered_map<std::string, int> NameWidths;
+  // Measures image paths in ListFont, fast enough to re-measure a long list
+  // after every Delete or OK.
+  std::unique_ptr<TTextWidths> NameWidths;
   // Entries.ChangeCount() when the list was last opened, saved or made new.
   unsigned long SavedChange = 0;
   // What the caption was last made from.
