@@ -37,6 +37,7 @@ class TMyWindow : public wxWindow, public TListEditor {
   TFileDialogData SaveData;    // the "Save Image" dialog of a build
   TFileDialogData BrowseData;  // the entry dialog's "Browse File" dialog
   TFileDialogData ImageData;   // Open Image's "Open Image" dialog
+  TFileDialogData ListData;    // the "Open List" and "Save List" dialogs
   TWriteDialog* WriteDialog = nullptr;  // the running build, if any
   wxFont ListFont;
   wxFont DialogFont;
@@ -110,11 +111,6 @@ class TMyWindow : public wxWindow, public TListEditor {
   // stays as it was).
   bool OpenImage(const std::string& imagePath, const std::string& folder);
 
-  // The file prompt of Open List (save false) and Save List As (save true):
-  // path holds the proposal and gets the choice; false when cancelled.
-  // Tests put their own answer here.
-  static std::function<bool(TMyWindow&, bool save, std::string& path)> ListPrompt;
-  static bool RunListPrompt(TMyWindow& window, bool save, std::string& path);
   // The folder prompt of Open Image: folder holds the proposal and gets the
   // choice; false when cancelled. Tests put their own answer here.
   static std::function<bool(TMyWindow&, std::string& folder)> FolderPrompt;
@@ -142,6 +138,9 @@ class TMyWindow : public wxWindow, public TListEditor {
   void MoveTopLine(int d);
   void SetFirstVisibleLine(int top);
   int MaxScrollPos() const;
+  // The file dialog of Open List (save false) and Save List As (save true):
+  // path holds the proposal and gets the choice; false when cancelled.
+  bool AskListPath(bool save, std::string& path);
 
   // GTK moves the scroll bar's thumb while it is dragged; the list keeps its
   // own top line so that it follows the thumb only when it is released.
