@@ -3,8 +3,8 @@
 #pragma once
 
 #include <functional>
-#include <string>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
