@@ -31,7 +31,9 @@ TWriteDialog::TWriteDialog(wxWindow* parent, const TEntryList& entries,
     : wxDialog(parent, IdWriteDialog, wxString(), wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
       SaveData(&saveData) {
-  auto build = std::make_unique<TImageBuild>(entries, *this);
+  TBuildOptions options;
+  options.KeepReplacedFile = true;
+  auto build = std::make_unique<TImageBuild>(entries, *this, options);
   Builder = build.get();
   Engine = std::move(build);
   MakeControls(font);
