@@ -122,6 +122,11 @@ class TDialogAnswers : public wxModalDialogHook {
         auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         while (files->GetPath() != ToWx(choice) && std::chrono::steady_clock::now() < end)
           WaitInLoop(20);
+        // GTK's chooser reads its folder in the background and then selects
+        // the proposed file in its view; closed before that, the late
+        // selection runs on a view that is gone (GTK criticals in slow,
+        // sanitized runs). A person takes longer anyway.
+        WaitInLoop(250);
         files->EndModal(wxID_OK);
       });
       return wxID_NONE;
