@@ -1,5 +1,6 @@
 #include "image/ui/write_dialog.h"
 
+#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
@@ -74,10 +75,18 @@ TWriteDialog::~TWriteDialog() { wxUpdateUIEvent::SetUpdateInterval(SavedUpdateIn
 
 void TWriteDialog::OnInitDialog(wxInitDialogEvent& event) {
   event.Skip();
-  if (Started) return;
-  Started = true;
+  if (StartQueued) return;
+  StartQueued = true;
   Gauge->SetBarColour(GaugeBarColour);
-  Engine->Start();
+  // The work starts inside the dialog's modal loop: while the dialog is
+  // being shown it counts as modal already, but ending it then (an image
+  // that cannot be read ends the unpacking at once) would leave the loop
+  // that follows running for ever, the dialog hidden.
+  CallAfter([this] {
+    Started = true;
+    Engine->Start();
+    wxWakeUpIdle();  // the first step's idle notice
+  });
 }
 
 bool TWriteDialog::StepOnce() {
