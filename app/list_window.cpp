@@ -31,7 +31,11 @@ bool Ctl3dEnabled = false;
 wxBrush TMyWindow::BackgroundBrush;
 int TMyWindow::DialogCharWidth = 0;
 int TMyWindow::DialogCharHeight = 0;
+#ifdef __WXMSW__
+wxString TMyWindow::FileManagerCommand = "explorer.exe";
+#else
 wxString TMyWindow::FileManagerCommand = "xdg-open";
+#endif
 
 namespace {
 
@@ -84,6 +88,7 @@ wxBrush MakeBackgroundBrush() {
                                                                       : wxSYS_COLOUR_WINDOW));
 }
 
+#ifndef __WXMSW__
 // xdg-open hands the folder on and ends; a non-zero end means that no file
 // manager could be found for it.
 class TFileManagerProcess : public wxProcess {
@@ -98,6 +103,7 @@ class TFileManagerProcess : public wxProcess {
  private:
   wxWeakRef<TMyWindow> Window;
 };
+#endif
 
 #ifdef __WXGTK__
 // A click in the scroll bar's trough pages the list. GTK reports it as a
@@ -536,7 +542,7 @@ bool TMyWindow::EnterIdle(wxWindow* idleWindow) {
 
 void TMyWindow::CmRunFileManagerNow() {
   wxString program = FileManagerCommand;
-  if (!program.Contains("/")) {
+  if (!program.Contains("/") && !program.Contains("\\")) {
     wxPathList path;
     path.AddEnvList("PATH");
     program = path.FindAbsoluteValidPath(program);
@@ -545,10 +551,16 @@ void TMyWindow::CmRunFileManagerNow() {
   if (!program.empty() && wxFileName::IsFileExecutable(program)) {
     wxString home = wxGetHomeDir();
     const wchar_t* argv[] = {program.wc_str(), home.wc_str(), nullptr};
-    auto* process = new TFileManagerProcess(this);
     wxLogNull quiet;  // a failure is reported by the box below, not by wx
+#ifdef __WXMSW__
+    // Explorer hands the folder to the desktop's own Explorer and ends with
+    // 1 when all went well: only a failed start tells anything.
+    pid = wxExecute(argv, wxEXEC_ASYNC);
+#else
+    auto* process = new TFileManagerProcess(this);
     pid = wxExecute(argv, wxEXEC_ASYNC, process);
     if (pid <= 0) delete process;
+#endif
   }
   if (pid <= 0) ShowMessageBox(this, "File Manager not found.", "File Error", TButtons::Ok);
 }

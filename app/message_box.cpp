@@ -8,6 +8,10 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
+#ifdef __WXMSW__
+#include <wx/msw/wrapwin.h>
+#endif
+
 namespace {
 
 struct TButtonSpec {
@@ -34,6 +38,19 @@ std::vector<TButtonSpec> ButtonsOf(TButtons set) {
 // Longest line of a message before it wraps, in average characters.
 constexpr int WrapChars = 60;
 
+// The exclamation icon of the system's own message boxes.
+wxBitmap ExclamationIcon() {
+#ifdef __WXMSW__
+  // The icon the system's boxes take for their exclamation: the shell's
+  // stock warning icon, which wx would ask for, is another picture on some
+  // systems.
+  wxIcon icon;
+  if (HICON system = ::LoadIcon(nullptr, IDI_EXCLAMATION); system && icon.CreateFromHICON(system))
+    return wxBitmap(icon);
+#endif
+  return wxArtProvider::GetBitmap(wxART_WARNING, wxART_MESSAGE_BOX);
+}
+
 }  // namespace
 
 TMessageBox::TMessageBox(wxWindow* parent, const wxString& text, const wxString& caption,
@@ -48,9 +65,7 @@ TMessageBox::TMessageBox(wxWindow* parent, const wxString& text, const wxString&
       ButtonSet(buttons),
       MessageText(text) {
   auto* top = new wxBoxSizer(wxHORIZONTAL);
-  top->Add(new wxStaticBitmap(this, wxID_ANY,
-                              wxArtProvider::GetBitmap(wxART_WARNING, wxART_MESSAGE_BOX)),
-           0, wxALL | wxALIGN_TOP, 12);
+  top->Add(new wxStaticBitmap(this, wxID_ANY, ExclamationIcon()), 0, wxALL | wxALIGN_TOP, 12);
   // The text is shown as it is: an "&" in a path or in "drag-&-drop" is no
   // mnemonic.
   auto* label = new wxStaticText(this, wxID_ANY, wxString());
@@ -116,5 +131,8 @@ int TMessageBox::IdOf(TAnswer answer) {
 TAnswer ShowMessageBox(wxWindow* parent, const wxString& text, const wxString& caption,
                        TButtons buttons) {
   TMessageBox box(parent, text, caption, buttons);
+#ifdef __WXMSW__
+  ::MessageBeep(MB_ICONEXCLAMATION);  // the sound the system's boxes make
+#endif
   return TMessageBox::AnswerOf(box.ShowModal());
 }

@@ -9,6 +9,7 @@
 #include <wx/fontutil.h>
 #endif
 
+#ifdef __WXGTK__
 namespace {
 
 bool IsPlainAscii(const std::string& text) {
@@ -18,6 +19,7 @@ bool IsPlainAscii(const std::string& text) {
 }
 
 }  // namespace
+#endif
 
 int TTextWidths::MeasuredWidth(const std::string& text) const {
   int w = 0, h = 0;

@@ -5,6 +5,7 @@
 
 #include "entries/dir_entry.h"
 #include "entries/path_rules.h"
+#include "platform/file_system.h"
 
 namespace {
 // A DOS short name: up to 8 characters, a dot, up to 3 more.
@@ -158,4 +159,41 @@ TFolderNames NamesInFolder(const TEntryList& entries, std::string_view folder) {
     names.Take(path.substr(0, path.find('\\')));
   }
   return names;
+}
+
+namespace {
+// Where the last name of path begins and where it ends, a final separator
+// left out.
+std::pair<std::size_t, std::size_t> LastNameOf(const std::string& path) {
+  const std::size_t drive = DriveLength(path);
+  std::size_t end = path.size();
+  while (end > drive + 1 && IsPathSeparator(path[end - 1])) --end;
+  std::size_t begin = end;
+  while (begin > drive && !IsPathSeparator(path[begin - 1])) --begin;
+  return {begin, end};
+}
+}  // namespace
+
+std::string RealNameOf(const std::string& realPath) {
+  const auto [begin, end] = LastNameOf(realPath);
+  return realPath.substr(begin, end - begin);
+}
+
+std::string ImageFolderOf(const std::string& realPath) {
+  const std::size_t drive = DriveLength(realPath);
+  const std::size_t begin = LastNameOf(realPath).first;
+  std::string folder = "\\";
+  for (std::size_t i = drive; i < begin; ++i) {
+    const bool separator = IsPathSeparator(realPath[i]);
+    // One "\\" however many separators stand together.
+    if (separator && folder.back() == '\\') continue;
+    folder += separator ? '\\' : realPath[i];
+  }
+  return UpperCase(folder);
+}
+
+std::string ShortRealPath(const std::string& realPath) {
+  std::string shortPath = UpperCase(SystemShortPath(realPath));
+  if (shortPath.empty() || !CheckPath(shortPath, 0)) return std::string();
+  return shortPath;
 }

@@ -4,7 +4,8 @@
 //
 // Files on Linux have no short name of their own, so the window's drops, its
 // Browse and `qvimage --from-dir --short-names` make one here; the long name
-// stays in the real path.
+// stays in the real path. Windows keeps a short path for most files: drops
+// and Browse take that one where the system gives it.
 #pragma once
 
 #include <set>
@@ -56,3 +57,16 @@ std::vector<std::string> ShortNames(const std::vector<std::string>& longNames,
 // that the lines of entries use: the files and folders right inside it,
 // including folders that exist only as part of a longer path.
 TFolderNames NamesInFolder(const TEntryList& entries, std::string_view folder);
+
+// The last name of a real path, a final separator ignored; "" for a root.
+std::string RealNameOf(const std::string& realPath);
+
+// The image folder that mirrors the folder of a real path: the folders
+// between its drive and its last name, in capitals, "\" between them, the
+// result beginning and ending in "\" ("\" for a file at the root).
+std::string ImageFolderOf(const std::string& realPath);
+
+// The path the system keeps in short names for realPath, in capitals, when
+// it is a valid 8.3 real path (drive, "\" and 8.3 names only); empty when
+// the system gives none, as on Linux.
+std::string ShortRealPath(const std::string& realPath);

@@ -192,8 +192,9 @@ bool TImageBuild::CheckFreeSpace(const std::string& path) {
     --units;
   const uint64_t needed = CeilDiv(static_cast<uint64_t>(S.ImageSize), unitSize);
   if (units >= needed) return true;
-  std::string shown = IsPathSeparator(folder.back()) ? folder : folder + PathSeparator();
-  Host.Ask(FormatText(Msg::NoSpace, shown.c_str()), Msg::CaptionError, TButtons::Ok);
+  // The drive on Windows ("C:\\"), the folder elsewhere.
+  const std::string drive = DriveOfFolder(folder);
+  Host.Ask(FormatText(Msg::NoSpace, drive.c_str()), Msg::CaptionError, TButtons::Ok);
   return false;
 }
 

@@ -82,7 +82,9 @@ constexpr const char* PathTooLong = "the image path %s is longer than %zu charac
 
 // printf-style formatting into a string of any length.
 std::string FormatText(const char* format, ...)
-#if defined(__GNUC__)
+#if defined(__MINGW_PRINTF_FORMAT)
+    __attribute__((format(__MINGW_PRINTF_FORMAT, 1, 2)))  // the C99 printf (see CMakeLists)
+#elif defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;

@@ -104,6 +104,16 @@ bool IsPathSeparator(char c);
 char PathSeparator();
 // The folder part of a real path: "." when it has none.
 std::string FolderOfPath(const std::string& path);
+// How many characters of path name its drive: "C:" or "\\server\share" on
+// Windows; none here, where paths have no drives.
+std::size_t DriveLength(const std::string& path);
+// The same file or folder named by its short (8.3) names, as Windows keeps
+// them; empty where the system gives none (always here, and on Windows for
+// a volume that makes no short names or a path that cannot be asked).
+std::string SystemShortPath(const std::string& path);
+// What the free-space message names for a folder: the root of its drive
+// on Windows ("C:\"), the folder itself here; with a final separator.
+std::string DriveOfFolder(const std::string& folder);
 // Whether path starts at a root ("/..." here; "C:\...", "\\server\..."
 // or "\..." on Windows) rather than at the working folder.
 bool IsAbsolutePath(const std::string& path);

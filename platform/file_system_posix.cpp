@@ -130,6 +130,13 @@ bool FreeSpaceOf(const std::string& folder, uint64_t& freeUnits, uint64_t& unitS
 
 bool IsPathSeparator(char c) { return c == '/'; }
 char PathSeparator() { return '/'; }
+std::size_t DriveLength(const std::string&) { return 0; }
+// Files here have only their own names.
+std::string SystemShortPath(const std::string&) { return std::string(); }
+
+std::string DriveOfFolder(const std::string& folder) {
+  return !folder.empty() && folder.back() == '/' ? folder : folder + '/';
+}
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
   return std::vector<std::string>(argv, argv + argc);

@@ -295,6 +295,39 @@ bool FreeSpaceOf(const std::string& folder, uint64_t& freeUnits, uint64_t& unitS
 bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
 char PathSeparator() { return '\\'; }
 
+std::size_t DriveLength(const std::string& path) {
+  if (path.size() >= 2 && path[1] == ':' &&
+      ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')))
+    return 2;
+  // \\server\share: the server's name and the share's.
+  if (path.size() < 3 || !IsPathSeparator(path[0]) || !IsPathSeparator(path[1]) ||
+      IsPathSeparator(path[2]))
+    return 0;
+  std::size_t end = 2;
+  for (int names = 0; names < 2; ++names) {
+    if (names) ++end;  // the separator between them
+    while (end < path.size() && !IsPathSeparator(path[end])) ++end;
+    if (end >= path.size()) break;
+  }
+  return end;
+}
+
+std::string SystemShortPath(const std::string& path) {
+  const std::wstring wide = Wide(path);
+  DWORD n = GetShortPathNameW(wide.c_str(), nullptr, 0);
+  if (n == 0) return std::string();
+  std::wstring shortPath(n, L'\0');
+  n = GetShortPathNameW(wide.c_str(), shortPath.data(), n);
+  if (n == 0 || n >= shortPath.size()) return std::string();
+  return Narrow(shortPath.c_str(), static_cast<int>(n));
+}
+
+std::string DriveOfFolder(const std::string& folder) {
+  wchar_t root[MAX_PATH + 1];
+  if (GetVolumePathNameW(Wide(folder).c_str(), root, MAX_PATH + 1)) return Narrow(root);
+  return !folder.empty() && IsPathSeparator(folder.back()) ? folder : folder + '\\';
+}
+
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
   int n = 0;
   wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &n);

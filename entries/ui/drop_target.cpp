@@ -17,19 +17,6 @@ namespace {
 
 const char* const DropErrorCaption = "File Error";
 
-// The path without the "/" a folder may end with ("/" itself stays).
-std::string WithoutTrailingSlash(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
-
-// The dropped file's own name ("" for "/").
-std::string FileNameOf(const std::string& droppedPath) {
-  std::string path = WithoutTrailingSlash(droppedPath);
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // Tells in the frame's status bar how many dropped names were shortened.
 void SayShortened(wxWindow* window, int shortened) {
   auto* frame = wxDynamicCast(wxGetTopLevelParent(window), wxFrame);
@@ -57,12 +44,8 @@ bool TDropTarget::OnDropFiles(wxCoord, wxCoord, const wxArrayString& names) {
 }
 
 std::string DropProposal(const std::string& firstPath) {
-  std::string path = WithoutTrailingSlash(firstPath);
-  std::size_t slash = path.rfind('/');
-  std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-  std::replace(folder.begin(), folder.end(), '/', '\\');
-  if (folder.empty() || folder.front() != '\\') folder.insert(folder.begin(), '\\');
-  return UpperCase(folder);
+  const std::string shortPath = ShortRealPath(firstPath);
+  return ImageFolderOf(shortPath.empty() ? firstPath : shortPath);
 }
 
 void DropFiles(TListEditor& list, const wxArrayString& names) {
@@ -86,10 +69,15 @@ void DropFiles(TListEditor& list, const wxArrayString& names) {
   }
   const std::string dest = UpperCase(DropDestination);
 
-  // Each name goes in as its 8.3 name in capitals, or under the short name
-  // a FAT system would have made for it, free in the destination folder.
-  std::vector<std::string> fileNames;
-  for (const std::string& path : paths) fileNames.push_back(FileNameOf(path));
+  // Each name goes in as its 8.3 name in capitals, as the short name the
+  // system keeps for it (Windows), or under the short name a FAT system
+  // would have made for it, free in the destination folder.
+  std::vector<std::string> fileNames, ownNames;
+  for (const std::string& path : paths) {
+    ownNames.push_back(RealNameOf(path));
+    const std::string shortPath = ShortRealPath(path);
+    fileNames.push_back(shortPath.empty() ? ownNames.back() : RealNameOf(shortPath));
+  }
   TFolderNames taken = NamesInFolder(list.ListEntries(), dest);
   const std::vector<std::string> imageNames = ShortNames(fileNames, taken);
 
@@ -113,7 +101,7 @@ void DropFiles(TListEditor& list, const wxArrayString& names) {
     }
     // The real path is kept exactly as the file manager delivered it.
     lines.emplace_back(std::move(image), path);
-    if (name != UpperCase(fileNames[i])) ++shortened;
+    if (name != UpperCase(ownNames[i])) ++shortened;
   }
   list.AddLines(std::move(lines));
   SayShortened(window, shortened);

@@ -48,8 +48,7 @@ std::string FolderPartOf(const std::string& imagePath) {
 std::string DosNameOf(const std::string& realPath, std::string folder, const TEntryList& lines) {
   TrimBlanks(folder);
   AddSeparators(folder, PathRooted | PathDirectory);
-  return ShortName(realPath.substr(realPath.rfind('/') + 1),
-                   NamesInFolder(lines, UpperCase(folder)));
+  return ShortName(RealNameOf(realPath), NamesInFolder(lines, UpperCase(folder)));
 }
 }  // namespace
 
@@ -112,7 +111,17 @@ void TNewEditDialog::Browse() {
   data.FileName.clear();
   if (!RunFileDialog(this, "Browse File", data)) return;
   RealEdit->ChangeValue(data.FileName);
-  // The file goes into the folder the image field names, under its own
+  // Where the system keeps the file's short path (Windows), the image gets
+  // the same path as the disk, without the drive.
+  const std::string shortPath = ShortRealPath(FromWx(data.FileName));
+  if (!shortPath.empty()) {
+    const std::string image = ImageFolderOf(shortPath) + RealNameOf(shortPath);
+    if (image.size() <= ImageFieldLength) {
+      ImageEdit->ChangeValue(ToWx(image));
+      return;
+    }
+  }
+  // Otherwise it goes into the folder the image field names, under its own
   // name or its short name; its folders on disk rarely make DOS names.
   std::string folder = FolderPartOf(FromWx(ImageEdit->GetValue()));
   std::string name = DosNameOf(FromWx(data.FileName), folder, List.ListEntries());

@@ -8,7 +8,10 @@
 
 #include "entries/dir_entry.h"
 #include "entries/folder_list.h"
+#include "entries/path_rules.h"
 #include "entries/short_name.h"
+#include "platform/file_system.h"
+#include "temp_dir.h"
 
 TEST(ShortNameFault, NamesWhatIsWrongWithAName) {
   for (const char* good : {"A", "PIANO.QVF", "ABCDEFGH.XYZ", "README.", "~!@#$^&.()-", "{_}'.WAV"})
@@ -92,4 +95,61 @@ TEST(ShortName, TakesTheFirstTailThatIsFreeInTheFolder) {
   const TFolderNames root = NamesInFolder(list, "\\");
   for (const char* name : {"SAMPLES", "SAMPLESX.WAV", "OTHER"}) EXPECT_TRUE(root.Taken(name)) << name;
   EXPECT_FALSE(root.Taken("PIANO.QVF"));
+}
+
+// What drops and Browse take from a real path: the folder it mirrors in the
+// image and its own name, with the drive (Windows) left out.
+TEST(RealPathParts, FolderAndNameOfARealPath) {
+  struct TCase {
+    const char* Path;
+    const char* Folder;
+    const char* Name;
+  };
+  const TCase table[] = {
+      {"/piano.qvf", "\\", "piano.qvf"}, {"/home/me/x.wav", "\\HOME\\ME\\", "x.wav"},
+      {"/home/me/drums/", "\\HOME\\ME\\", "drums"}, {"/", "\\", ""},
+      {"sounds/Kick.wav", "\\SOUNDS\\", "Kick.wav"}, {"/a//b/c.wav", "\\A\\B\\", "c.wav"},
+#ifdef _WIN32
+      {"C:\\SAMPLES\\PIANO.QVF", "\\SAMPLES\\", "PIANO.QVF"}, {"D:\\PIANO.QVF", "\\", "PIANO.QVF"},
+      {"c:\\samples\\drums", "\\SAMPLES\\", "drums"}, {"C:PIANO.QVF", "\\", "PIANO.QVF"},
+      {"C:\\", "\\", ""}, {"C:/Sounds/Bass.wav", "\\SOUNDS\\", "Bass.wav"},
+      {"\\\\SERVER\\SHARE\\DIR\\X.WAV", "\\DIR\\", "X.WAV"},
+      {"\\\\server\\share\\x.wav", "\\", "x.wav"},
+#else
+      // A backslash is part of a name here.
+      {"/home/a\\b.wav", "\\HOME\\", "a\\b.wav"},
+#endif
+  };
+  for (const TCase& c : table) {
+    EXPECT_EQ(ImageFolderOf(c.Path), c.Folder) << c.Path;
+    EXPECT_EQ(RealNameOf(c.Path), c.Name) << c.Path;
+  }
+}
+
+// The short path Windows keeps names the same file in 8.3 names only; Linux
+// keeps none.
+TEST(RealPathParts, ShortPathOfAFileWithALongName) {
+  TTempDir tmp;
+  const std::string file = tmp.File("Grand Piano Sample.qvf", "notes");
+  const std::string shortPath = ShortRealPath(file);
+#ifdef _WIN32
+  if (shortPath.empty() && UpperCase(SystemShortPath(file)) == UpperCase(file))
+    GTEST_SKIP() << "this volume makes no short names";
+  ASSERT_FALSE(shortPath.empty()) << file;
+  std::string checked = shortPath;
+  EXPECT_TRUE(CheckPath(checked, 0)) << shortPath;
+  EXPECT_TRUE(IsShortName(RealNameOf(shortPath))) << shortPath;
+  EXPECT_EQ(RealNameOf(shortPath).substr(RealNameOf(shortPath).size() - 4), ".QVF");
+  TPathInfo a, b;
+  ASSERT_TRUE(PathInfo(file, a));
+  ASSERT_TRUE(PathInfo(shortPath, b));
+  EXPECT_TRUE(a.SameFile(b));
+  // A name that is an 8.3 name already keeps it.
+  const std::string plain = tmp.File("KICK.WAV", "k");
+  EXPECT_EQ(RealNameOf(ShortRealPath(plain)), "KICK.WAV");
+  EXPECT_EQ(ShortRealPath(tmp / "missing.wav"), "");
+#else
+  EXPECT_EQ(shortPath, "");
+  EXPECT_EQ(SystemShortPath(file), "");
+#endif
 }
