@@ -55,6 +55,11 @@ int64_t WriteFileAt(TFileHandle file, const void* data, std::size_t n, int64_t o
 // Writes at the file's position: the bytes written, -1 on failure.
 int64_t WriteNext(TFileHandle file, const void* data, std::size_t n);
 bool CutFile(TFileHandle file, int64_t size);
+// Sets aside room on the disk for the first size bytes of file before they
+// are written, so that the writes find it ready; the file's length stays
+// as it is. Only a hint: false with errno (ENOSYS, EOPNOTSUPP ...) when
+// the system cannot, and the writes then find room as they go.
+bool ReserveFileSpace(TFileHandle file, int64_t size);
 
 // Folders held open, so that what is made inside them lands there even
 // when a path leading to them changes meanwhile; nothing made or opened

@@ -96,6 +96,18 @@ bool CutFile(TFileHandle file, int64_t size) {
   return r == 0;
 }
 
+bool ReserveFileSpace(TFileHandle file, int64_t size) {
+#if defined(__linux__)
+  int r;
+  do r = ::fallocate(Fd(file), FALLOC_FL_KEEP_SIZE, 0, size); while (r < 0 && errno == EINTR);
+  return r == 0;
+#else
+  (void)file, (void)size;
+  errno = ENOSYS;
+  return false;
+#endif
+}
+
 bool SyncFile(TFileHandle file) {
   int r;
   do r = ::fsync(Fd(file)); while (r < 0 && errno == EINTR);

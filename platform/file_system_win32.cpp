@@ -205,6 +205,12 @@ bool CutFile(TFileHandle file, int64_t size) {
              : Failed();
 }
 
+// Room is not set aside ahead here: the writes find it as they go.
+bool ReserveFileSpace(TFileHandle, int64_t) {
+  errno = ENOSYS;
+  return false;
+}
+
 bool SyncFile(TFileHandle file) {
   return FlushFileBuffers(Handle(file)) ? true : Failed();
 }

@@ -88,6 +88,20 @@ TEST(ImageUnpack, WhatComesOutBuildsTheSameImageByteForByte) {
   EXPECT_EQ(*run->Unpack->Entries().RealPathAt(0), tmp / "out/EMPTY");
   EXPECT_TRUE(Build(run->Unpack->Entries(), tmp / "second.trk") == first);
 
+  // Stopped within the large file, whose room was set aside at its start:
+  // the part written goes, and nothing of its length is left behind.
+  TScriptHost stopHost;
+  TImageUnpack stopped(tmp / "first.trk", tmp / "half", stopHost);
+  stopped.Start();
+  const std::string half = tmp / "half/SUB/DEEP/X.WAV";
+  while (stopped.Running() && !fs::exists(half)) stopped.Step();
+  ASSERT_TRUE(fs::exists(half));
+  EXPECT_LT(fs::file_size(half), uintmax_t(20) << 20);
+  stopped.Cancel();
+  EXPECT_TRUE(stopped.Ended());
+  EXPECT_FALSE(fs::exists(half));
+  EXPECT_TRUE(fs::exists(tmp / "half/SUB/DEEP"));
+
   // Into a folder holding one of its names: nothing is replaced, nothing
   // written, without leave.
   tmp.File("two/README", "mine");
