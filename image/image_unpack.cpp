@@ -292,7 +292,7 @@ bool TImageUnpack::WriteSome() {
   TDataRun run;
   while (budget > 0 && std::chrono::steady_clock::now() - start < StepTime &&
          Reader.NextRun(item, Cursor, std::min(budget, PieceSize), run)) {
-    if (!CopyFileBytes(Reader.Fd(), run.Offset, Out, run.Length)) {
+    if (!CopyFileBytes(Reader.Fd(), run.Offset, Out, int64_t(OutDone), run.Length)) {
       const int error = errno;
       bool full = error == ENOSPC || error == EFBIG;
 #ifdef EDQUOT

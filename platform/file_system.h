@@ -81,14 +81,17 @@ bool RemoveFileIn(TFileHandle folder, const std::string& name);
 // not followed.
 bool LinkInfoIn(TFileHandle folder, const std::string& relative, TPathInfo& info);
 
-// Copies n bytes of in from offset to out at its position, within the
-// system where it can, through memory otherwise. False with errno; EIO
-// when in ends first.
-bool CopyFileBytes(TFileHandle in, int64_t offset, TFileHandle out, std::size_t n);
+// Copies n bytes of in from offset to out at outOffset: within the system
+// where it can and the bytes keep their place in a memory page (its copy
+// then hands over whole pages), through memory otherwise, which is the
+// quicker where they do not. False with errno; EIO when in ends first.
+bool CopyFileBytes(TFileHandle in, int64_t offset, TFileHandle out, int64_t outOffset,
+                   std::size_t n);
 // The system's own copy of up to n bytes, as CopyFileBytes: the bytes
 // copied, or -1 with errno (ENOSYS, EXDEV, EINVAL, EOPNOTSUPP when it
 // cannot copy between these two files at all).
-int64_t SystemCopy(TFileHandle in, int64_t offset, TFileHandle out, std::size_t n);
+int64_t SystemCopy(TFileHandle in, int64_t offset, TFileHandle out, int64_t outOffset,
+                   std::size_t n);
 
 // Renames from to to, replacing a file there (file_io.h has the rename
 // that does not).

@@ -237,16 +237,17 @@ bool LinkInfoIn(TFileHandle folder, const std::string& relative, TPathInfo& info
   return true;
 }
 
-int64_t SystemCopy(TFileHandle in, int64_t offset, TFileHandle out, std::size_t n) {
+int64_t SystemCopy(TFileHandle in, int64_t offset, TFileHandle out, int64_t outOffset,
+                   std::size_t n) {
 #if defined(__linux__)
   ssize_t r;
   do {
-    loff_t from = offset;
-    r = ::copy_file_range(Fd(in), &from, Fd(out), nullptr, n, 0);
+    loff_t from = offset, to = outOffset;
+    r = ::copy_file_range(Fd(in), &from, Fd(out), &to, n, 0);
   } while (r < 0 && errno == EINTR);
   return r;
 #else
-  (void)in, (void)offset, (void)out, (void)n;
+  (void)in, (void)offset, (void)out, (void)outOffset, (void)n;
   errno = ENOSYS;
   return -1;
 #endif

@@ -460,7 +460,7 @@ bool LinkInfoIn(TFileHandle folder, const std::string& relative, TPathInfo& info
 }
 
 // No copy between two open files here: the bytes go through memory.
-int64_t SystemCopy(TFileHandle, int64_t, TFileHandle, std::size_t) {
+int64_t SystemCopy(TFileHandle, int64_t, TFileHandle, int64_t, std::size_t) {
   errno = ENOSYS;
   return -1;
 }

@@ -209,6 +209,30 @@ TEST(ImageUnpack, OtherToolsImagesComeOutAsTheirSources) {
     EXPECT_TRUE(fs::is_directory(tmp / "out/DIR/EMPTY"));
   }
 
+  // A file in two pieces: mcopy fills the room a deleted file left, then
+  // goes on after the next file. With 512-byte clusters and the file between
+  // 1 and 8 clusters long, the second piece keeps its place in a memory page
+  // for one of the lengths, so it is copied by the system while the first
+  // goes through memory, each to its own place in the file.
+  tmp.File("frag/A.BIN", Pattern(3 * 512, 6));
+  tmp.File("frag/C.BIN", Pattern(100000, 7));
+  for (int clusters = 1; clusters <= 8; ++clusters) {
+    const std::string image = tmp / "frag.img";
+    fs::remove(image);
+    fs::remove_all(tmp / "frag-out");
+    tmp.File("frag/B.BIN", Pattern(clusters * 512 - 100, 8));
+    const std::string in = "cd '" + tmp / "frag" + "' && MTOOLS_SKIP_CHECK=1 ";
+    ASSERT_EQ(RunCommand("mkfs.fat -C -F 16 -s 1 '" + image + "' 8192").Status, 0);
+    ASSERT_EQ(RunCommand(in + "mcopy -i '" + image + "' A.BIN B.BIN ::/ && " + in + "mdel -i '" +
+                         image + "' ::/A.BIN && " + in + "mcopy -i '" + image + "' C.BIN ::/")
+                  .Status,
+              0);
+    auto run = Unpack(image, tmp / "frag-out");
+    ASSERT_TRUE(run->Unpack->Done()) << clusters << ": " << run->Asked();
+    EXPECT_EQ(ReadBytes(tmp / "frag-out/C.BIN"), ReadBytes(tmp / "frag/C.BIN")) << clusters;
+    EXPECT_EQ(ReadBytes(tmp / "frag-out/B.BIN"), ReadBytes(tmp / "frag/B.BIN")) << clusters;
+  }
+
   // A tree deeper than an entry list can name is refused: no list could
   // build it again.
   std::string deep = "deep";
