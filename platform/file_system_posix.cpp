@@ -9,6 +9,10 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#if defined(__linux__)
+#include <linux/magic.h>
+#include <sys/vfs.h>
+#endif
 #include <unistd.h>
 
 #include "platform/file_io.h"
@@ -98,6 +102,13 @@ bool CutFile(TFileHandle file, int64_t size) {
 
 bool ReserveFileSpace(TFileHandle file, int64_t size) {
 #if defined(__linux__)
+  // A file system in memory takes its room as the bytes come: setting it
+  // aside first would only clear that memory before it is written over.
+  struct statfs fs {};
+  if (::fstatfs(Fd(file), &fs) == 0 && fs.f_type == TMPFS_MAGIC) {
+    errno = EOPNOTSUPP;
+    return false;
+  }
   int r;
   do r = ::fallocate(Fd(file), FALLOC_FL_KEEP_SIZE, 0, size); while (r < 0 && errno == EINTR);
   return r == 0;
