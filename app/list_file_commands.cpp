@@ -34,16 +34,16 @@ std::string ShownName(const std::string& path) {
 
 }  // namespace
 
-std::function<bool(TMyWindow&, bool, std::string&)> TMyWindow::ListPrompt =
-    TMyWindow::RunListPrompt;
-
-bool TMyWindow::RunListPrompt(TMyWindow& window, bool save, std::string& path) {
+bool TMyWindow::AskListPath(bool save, std::string& path) {
+  // The dialog opens in the list's folder, or for a list without a file in
+  // the folder of the last list chosen.
   wxFileName proposal(ToWx(path));
-  wxFileDialog dialog(&window, save ? "Save List" : "Open List", proposal.GetPath(),
-                      proposal.GetFullName(), ListFilter(),
-                      save ? wxFD_SAVE | wxFD_OVERWRITE_PROMPT : wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-  if (dialog.ShowModal() != wxID_OK) return false;
-  path = FromWx(dialog.GetPath());
+  ListData.Filter = ListFilter();
+  ListData.FileName = proposal.GetFullName();
+  if (proposal.IsAbsolute()) ListData.Folder = proposal.GetPath();
+  ListData.Style = save ? wxFD_SAVE | wxFD_OVERWRITE_PROMPT : wxFD_OPEN | wxFD_FILE_MUST_EXIST;
+  if (!RunFileDialog(this, save ? "Save List" : "Open List", ListData)) return false;
+  path = FromWx(ListData.FileName);
   return true;
 }
 
@@ -144,7 +144,7 @@ void TMyWindow::CmNewListNow() {
 void TMyWindow::CmOpenListNow() {
   if (WriteDialog || !AskSaveChanges()) return;
   std::string path = ListPath;
-  if (!ListPrompt(*this, false, path)) return;
+  if (!AskListPath(false, path)) return;
   OpenList(path);
 }
 
@@ -156,7 +156,7 @@ bool TMyWindow::CmSaveListNow() {
 bool TMyWindow::CmSaveListAsNow() {
   std::string path = ListPath.empty() ? std::string(UntitledName) + "." + ListFileExtension
                                       : ListPath;
-  if (!ListPrompt(*this, true, path)) return false;
+  if (!AskListPath(true, path)) return false;
   // As the image's save prompt does: a name typed without an extension
   // gets the list's.
   if (!wxFileName(ToWx(path)).HasExt()) path += std::string(".") + ListFileExtension;

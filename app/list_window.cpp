@@ -49,9 +49,6 @@ constexpr int FirstWindowColumns = 100;  // average characters
 constexpr int ColumnGap = 20;
 // Lines moved by one notch of the mouse wheel.
 constexpr int WheelLines = 3;
-// The width cache keeps the texts of deleted lines until it holds this many
-// more than twice the list, then keeps only the list's own.
-constexpr std::size_t SpareNameWidths = 1024;
 
 const char AlphabetText[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 constexpr int AlphabetLength = 52;
@@ -180,6 +177,7 @@ TMyWindow::TMyWindow(wxWindow* parent)
   ImageData.DefaultExt = SaveData.DefaultExt;
   ImageData.Style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
   BackgroundBrush = MakeBackgroundBrush();
+  NameWidths = std::make_unique<TTextWidths>(*this, ListFont);
 
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
   SetAcceleratorTable(CreateListAccelerators());
@@ -230,31 +228,17 @@ void TMyWindow::SetLineCount(int count) {
   SetScrollbar(wxVERTICAL, TopLine, 1, max + 1, true);
 }
 
-int TMyWindow::NameWidth(const std::string& imagePath) {
-  auto found = NameWidths.find(imagePath);
-  if (found != NameWidths.end()) return found->second;
-  int w = 0, h = 0;
-  GetTextExtent(ToWx(imagePath), &w, &h, nullptr, nullptr, &ListFont);
-  NameWidths.emplace(imagePath, w);
-  return w;
-}
-
 void TMyWindow::MeasureNameColumn() {
   std::size_t count = Entries.Count();
-  if (NameWidths.size() > 2 * count + SpareNameWidths) {
-    std::unordered_map<std::string, int> kept;
-    for (std::size_t i = 0; i < count; ++i) {
-      auto found = NameWidths.find(Entries[i].ImagePath);
-      if (found != NameWidths.end()) kept.insert(*found);
-    }
-    NameWidths.swap(kept);
-  }
   NameColumnWidth = 0;
+  std::size_t widest = 0;
   for (std::size_t i = 0; i < count; ++i) {
-    const TDirEntry& line = Entries[i];
-    if (line.ShownWidth < 0) line.ShownWidth = NameWidth(line.ImagePath);
-    NameColumnWidth = std::max(NameColumnWidth, line.ShownWidth);
+    int width = NameWidth(Entries[i].ImagePath);
+    if (width > NameColumnWidth) NameColumnWidth = width, widest = i;
   }
+  // Should the font shape beyond pairs of characters, measure again whole.
+  if (count > 0 && !NameWidths->Confirm(Entries[widest].ImagePath, NameColumnWidth))
+    MeasureNameColumn();
 }
 
 void TMyWindow::OnSize(wxSizeEvent& event) {
@@ -502,10 +486,16 @@ void TMyWindow::AddLines(std::vector<std::pair<std::string, std::string>> lines)
   // The lines go in together: one pass over a long list instead of one per line.
   std::vector<std::unique_ptr<TDirEntry>> added;
   added.reserve(lines.size());
+  int widestAdded = -1;
+  const std::string* widest = nullptr;
   for (auto& [image, real] : lines) {
-    NameColumnWidth = std::max(NameColumnWidth, NameWidth(image));
-    added.push_back(std::make_unique<TDirEntry>(std::move(image), std::move(real)));
+    int width = NameWidth(image);
+    if (width > widestAdded) widestAdded = width, widest = &image;
   }
+  if (widest && !NameWidths->Confirm(*widest, widestAdded)) widestAdded = NameWidth(*widest);
+  NameColumnWidth = std::max(NameColumnWidth, widestAdded);
+  for (auto& [image, real] : lines)
+    added.push_back(std::make_unique<TDirEntry>(std::move(image), std::move(real)));
   Entries.AddAll(std::move(added));
   SetLineCount(static_cast<int>(Entries.Count()));
   Refresh();

@@ -3,14 +3,15 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include <wx/wx.h>
 
 #include "app/file_dialog.h"
+#include "app/text_width.h"
 #include "entries/dir_entry.h"
 #include "entries/ui/list_editor.h"
 
@@ -36,6 +37,7 @@ class TMyWindow : public wxWindow, public TListEditor {
   TFileDialogData SaveData;    // the "Save Image" dialog of a build
   TFileDialogData BrowseData;  // the entry dialog's "Browse File" dialog
   TFileDialogData ImageData;   // Open Image's "Open Image" dialog
+  TFileDialogData ListData;    // the "Open List" and "Save List" dialogs
   TWriteDialog* WriteDialog = nullptr;  // the running build, if any
   wxFont ListFont;
   wxFont DialogFont;
@@ -46,10 +48,8 @@ class TMyWindow : public wxWindow, public TListEditor {
   wxSize FirstClientSize() const;
   // Widest image path in ListFont, or 0 for an empty list.
   void MeasureNameColumn();
-  // Pixel width of an image path in ListFont. Each text is measured once:
-  // asking the toolkit costs microseconds a line, too much for a re-measure
-  // of a long list after every Delete or OK.
-  int NameWidth(const std::string& imagePath);
+  // Pixel width of an image path in ListFont.
+  int NameWidth(const std::string& imagePath) { return NameWidths->Width(imagePath); }
   // Scroll range 0 .. count - 1 (0 .. 0 for an empty list), redrawn.
   void SetLineCount(int count);
   // Makes line n current, repaints the two rows and scrolls it into view.
@@ -111,11 +111,6 @@ class TMyWindow : public wxWindow, public TListEditor {
   // stays as it was).
   bool OpenImage(const std::string& imagePath, const std::string& folder);
 
-  // The file prompt of Open List (save false) and Save List As (save true):
-  // path holds the proposal and gets the choice; false when cancelled.
-  // Tests put their own answer here.
-  static std::function<bool(TMyWindow&, bool save, std::string& path)> ListPrompt;
-  static bool RunListPrompt(TMyWindow& window, bool save, std::string& path);
   // The folder prompt of Open Image: folder holds the proposal and gets the
   // choice; false when cancelled. Tests put their own answer here.
   static std::function<bool(TMyWindow&, std::string& folder)> FolderPrompt;
@@ -143,13 +138,17 @@ class TMyWindow : public wxWindow, public TListEditor {
   void MoveTopLine(int d);
   void SetFirstVisibleLine(int top);
   int MaxScrollPos() const;
+  // The file dialog of Open List (save false) and Save List As (save true):
+  // path holds the proposal and gets the choice; false when cancelled.
+  bool AskListPath(bool save, std::string& path);
 
   // GTK moves the scroll bar's thumb while it is dragged; the list keeps its
   // own top line so that it follows the thumb only when it is released.
   int TopLine = 0;
   int WheelRotation = 0;
-  // Widths of the image paths measured so far, by text.
-  std::unordered_map<std::string, int> NameWidths;
+  // Measures image paths in ListFont, fast enough to re-measure a long list
+  // after every Delete or OK.
+  std::unique_ptr<TTextWidths> NameWidths;
   // Entries.ChangeCount() when the list was last opened, saved or made new.
   unsigned long SavedChange = 0;
   // What the caption was last made from.

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "entries/is_array.h"
 
@@ -12,10 +13,6 @@ struct TDirEntry {
       : ImagePath(std::move(imagePath)), RealPath(std::move(realPath)) {}
   std::string ImagePath;  // normalised image path, the sort key
   std::string RealPath;   // POSIX path of the source file or directory
-  // The width a list window measured for ImagePath, kept with the line so
-  // that finding the widest of a long list reads one number per line; -1
-  // until measured. Nothing else reads it.
-  mutable int ShownWidth = -1;
 };
 
 // Byte order of image paths: unsigned, case-sensitive, a prefix first.
@@ -46,6 +43,19 @@ class TEntryList : public TISArrayAsVector<TDirEntry, TDirEntryLess> {
   }
   const std::string* RealPathAt(long i) const {
     return InRange(i) ? &(*this)[static_cast<std::size_t>(i)].RealPath : nullptr;
+  }
+  // The first line whose image path does not sort before text: the lines
+  // beginning with text follow it together.
+  std::size_t LowerBound(std::string_view text) const {
+    std::size_t low = 0, high = Count();
+    while (low < high) {
+      std::size_t mid = low + (high - low) / 2;
+      if (std::string_view((*this)[mid].ImagePath).compare(text) < 0)
+        low = mid + 1;
+      else
+        high = mid;
+    }
+    return low;
   }
 
  private:

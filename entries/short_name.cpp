@@ -150,9 +150,10 @@ std::vector<std::string> ShortNames(const std::vector<std::string>& longNames,
 
 TFolderNames NamesInFolder(const TEntryList& entries, std::string_view folder) {
   TFolderNames names;
-  for (std::size_t i = 0; i < entries.Count(); ++i) {
+  for (std::size_t i = entries.LowerBound(folder); i < entries.Count(); ++i) {
     std::string_view path = entries[i].ImagePath;
-    if (path.size() <= folder.size() || path.substr(0, folder.size()) != folder) continue;
+    if (path.substr(0, folder.size()) != folder) break;
+    if (path.size() == folder.size()) continue;
     path.remove_prefix(folder.size());
     names.Take(path.substr(0, path.find('\\')));
   }

@@ -24,13 +24,6 @@ class TListFileTest : public TFrameTest {
  protected:
   void SetUp() override {
     TFrameTest::SetUp();
-    TMyWindow::ListPrompt = [this](TMyWindow&, bool save, std::string& path) {
-      Prompts.push_back({save, path});
-      if (Choices.empty()) return false;
-      path = Choices.front();
-      Choices.pop_front();
-      return !path.empty();
-    };
     TMyWindow::FolderPrompt = [this](TMyWindow&, std::string& folder) {
       FolderProposals.push_back(folder);
       if (Folders.empty()) return false;
@@ -52,7 +45,6 @@ class TListFileTest : public TFrameTest {
     };
   }
   void TearDown() override {
-    TMyWindow::ListPrompt = TMyWindow::RunListPrompt;
     TMyWindow::FolderPrompt = TMyWindow::RunFolderPrompt;
     TFrameTest::TearDown();
   }
@@ -74,12 +66,22 @@ class TListFileTest : public TFrameTest {
 
   TDropAnswers Answers;
   TTempDir Dir;
+  // The list file dialogs shown so far (the desktop's own, answered by
+  // Answers.FileChoices): save or open, and the path they proposed.
   struct TPrompt {
     bool Save;
     std::string Proposal;
   };
-  std::vector<TPrompt> Prompts;
-  std::deque<std::string> Choices;  // "" cancels the prompt
+  std::vector<TPrompt> Prompts() const {
+    std::vector<TPrompt> out;
+    for (const TFileAsked& asked : Answers.FilesAsked) {
+      if (asked.Title != "Open List" && asked.Title != "Save List") continue;
+      EXPECT_NE(asked.Wildcard.find("*.[qQ][vV][lL]"), std::string::npos) << asked.Wildcard;
+      out.push_back({(asked.Style & wxFD_SAVE) != 0,
+                     asked.Folder.empty() ? asked.Name : asked.Folder + "/" + asked.Name});
+    }
+    return out;
+  }
   std::deque<std::string> Folders;  // Open Image's folder prompt, alike
   std::vector<std::string> FolderProposals;
 };
@@ -97,11 +99,11 @@ TEST_F(TListFileTest, SavedListOpensAgainAndTheCaptionFollowsTheList) {
   EXPECT_TRUE(Enabled(CmSaveList) && Enabled(CmSaveListAs));
 
   // Save List of a list without a file asks for one; the extension is added.
-  Choices = {Dir / "show"};
+  Answers.FileChoices = {Dir / "show"};
   Command(CmSaveList);
-  ASSERT_EQ(Prompts.size(), 1u);
-  EXPECT_TRUE(Prompts[0].Save);
-  EXPECT_EQ(Prompts[0].Proposal, "Untitled.qvl");
+  ASSERT_EQ(Prompts().size(), 1u);
+  EXPECT_TRUE(Prompts()[0].Save);
+  EXPECT_EQ(Prompts()[0].Proposal, "Untitled.qvl");
   EXPECT_EQ(Window->ListPath, Dir / "show.qvl");
   EXPECT_EQ(Caption(), "show.qvl - " + title);
   EXPECT_FALSE(Enabled(CmSaveList));
@@ -114,7 +116,7 @@ TEST_F(TListFileTest, SavedListOpensAgainAndTheCaptionFollowsTheList) {
   Pump(50);
   EXPECT_EQ(Caption(), "*show.qvl - " + title);
   Command(CmSaveList);  // to the same file, without a prompt
-  EXPECT_EQ(Prompts.size(), 1u);
+  EXPECT_EQ(Prompts().size(), 1u);
   EXPECT_EQ(Caption(), "show.qvl - " + title);
   const std::vector<std::string> four = Shown();
 
@@ -123,18 +125,19 @@ TEST_F(TListFileTest, SavedListOpensAgainAndTheCaptionFollowsTheList) {
   EXPECT_EQ(Caption(), title);
   Window->CurrentLine = 0;
 
-  Choices = {Dir / "show.qvl"};
+  Answers.FileChoices = {Dir / "show.qvl"};
   Command(CmOpenList);
-  EXPECT_FALSE(Prompts.back().Save);
+  EXPECT_FALSE(Prompts().back().Save);
+  EXPECT_EQ(Answers.FilesAsked.back().Folder, Dir.Path) << "the last list's folder";
   EXPECT_EQ(Shown(), four);
   EXPECT_EQ(Caption(), "show.qvl - " + title);
   EXPECT_FALSE(Window->Modified());
 
   // Save List As... to a new name, then the old file is left as it was.
   Window->CmDeleteLine();
-  Choices = {Dir / "less.qvl"};
+  Answers.FileChoices = {Dir / "less.qvl"};
   Command(CmSaveListAs);
-  EXPECT_EQ(Prompts.back().Proposal, Dir / "show.qvl");
+  EXPECT_EQ(Prompts().back().Proposal, Dir / "show.qvl");
   EXPECT_EQ(Caption(), "less.qvl - " + title);
   TEntryList again;
   TListError error;
@@ -161,7 +164,7 @@ TEST_F(TListFileTest, UnsavedChangesAreAskedAboutBeforeTheyGo) {
 
   Answers.BoxAnswers = {TAnswer::Cancel};
   Command(CmOpenList);
-  EXPECT_TRUE(Prompts.empty()) << "no file is asked for after Cancel";
+  EXPECT_TRUE(Prompts().empty()) << "no file is asked for after Cancel";
 
   Answers.BoxAnswers = {TAnswer::Cancel};
   EXPECT_FALSE(Frame->Close());
@@ -170,13 +173,13 @@ TEST_F(TListFileTest, UnsavedChangesAreAskedAboutBeforeTheyGo) {
 
   // Save, but the file prompt is cancelled: nothing goes either.
   Answers.BoxAnswers = {TAnswer::Save};
-  Choices = {""};
+  Answers.FileChoices = {""};
   Command(CmNewList);
   EXPECT_EQ(Shown(), two);
 
   // Save, then the new list.
   Answers.BoxAnswers = {TAnswer::Save};
-  Choices = {Dir / "kept.qvl"};
+  Answers.FileChoices = {Dir / "kept.qvl"};
   Command(CmNewList);
   EXPECT_EQ(Window->Entries.Count(), 0u);
   EXPECT_TRUE(std::filesystem::exists(Dir / "kept.qvl"));
@@ -184,7 +187,7 @@ TEST_F(TListFileTest, UnsavedChangesAreAskedAboutBeforeTheyGo) {
   // Don't Save: the changes go.
   AddLines(1);
   Answers.BoxAnswers = {TAnswer::No};
-  Choices = {Dir / "kept.qvl"};
+  Answers.FileChoices = {Dir / "kept.qvl"};
   Command(CmOpenList);
   EXPECT_EQ(Shown(), two);
   EXPECT_TRUE(Answers.BoxAnswers.empty());
@@ -197,7 +200,7 @@ TEST_F(TListFileTest, UnsavedChangesAreAskedAboutBeforeTheyGo) {
 // the list unsaved; both say why.
 TEST_F(TListFileTest, ListsThatCannotBeOpenedOrSavedSayWhyAndChangeNothing) {
   AddLines(2);
-  Choices = {Dir / "first.qvl"};
+  Answers.FileChoices = {Dir / "first.qvl"};
   Command(CmSaveListAs);
   const std::vector<std::string> two = Shown();
 
@@ -205,7 +208,7 @@ TEST_F(TListFileTest, ListsThatCannotBeOpenedOrSavedSayWhyAndChangeNothing) {
   const std::string folder = Dir.Dir("folder.qvl");
   for (const std::string& path : {bad, folder}) {
     Answers.BoxAnswers = {TAnswer::Ok};
-    Choices = {path};
+    Answers.FileChoices = {path};
     Command(CmOpenList);
     EXPECT_EQ(Shown(), two) << path;
     EXPECT_EQ(Window->ListPath, Dir / "first.qvl");
@@ -218,8 +221,9 @@ TEST_F(TListFileTest, ListsThatCannotBeOpenedOrSavedSayWhyAndChangeNothing) {
 
   Window->CmDeleteLine();
   Answers.BoxAnswers = {TAnswer::Ok};
-  Choices = {Dir / "no such folder/x.qvl"};
-  Command(CmSaveListAs);
+  // (The desktop's dialog cannot choose a missing folder: the save is asked
+  // for directly.)
+  EXPECT_FALSE(Window->SaveList(Dir / "no such folder/x.qvl"));
   ASSERT_EQ(Answers.Boxes.size(), 3u);
   EXPECT_EQ(Answers.Boxes[2].Text.rfind("Sorry, I can't save the list " + Dir.Path +
                                             "/no such folder/x.qvl: No such file",
@@ -243,20 +247,20 @@ TEST_F(TListFileTest, ControlKeysRunTheFileCommandsOnce) {
   Window->SetFocus();
   Pump(30);
   wxUIActionSimulator sim;
-  Choices = {""};
+  Answers.FileChoices = {""};
   sim.Char('s', wxMOD_CONTROL);
   Pump(60);
-  ASSERT_EQ(Prompts.size(), 1u);
-  EXPECT_TRUE(Prompts[0].Save);
-  Choices = {""};
+  ASSERT_EQ(Prompts().size(), 1u);
+  EXPECT_TRUE(Prompts()[0].Save);
+  Answers.FileChoices = {""};
   sim.Char('s', wxMOD_CONTROL | wxMOD_SHIFT);
   Pump(60);
-  ASSERT_EQ(Prompts.size(), 2u);
+  ASSERT_EQ(Prompts().size(), 2u);
   Answers.BoxAnswers = {TAnswer::Cancel};
   sim.Char('o', wxMOD_CONTROL);
   Pump(60);
   EXPECT_EQ(Answers.Boxes.size(), 1u);
-  EXPECT_EQ(Prompts.size(), 2u);
+  EXPECT_EQ(Prompts().size(), 2u);
   Answers.BoxAnswers = {TAnswer::No};
   sim.Char('n', wxMOD_CONTROL);
   Pump(60);

@@ -1,10 +1,13 @@
 // The second column starts after the widest image path, whatever way the
 // list changed: drops, New Line, Edit, Delete of the widest line or of
-// another one, and after the window has forgotten widths of deleted lines.
+// another one; and the fast path measuring agrees with the toolkit's own.
 #include <random>
+
+#include <wx/settings.h>
 
 #include "app/command_ids.h"
 #include "drop_answers.h"
+#include "app/text_width.h"
 #include "entries/ui/edit_dialog.h"
 
 namespace {
@@ -86,6 +89,33 @@ TEST_F(TNameColumnTest, DeletingOneOfTwoEquallyWideLinesKeepsTheColumn) {
   EXPECT_EQ(Window->NameColumnWidth, WidestMeasuredNow());
   Command(CmDelete);
   EXPECT_EQ(Window->NameColumnWidth, 0);
+}
+
+TEST_F(TNameColumnTest, PathWidthsAreTheToolkitsOwnInEveryFont) {
+  // Every character an image path holds, every pair of them (kerning), and
+  // paths of random names; texts with other bytes are measured whole.
+  const std::string chars = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789~!@#$^&()-_{}'\\.";
+  std::vector<std::string> texts = {"", "\\AVAVAV\\TATA.LTY", "\\WAV\\\xc3\x84.WAV", "/tmp/a b"};
+  for (char a : chars)
+    for (char b : chars) texts.push_back(std::string{a, b, '.'});
+  for (int i = 0; i < 300; ++i) {
+    std::string path;
+    for (int n = static_cast<int>(Random() % 4); n >= 0; --n) {
+      path += "\\";
+      for (int k = static_cast<int>(Random() % 8); k >= 0; --k) path += chars[Random() % 50];
+    }
+    texts.push_back(path + ".WAV");
+  }
+  wxFont serif(wxFontInfo(11.3).Family(wxFONTFAMILY_ROMAN));
+  wxFont bold(wxFontInfo(14).Family(wxFONTFAMILY_SWISS).Bold());
+  for (const wxFont& font : {Window->ListFont, serif, bold}) {
+    TTextWidths widths(*Window, font);
+    for (const std::string& text : texts) {
+      int w = 0, h = 0;
+      Window->GetTextExtent(ToWx(text), &w, &h, nullptr, nullptr, &font);
+      ASSERT_EQ(widths.Width(text), w) << "\"" << text << "\" in " << font.GetNativeFontInfoDesc();
+    }
+  }
 }
 
 }  // namespace
