@@ -66,8 +66,10 @@ namespace {
 // reading into a buffer and writing from it is quicker.
 constexpr int64_t PageSize = 4096;
 // Large enough for few calls, small enough to stay in the processor's
-// cache between the read and the write.
-constexpr std::size_t CopyBuffer = 512 << 10;
+// cache between the read and the write. Larger writes let the system fill
+// the new file in larger blocks of memory, which were at times several
+// times slower to come by (512 KiB: 0.08 s or 0.6 s for 300 MB by turns).
+constexpr std::size_t CopyBuffer = 128 << 10;
 }  // namespace
 
 bool CopyFileBytes(TFileHandle in, int64_t offset, TFileHandle out, int64_t outOffset,
