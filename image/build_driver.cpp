@@ -166,6 +166,10 @@ bool TImageBuild::AfterWalk() {
       Host.Ask(FormatText(Msg::ImageIsSource, name.c_str()), Msg::CaptionError, TButtons::Ok);
       continue;
     }
+    if (Options.KeepReplacedFile) {
+      const bool replacing = PathInfo(name, image) && image.Kind == TPathKind::File;
+      Options.WriteViaTemporary = Options.ReplaceExisting = replacing;
+    }
     if (CheckFreeSpace(name)) {
       S.ImageName = name;
       return true;

@@ -19,12 +19,16 @@ class TEntryList;
 struct TBuildOptions {
   // Write to a temporary file beside the chosen name and rename it over that
   // name only once the image is complete; a stopped build leaves nothing
-  // under the chosen name. The window program writes the file directly.
+  // under the chosen name.
   bool WriteViaTemporary = false;
   // With WriteViaTemporary: a file found under the chosen name at the end
   // is replaced, once the new image has reached the disk. Without it, a
   // file that appeared there meanwhile is left alone and the build stops.
   bool ReplaceExisting = false;
+  // The window program: a new file is written directly (a stopped build
+  // leaves it as far as it got), but a file the user chose to replace is
+  // replaced as above, so that a stopped or failed build leaves it whole.
+  bool KeepReplacedFile = false;
 };
 
 class TImageBuild : public TSteppedWork {

@@ -1,5 +1,6 @@
 #include "image/ui/write_dialog.h"
 
+#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
@@ -30,7 +31,9 @@ TWriteDialog::TWriteDialog(wxWindow* parent, const TEntryList& entries,
     : wxDialog(parent, IdWriteDialog, wxString(), wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
       SaveData(&saveData) {
-  auto build = std::make_unique<TImageBuild>(entries, *this);
+  TBuildOptions options;
+  options.KeepReplacedFile = true;
+  auto build = std::make_unique<TImageBuild>(entries, *this, options);
   Builder = build.get();
   Engine = std::move(build);
   MakeControls(font);
@@ -74,10 +77,18 @@ TWriteDialog::~TWriteDialog() { wxUpdateUIEvent::SetUpdateInterval(SavedUpdateIn
 
 void TWriteDialog::OnInitDialog(wxInitDialogEvent& event) {
   event.Skip();
-  if (Started) return;
-  Started = true;
+  if (StartQueued) return;
+  StartQueued = true;
   Gauge->SetBarColour(GaugeBarColour);
-  Engine->Start();
+  // The work starts inside the dialog's modal loop: while the dialog is
+  // being shown it counts as modal already, but ending it then (an image
+  // that cannot be read ends the unpacking at once) would leave the loop
+  // that follows running for ever, the dialog hidden.
+  CallAfter([this] {
+    Started = true;
+    Engine->Start();
+    wxWakeUpIdle();  // the first step's idle notice
+  });
 }
 
 bool TWriteDialog::StepOnce() {

@@ -85,9 +85,10 @@ class TWriteDialog : public wxDialog, public TBuildHost {
   TImageUnpack* Unpacker = nullptr;
   bool InStep = false;
   long Steps = 0;
+  bool StartQueued = false;
   bool Started = false;
   bool CancelPending = false;
-  int PendingEnd = -1;
-  long SavedUpdateInterval = 0;  // an ending that came before the modal loop ran
+  int PendingEnd = -1;  // an ending that came while the dialog was not modal
+  long SavedUpdateInterval = 0;
   std::string ShownStatus;
 };

@@ -190,7 +190,7 @@ TEST_F(TBuildDialogTest, NoStepRunsWhileAMessageBoxOfAStepIsOpen) {
   EXPECT_EQ(Answers.StatShown, 1);  // the build went on after the box
 }
 
-TEST_F(TBuildDialogTest, CancelDuringTheDataStageLeavesAShorterFileAndNothingOpen) {
+TEST_F(TBuildDialogTest, CancelDuringTheDataStageLeavesANewFileShorterAndAReplacedOneWhole) {
   for (int i = 0; i < 30; ++i) {
     char image[32];
     snprintf(image, sizeof image, "\\F%02d.BIN", i);
@@ -213,6 +213,30 @@ TEST_F(TBuildDialogTest, CancelDuringTheDataStageLeavesAShorterFileAndNothingOpe
   ASSERT_TRUE(std::filesystem::exists(Image));
   EXPECT_LT(std::filesystem::file_size(Image), static_cast<uintmax_t>(imageSize));
   EXPECT_EQ(Window->WriteDialog, nullptr);
+
+  // A file the user chose to replace stays whole: the new image goes in
+  // beside it and would replace it only once complete.
+  const std::string old = "an image burnt last year";
+  Dir.File(std::filesystem::path(Image).filename().string(), old);
+  const auto folderSize = [&] {
+    return std::distance(std::filesystem::directory_iterator(Dir.Path),
+                         std::filesystem::directory_iterator());
+  };
+  const auto files = folderSize();
+  Answers.FileChoices = {Image};
+  PressedOk = false;
+  Command(CmCreateImage);
+  EXPECT_TRUE(PressedOk);
+  EXPECT_TRUE(ReadBytes(Image) == old) << "the replaced file was touched";
+  EXPECT_EQ(folderSize(), files) << "the unfinished image is removed";
+  EXPECT_EQ(OpenDescriptors(), before);
+  // Not stopped, the new image replaces it.
+  OnIdle = nullptr;
+  PressedOk = false;  // Ok at "Done"
+  Answers.FileChoices = {Image};
+  Command(CmCreateImage);
+  EXPECT_EQ(std::filesystem::file_size(Image), static_cast<uintmax_t>(imageSize));
+  EXPECT_EQ(folderSize(), files);
 }
 
 TEST_F(TBuildDialogTest, TheCloseBoxAndEscCancelLikeTheButton) {

@@ -336,4 +336,22 @@ TEST_F(TListFileTest, AnOpenedImageIsTheUnsavedListAndBuildsTheSameImageAgain) {
   EXPECT_TRUE(Answers.FileChoices.empty() && Answers.BoxAnswers.empty());
 }
 
+// An image that cannot be read stops the unpacking with the reader's word,
+// the box shown for real; the window is free again afterwards.
+TEST_F(TListFileTest, AnImageThatCannotBeReadIsSaidAndTheWindowGoesOn) {
+  AddLines(1);
+  const std::vector<std::string> before = Shown();
+  const std::string bad = Dir.File("bad.trk", std::string(3000, 'x'));
+  Answers.RunBox = [](TMessageBox* box) {
+    box->CallAfter([box] { box->EndModal(TMessageBox::IdOf(TAnswer::Ok)); });
+  };
+  EXPECT_FALSE(Window->OpenImage(bad, Dir / "into"));
+  ASSERT_EQ(Answers.Boxes.size(), 1u);
+  EXPECT_EQ(Answers.Boxes[0].Text.rfind("Sorry, I can't unpack " + bad + ": ", 0), 0u)
+      << Answers.Boxes[0].Text;
+  EXPECT_EQ(Window->WriteDialog, nullptr);
+  EXPECT_EQ(Shown(), before);
+  EXPECT_FALSE(std::filesystem::exists(Dir / "into")) << "no folder is made for nothing";
+}
+
 }  // namespace
