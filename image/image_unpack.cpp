@@ -19,6 +19,10 @@ namespace {
 constexpr std::size_t PieceSize = 2 << 20;
 constexpr std::size_t BytesPerStep = 8 << 20;
 constexpr auto StepTime = std::chrono::milliseconds(20);
+// A file of at least this size gets its room on the disk set aside before
+// its first byte is written: one call that spares the file system finding
+// room page by page (a fifth of the time of a large file here).
+constexpr uint32_t ReserveFrom = 1 << 20;
 // Files whose presence in the folder is checked in one step.
 constexpr std::size_t ChecksPerStep = 2000;
 // Each item weighs this many bytes in the gauge, so that a tree of small
@@ -261,6 +265,7 @@ void TImageUnpack::StepWrite() {
     }
     OutName = name;
     Cursor = {};
+    if (item.Size >= ReserveFrom) ReserveFileSpace(Out, item.Size);
   }
   if (!WriteSome()) return;
   if (OutDone < item.Size) {
@@ -287,7 +292,7 @@ bool TImageUnpack::WriteSome() {
   TDataRun run;
   while (budget > 0 && std::chrono::steady_clock::now() - start < StepTime &&
          Reader.NextRun(item, Cursor, std::min(budget, PieceSize), run)) {
-    if (!CopyFileBytes(Reader.Fd(), run.Offset, Out, run.Length)) {
+    if (!CopyFileBytes(Reader.Fd(), run.Offset, Out, int64_t(OutDone), run.Length)) {
       const int error = errno;
       bool full = error == ENOSPC || error == EFBIG;
 #ifdef EDQUOT

@@ -55,6 +55,11 @@ int64_t WriteFileAt(TFileHandle file, const void* data, std::size_t n, int64_t o
 // Writes at the file's position: the bytes written, -1 on failure.
 int64_t WriteNext(TFileHandle file, const void* data, std::size_t n);
 bool CutFile(TFileHandle file, int64_t size);
+// Sets aside room on the disk for the first size bytes of file before they
+// are written, so that the writes find it ready; the file's length stays
+// as it is. Only a hint: false with errno (ENOSYS, EOPNOTSUPP ...) when
+// the system cannot, and the writes then find room as they go.
+bool ReserveFileSpace(TFileHandle file, int64_t size);
 
 // Folders held open, so that what is made inside them lands there even
 // when a path leading to them changes meanwhile; nothing made or opened
@@ -76,14 +81,17 @@ bool RemoveFileIn(TFileHandle folder, const std::string& name);
 // not followed.
 bool LinkInfoIn(TFileHandle folder, const std::string& relative, TPathInfo& info);
 
-// Copies n bytes of in from offset to out at its position, within the
-// system where it can, through memory otherwise. False with errno; EIO
-// when in ends first.
-bool CopyFileBytes(TFileHandle in, int64_t offset, TFileHandle out, std::size_t n);
+// Copies n bytes of in from offset to out at outOffset: within the system
+// where it can and the bytes keep their place in a memory page (its copy
+// then hands over whole pages), through memory otherwise, which is the
+// quicker where they do not. False with errno; EIO when in ends first.
+bool CopyFileBytes(TFileHandle in, int64_t offset, TFileHandle out, int64_t outOffset,
+                   std::size_t n);
 // The system's own copy of up to n bytes, as CopyFileBytes: the bytes
 // copied, or -1 with errno (ENOSYS, EXDEV, EINVAL, EOPNOTSUPP when it
 // cannot copy between these two files at all).
-int64_t SystemCopy(TFileHandle in, int64_t offset, TFileHandle out, std::size_t n);
+int64_t SystemCopy(TFileHandle in, int64_t offset, TFileHandle out, int64_t outOffset,
+                   std::size_t n);
 
 // Renames from to to, replacing a file there (file_io.h has the rename
 // that does not).

@@ -60,13 +60,28 @@ bool IsAbsolutePath(const std::string& path) {
          (path.size() >= 3 && path[1] == ':' && IsPathSeparator(path[2]));
 }
 
-bool CopyFileBytes(TFileHandle in, int64_t offset, TFileHandle out, std::size_t n) {
+namespace {
+// The system's copy hands over whole memory pages when the bytes keep
+// their place in a page; otherwise it copies each page in two parts, and
+// reading into a buffer and writing from it is quicker.
+constexpr int64_t PageSize = 4096;
+// Large enough for few calls, small enough to stay in the processor's
+// cache between the read and the write. Larger writes let the system fill
+// the new file in larger blocks of memory, which into room set aside were
+// at times several times slower (300 MB: 0.11 s each time with 64 KiB; with
+// 128 KiB 0.09 s or 0.4 to 0.9 s by turns, with 512 KiB 0.08 s or 0.6 s).
+constexpr std::size_t CopyBuffer = 64 << 10;
+}  // namespace
+
+bool CopyFileBytes(TFileHandle in, int64_t offset, TFileHandle out, int64_t outOffset,
+                   std::size_t n) {
   // Once the system cannot, it is not asked again.
   static thread_local bool systemCopy = true;
-  while (n > 0 && systemCopy) {
-    const int64_t r = SystemCopy(in, offset, out, n);
+  while (n > 0 && systemCopy && (offset - outOffset) % PageSize == 0) {
+    const int64_t r = SystemCopy(in, offset, out, outOffset, n);
     if (r > 0) {
       offset += r;
+      outOffset += r;
       n -= static_cast<std::size_t>(r);
       continue;
     }
@@ -77,8 +92,8 @@ bool CopyFileBytes(TFileHandle in, int64_t offset, TFileHandle out, std::size_t 
     if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) return false;
     systemCopy = false;
   }
-  constexpr std::size_t Buffer = 1 << 20;
-  std::vector<uint8_t> buffer(std::min(n, Buffer));
+  static thread_local std::vector<uint8_t> buffer;
+  if (n > 0 && buffer.empty()) buffer.resize(CopyBuffer);
   while (n > 0) {
     const std::size_t want = std::min(n, buffer.size());
     const int64_t r = ReadFully(in, buffer.data(), want, offset);
@@ -86,8 +101,9 @@ bool CopyFileBytes(TFileHandle in, int64_t offset, TFileHandle out, std::size_t 
       if (r >= 0) errno = EIO;  // in ended early
       return false;
     }
-    if (!WriteFully(out, buffer.data(), want)) return false;
+    if (!WriteFully(out, buffer.data(), want, outOffset)) return false;
     offset += r;
+    outOffset += r;
     n -= want;
   }
   return true;

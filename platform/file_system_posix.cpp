@@ -9,6 +9,10 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#if defined(__linux__)
+#include <linux/magic.h>
+#include <sys/vfs.h>
+#endif
 #include <unistd.h>
 
 #include "platform/file_io.h"
@@ -94,6 +98,25 @@ bool CutFile(TFileHandle file, int64_t size) {
   int r;
   do r = ::ftruncate(Fd(file), size); while (r < 0 && errno == EINTR);
   return r == 0;
+}
+
+bool ReserveFileSpace(TFileHandle file, int64_t size) {
+#if defined(__linux__)
+  // A file system in memory takes its room as the bytes come: setting it
+  // aside first would only clear that memory before it is written over.
+  struct statfs fs {};
+  if (::fstatfs(Fd(file), &fs) == 0 && fs.f_type == TMPFS_MAGIC) {
+    errno = EOPNOTSUPP;
+    return false;
+  }
+  int r;
+  do r = ::fallocate(Fd(file), FALLOC_FL_KEEP_SIZE, 0, size); while (r < 0 && errno == EINTR);
+  return r == 0;
+#else
+  (void)file, (void)size;
+  errno = ENOSYS;
+  return false;
+#endif
 }
 
 bool SyncFile(TFileHandle file) {
@@ -232,16 +255,17 @@ bool LinkInfoIn(TFileHandle folder, const std::string& relative, TPathInfo& info
   return true;
 }
 
-int64_t SystemCopy(TFileHandle in, int64_t offset, TFileHandle out, std::size_t n) {
+int64_t SystemCopy(TFileHandle in, int64_t offset, TFileHandle out, int64_t outOffset,
+                   std::size_t n) {
 #if defined(__linux__)
   ssize_t r;
   do {
-    loff_t from = offset;
-    r = ::copy_file_range(Fd(in), &from, Fd(out), nullptr, n, 0);
+    loff_t from = offset, to = outOffset;
+    r = ::copy_file_range(Fd(in), &from, Fd(out), &to, n, 0);
   } while (r < 0 && errno == EINTR);
   return r;
 #else
-  (void)in, (void)offset, (void)out, (void)n;
+  (void)in, (void)offset, (void)out, (void)outOffset, (void)n;
   errno = ENOSYS;
   return -1;
 #endif

@@ -205,6 +205,12 @@ bool CutFile(TFileHandle file, int64_t size) {
              : Failed();
 }
 
+// Room is not set aside ahead here: the writes find it as they go.
+bool ReserveFileSpace(TFileHandle, int64_t) {
+  errno = ENOSYS;
+  return false;
+}
+
 bool SyncFile(TFileHandle file) {
   return FlushFileBuffers(Handle(file)) ? true : Failed();
 }
@@ -487,7 +493,7 @@ bool LinkInfoIn(TFileHandle folder, const std::string& relative, TPathInfo& info
 }
 
 // No copy between two open files here: the bytes go through memory.
-int64_t SystemCopy(TFileHandle, int64_t, TFileHandle, std::size_t) {
+int64_t SystemCopy(TFileHandle, int64_t, TFileHandle, int64_t, std::size_t) {
   errno = ENOSYS;
   return -1;
 }

@@ -88,6 +88,20 @@ TEST(ImageUnpack, WhatComesOutBuildsTheSameImageByteForByte) {
   EXPECT_EQ(*run->Unpack->Entries().RealPathAt(0), tmp / "out/EMPTY");
   EXPECT_TRUE(Build(run->Unpack->Entries(), tmp / "second.trk") == first);
 
+  // Stopped within the large file, whose room was set aside at its start:
+  // the part written goes, and nothing of its length is left behind.
+  TScriptHost stopHost;
+  TImageUnpack stopped(tmp / "first.trk", tmp / "half", stopHost);
+  stopped.Start();
+  const std::string half = tmp / "half/SUB/DEEP/X.WAV";
+  while (stopped.Running() && !fs::exists(half)) stopped.Step();
+  ASSERT_TRUE(fs::exists(half));
+  EXPECT_LT(fs::file_size(half), uintmax_t(20) << 20);
+  stopped.Cancel();
+  EXPECT_TRUE(stopped.Ended());
+  EXPECT_FALSE(fs::exists(half));
+  EXPECT_TRUE(fs::exists(tmp / "half/SUB/DEEP"));
+
   // Into a folder holding one of its names: nothing is replaced, nothing
   // written, without leave.
   tmp.File("two/README", "mine");
@@ -193,6 +207,30 @@ TEST(ImageUnpack, OtherToolsImagesComeOutAsTheirSources) {
     EXPECT_EQ(ReadBytes(tmp / "out/SHORT.BIN"), ReadBytes(tmp / "src/SHORT.BIN"));
     EXPECT_EQ(ReadBytes(tmp / "out/DIR/INNER.DAT"), ReadBytes(tmp / "src/dir/inner.dat"));
     EXPECT_TRUE(fs::is_directory(tmp / "out/DIR/EMPTY"));
+  }
+
+  // A file in two pieces: mcopy fills the room a deleted file left, then
+  // goes on after the next file. With 512-byte clusters and the file between
+  // 1 and 8 clusters long, the second piece keeps its place in a memory page
+  // for one of the lengths, so it is copied by the system while the first
+  // goes through memory, each to its own place in the file.
+  tmp.File("frag/A.BIN", Pattern(3 * 512, 6));
+  tmp.File("frag/C.BIN", Pattern(100000, 7));
+  for (int clusters = 1; clusters <= 8; ++clusters) {
+    const std::string image = tmp / "frag.img";
+    fs::remove(image);
+    fs::remove_all(tmp / "frag-out");
+    tmp.File("frag/B.BIN", Pattern(clusters * 512 - 100, 8));
+    const std::string in = "cd '" + tmp / "frag" + "' && MTOOLS_SKIP_CHECK=1 ";
+    ASSERT_EQ(RunCommand("mkfs.fat -C -F 16 -s 1 '" + image + "' 8192").Status, 0);
+    ASSERT_EQ(RunCommand(in + "mcopy -i '" + image + "' A.BIN B.BIN ::/ && " + in + "mdel -i '" +
+                         image + "' ::/A.BIN && " + in + "mcopy -i '" + image + "' C.BIN ::/")
+                  .Status,
+              0);
+    auto run = Unpack(image, tmp / "frag-out");
+    ASSERT_TRUE(run->Unpack->Done()) << clusters << ": " << run->Asked();
+    EXPECT_EQ(ReadBytes(tmp / "frag-out/C.BIN"), ReadBytes(tmp / "frag/C.BIN")) << clusters;
+    EXPECT_EQ(ReadBytes(tmp / "frag-out/B.BIN"), ReadBytes(tmp / "frag/B.BIN")) << clusters;
   }
 
   // A tree deeper than an entry list can name is refused: no list could
