@@ -23,10 +23,15 @@ wxString CaseBlindFilter(const wxString& filter) {
 bool RunFileDialog(wxWindow* parent, const wxString& title, TFileDialogData& data) {
 #ifdef __WXGTK__
   const wxString filter = CaseBlindFilter(data.Filter);
+  // A proposal such as "*.trk" is a filter to Windows' dialog but a name to
+  // GTK's, where Enter would make a file called "*.trk": the field starts
+  // empty instead, and the filter shows the files it meant.
+  const wxString name = data.FileName.Contains("*") ? wxString() : data.FileName;
 #else
   const wxString& filter = data.Filter;
+  const wxString& name = data.FileName;
 #endif
-  wxFileDialog dialog(parent, title, data.Folder, data.FileName, filter, data.Style);
+  wxFileDialog dialog(parent, title, data.Folder, name, filter, data.Style);
   if (dialog.ShowModal() != wxID_OK) return false;
   data.FileName = dialog.GetPath();
   data.Folder = wxFileName(data.FileName).GetPath();

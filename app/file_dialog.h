@@ -19,6 +19,7 @@ struct TFileDialogData {
 // ("*.trk" becomes "*.[tT][rR][kK]"). The descriptions stay as they are.
 wxString CaseBlindFilter(const wxString& filter);
 
-// Shows the desktop's file dialog titled title over parent. On OK
+// Shows the desktop's file dialog titled title over parent, proposing
+// data.FileName (on GTK a wildcard proposal leaves the name empty). On OK
 // data.FileName holds the chosen path and data.Folder its folder.
 bool RunFileDialog(wxWindow* parent, const wxString& title, TFileDialogData& data);
