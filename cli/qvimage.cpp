@@ -207,9 +207,10 @@ int CheckMode(const std::string& image, const TEntryList* entries, bool quiet) {
     std::puts("OK");
     return ReportWritten() ? ExitComplete : ExitStopped;
   }
-  std::printf("FAILED: %zu problem%s\n", check.Problems.size(),
-              check.Problems.size() == 1 ? "" : "s");
+  std::printf("FAILED: %zu problem%s\n", check.ProblemCount, check.ProblemCount == 1 ? "" : "s");
   for (const std::string& p : check.Problems) std::printf("  %s\n", p.c_str());
+  if (check.ProblemCount > check.Problems.size())
+    std::printf("  ... and %zu more\n", check.ProblemCount - check.Problems.size());
   ReportWritten();
   return ExitStopped;
 }

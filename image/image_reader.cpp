@@ -133,9 +133,12 @@ TImageReader::~TImageReader() {
   if (File != NoFile) CloseFile(File);
 }
 
-void TImageReader::Problem(const std::string& text) {
-  if (Check.Problems.size() < MaxProblems) Check.Problems.push_back(text);
+void TImageCheck::AddProblem(std::string text) {
+  ++ProblemCount;
+  if (Problems.size() < MaxProblems) Problems.push_back(std::move(text));
 }
+
+void TImageReader::Problem(const std::string& text) { Check.AddProblem(text); }
 
 bool TImageReader::ReadAt(int64_t offset, void* data, std::size_t n) const {
   return ReadFully(File, data, n, offset) == int64_t(n);
@@ -167,7 +170,7 @@ bool TImageReader::ReadBoot() {
     Problem("the image is shorter than its boot sector");
     return false;
   }
-  const std::size_t problemsBefore = Check.Problems.size();
+  const std::size_t problemsBefore = Check.ProblemCount;
   if (Get16(b + Boot::SignatureOffset) != Boot::SectorSignature)
     Problem("the boot sector has no 55 AA signature");
   const uint32_t sectorSize = Get16(b + Boot::BytesPerSector);
@@ -189,7 +192,7 @@ bool TImageReader::ReadBoot() {
   if (b[Boot::Reserved] & DirtyFlag) Problem("the volume is marked as not closed cleanly");
   const uint16_t total16 = Get16(b + Boot::TotalSectors16);
   const uint32_t total = total16 ? total16 : Get32(b + Boot::TotalSectors32);
-  if (Check.Problems.size() != problemsBefore) return false;
+  if (Check.ProblemCount != problemsBefore) return false;
   if (int64_t(total) * sectorSize > Check.ImageSize) {
     Problem(FormatText("the boot sector gives %u sectors, but the file holds %lld bytes", total,
                        static_cast<long long>(Check.ImageSize)));
@@ -533,11 +536,8 @@ bool TImageReader::NextRun(const TImageItem& item, TCursor& cursor, std::size_t 
 
 namespace {
 // Every entry is in the image, and every file's bytes are its source's.
-void CompareEntries(const TImageReader& reader, const TEntryList& entries,
-                    std::vector<std::string>& problems) {
-  auto problem = [&](const std::string& text) {
-    if (problems.size() < MaxProblems) problems.push_back(text);
-  };
+void CompareEntries(const TImageReader& reader, const TEntryList& entries, TImageCheck& check) {
+  auto problem = [&](const std::string& text) { check.AddProblem(text); };
   std::map<std::string, std::size_t> byPath;
   const std::vector<TImageItem>& items = reader.Items();
   for (std::size_t i = 0; i < items.size(); ++i) byPath.emplace(items[i].Path, i);
@@ -599,6 +599,6 @@ TImageCheck CheckImage(const std::string& path, const TEntryList* entries) {
   reader.ReadAll();
   TImageCheck check = reader.Result();
   if (entries && reader.IsOpen())
-    CompareEntries(reader, *entries, check.Problems);
+    CompareEntries(reader, *entries, check);
   return check;
 }

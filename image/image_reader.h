@@ -23,9 +23,12 @@ struct TImageCheck {
   int32_t Directories = 0;  // below the root
   int32_t Files = 0;
   int32_t UsedClusters = 0;
-  // What does not hold, in the order found; empty for a sound image.
+  // What does not hold, in the order found (the first 50); empty for a
+  // sound image. ProblemCount counts them all.
   std::vector<std::string> Problems;
-  bool Ok() const { return Problems.empty(); }
+  std::size_t ProblemCount = 0;
+  bool Ok() const { return ProblemCount == 0; }
+  void AddProblem(std::string text);
 };
 
 // One file or directory of the image, as its record gives it.

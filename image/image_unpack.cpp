@@ -144,7 +144,8 @@ void TImageUnpack::StepRead() {
   const std::vector<std::string>& problems = Reader.Result().Problems;
   if (!problems.empty()) {
     std::string first = problems[0];
-    if (problems.size() > 1) first = FormatText(Msg::MoreProblems, first.c_str(), problems.size() - 1);
+    const std::size_t count = Reader.Result().ProblemCount;
+    if (count > 1) first = FormatText(Msg::MoreProblems, first.c_str(), count - 1);
     Fail(FormatText(Msg::ImageDamaged, ImagePath.c_str(), first.c_str()));
     return;
   }

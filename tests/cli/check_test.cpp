@@ -141,6 +141,16 @@ TEST_F(QvImageCheck, EachDamageFailsWithItsOwnMessage) {
   TResult against = Run({"--check", "-q", changed, "list.txt"});
   EXPECT_EQ(against.Code, 1);
   EXPECT_EQ(against.Out, "FAILED: 1 problem\n  \\SONG.WAV differs from src/song.wav at byte 2999\n");
+
+  // Past the first 50 the problems are counted, not listed.
+  std::string many;
+  for (int i = 0; i < 60; ++i) many += "\\GONE" + std::to_string(i) + ".WAV\tsrc/readme\n";
+  List(many);
+  TResult counted = Run({"--check", "-q", "out/good.trk", "list.txt"});
+  EXPECT_EQ(counted.Code, 1);
+  EXPECT_EQ(counted.Out.rfind("FAILED: 60 problems\n", 0), 0u) << counted.Out;
+  const std::string tail = "  ... and 10 more\n";
+  EXPECT_EQ(counted.Out.substr(counted.Out.size() - tail.size()), tail) << counted.Out;
 }
 
 TEST_F(QvImageCheck, UnreadableImagesFailAndBadCommandsExitWithTwo) {
