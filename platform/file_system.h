@@ -39,6 +39,9 @@ bool HandleInfo(TFileHandle file, TPathInfo& info);
 
 // Opens for reading; never waits on a pipe or device put in a file's place.
 TFileHandle OpenForReading(const std::string& path);
+// Opens a file to be read whole, waiting on a pipe as a list given as
+// <(...) needs.
+TFileHandle OpenWholeForReading(const std::string& path);
 // Opens for reading and writing, created when missing, kept as it is
 // otherwise.
 TFileHandle OpenForWriting(const std::string& path);

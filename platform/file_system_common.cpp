@@ -1,5 +1,5 @@
 // What both sides of the file-system layer share: the loops around partial
-// reads and writes, and path splitting.
+// reads and writes, reading a file whole, and path splitting.
 #include <algorithm>
 #include <cerrno>
 #include <vector>
@@ -106,5 +106,25 @@ bool CopyFileBytes(TFileHandle in, int64_t offset, TFileHandle out, int64_t outO
     outOffset += r;
     n -= want;
   }
+  return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+  bytes.clear();
+  TFileHandle file = OpenWholeForReading(path);
+  if (file == NoFile) return false;
+  char buffer[1 << 16];
+  for (;;) {
+    int64_t r = ReadNext(file, buffer, sizeof buffer);
+    if (r < 0) {
+      int error = errno;
+      CloseFile(file);
+      errno = error;
+      return false;
+    }
+    if (r == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(r));
+  }
+  CloseFile(file);
   return true;
 }

@@ -165,25 +165,8 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
   return std::vector<std::string>(argv, argv + argc);
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-  bytes.clear();
-  TFileHandle file = Open(path, O_RDONLY);
-  if (file == NoFile) return false;
-  char buffer[1 << 16];
-  for (;;) {
-    int64_t r = ReadNext(file, buffer, sizeof buffer);
-    if (r < 0) {
-      int error = errno;
-      CloseFile(file);
-      errno = error;
-      return false;
-    }
-    if (r == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(r));
-  }
-  CloseFile(file);
-  return true;
-}
+// Blocking: a list may come from a pipe (qvimage <(...)).
+TFileHandle OpenWholeForReading(const std::string& path) { return Open(path, O_RDONLY); }
 
 bool ErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 

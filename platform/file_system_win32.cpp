@@ -344,24 +344,8 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
   return arguments;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-  bytes.clear();
-  TFileHandle file = Open(path, GENERIC_READ, OPEN_EXISTING);
-  if (file == NoFile) return false;
-  char buffer[1 << 16];
-  for (;;) {
-    int64_t r = ReadNext(file, buffer, sizeof buffer);
-    if (r < 0) {
-      int error = errno;
-      CloseFile(file);
-      errno = error;
-      return false;
-    }
-    if (r == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(r));
-  }
-  CloseFile(file);
-  return true;
+TFileHandle OpenWholeForReading(const std::string& path) {
+  return Open(path, GENERIC_READ, OPEN_EXISTING);
 }
 
 bool ErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
