@@ -9,18 +9,6 @@
 #include <wx/fontutil.h>
 #endif
 
-#ifdef __WXGTK__
-namespace {
-
-bool IsPlainAscii(const std::string& text) {
-  for (unsigned char c : text)
-    if (c < 0x20 || c > 0x7E) return false;
-  return true;
-}
-
-}  // namespace
-#endif
-
 int TTextWidths::MeasuredWidth(const std::string& text) const {
   int w = 0, h = 0;
   Window.GetTextExtent(ToWx(text), &w, &h, nullptr, nullptr, &Font);
@@ -35,7 +23,17 @@ bool TTextWidths::Confirm(const std::string& text, int width) {
 
 #ifdef __WXGTK__
 
+namespace {
+
 constexpr int Unset = INT_MIN;
+
+bool IsPlainAscii(const std::string& text) {
+  for (unsigned char c : text)
+    if (c < 0x20 || c > 0x7E) return false;
+  return true;
+}
+
+}  // namespace
 
 TTextWidths::TTextWidths(wxWindow& window, const wxFont& font)
     : Window(window), Font(font), Single(128, Unset), Leading(128 * 128, Unset) {
