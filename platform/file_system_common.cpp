@@ -68,8 +68,7 @@ constexpr int64_t PageSize = 4096;
 // Large enough for few calls, small enough to stay in the processor's
 // cache between the read and the write. Larger writes let the system fill
 // the new file in larger blocks of memory, which into room set aside were
-// at times several times slower (300 MB: 0.11 s each time with 64 KiB; with
-// 128 KiB 0.09 s or 0.4 to 0.9 s by turns, with 512 KiB 0.08 s or 0.6 s).
+// at times several times slower (docs/benchmarks.md has the figures).
 constexpr std::size_t CopyBuffer = 64 << 10;
 }  // namespace
 
