@@ -118,6 +118,23 @@ void HoldStandardStreams() {
 #endif
 }
 
+// Steps work to its end, a signal stopping it between two steps; false
+// when it was interrupted (the progress bar is gone either way).
+bool RunToEnd(TSteppedWork& work, TTerminalHost& host) {
+  CatchSignals();
+  work.Start();
+  while (work.Running()) {
+    if (Interrupted) {
+      work.Cancel();
+      host.ClearProgress();
+      return false;
+    }
+    work.Step();
+  }
+  host.ClearProgress();
+  return true;
+}
+
 // Whether the report on stdout (--stats, --check, --list) got there; if not (a full
 // disk, a closed stdout), says so: a lost report is no success.
 bool ReportWritten() {
@@ -194,10 +211,10 @@ bool ReadFolder(const std::string& folder, const std::string& image, TLongNames 
 int CheckMode(const std::string& image, const TEntryList* entries, bool quiet) {
   const TImageCheck check = CheckImage(image, entries);
   if (!quiet && check.ClusterSize > 0) {
-    std::printf("Cluster size: %d\n", check.ClusterSize);
-    std::printf("Number of clusters: %d\n", check.Clusters);
-    std::printf("Sectors per FAT: %d\n", check.SectorsPerFat);
-    std::printf("Image file size: %lld\n", static_cast<long long>(check.ImageSize));
+    std::printf("%s %d\n", Msg::LabelClusterSize, check.ClusterSize);
+    std::printf("%s %d\n", Msg::LabelClusters, check.Clusters);
+    std::printf("%s %d\n", Msg::LabelSectorsPerFat, check.SectorsPerFat);
+    std::printf("%s %lld\n", Msg::LabelImageSize, static_cast<long long>(check.ImageSize));
     std::printf("Directories: %d\n", check.Directories);
     std::printf("Files: %d\n", check.Files);
     std::printf("Used clusters: %d\n", check.UsedClusters);
@@ -220,7 +237,7 @@ bool ReadImage(TImageReader& reader, const std::string& image) {
   reader.ReadAll();
   const std::vector<std::string>& problems = reader.Result().Problems;
   if (problems.empty()) return true;
-  if (!reader.IsOpen() && problems[0].compare(0, 12, "cannot read ") == 0)
+  if (reader.Unreadable())
     std::fprintf(stderr, "qvimage: %s\n", problems[0].c_str());
   else
     std::fprintf(stderr, "qvimage: %s is damaged; --check lists what is wrong:\n  %s\n",
@@ -263,20 +280,12 @@ int ExtractMode(const std::string& image, const std::string& folder, TTerminalOp
   unpackOptions.Replace = force;
   unpackOptions.ListPath = ListPathFor(folder, image);
   TImageUnpack unpack(image, folder, host, unpackOptions);
-  CatchSignals();
-  unpack.Start();
-  while (unpack.Running()) {
-    if (Interrupted) {
-      unpack.Cancel();
-      host.ClearProgress();
-      host.Say("interrupted; what was unpacked so far stays in " + folder);
-      return ExitStopped;
-    }
-    unpack.Step();
+  if (!RunToEnd(unpack, host)) {
+    host.Say("interrupted; what was unpacked so far stays in " + folder);
+    return ExitStopped;
   }
-  host.ClearProgress();
   if (!unpack.Done()) {
-    if (!force && host.MessagesShown() > 0)
+    if (!force && host.AskedSoFar() > 0)
       host.Say("files that exist are replaced only with --force");
     return ExitStopped;
   }
@@ -316,18 +325,10 @@ int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force) {
   buildOptions.WriteViaTemporary = true;
   buildOptions.ReplaceExisting = force;
   TImageBuild build(entries, host, buildOptions);
-  CatchSignals();
-  build.Start();
-  while (build.Running()) {
-    if (Interrupted) {
-      build.Cancel();
-      host.ClearProgress();
-      host.Say("interrupted; no image written");
-      return ExitStopped;
-    }
-    build.Step();
+  if (!RunToEnd(build, host)) {
+    host.Say("interrupted; no image written");
+    return ExitStopped;
   }
-  host.ClearProgress();
   if (build.Done()) return ExitComplete;
   if (options.StatsOnly && host.StatisticsShown())
     return ReportWritten() ? ExitComplete : ExitStopped;
@@ -335,9 +336,9 @@ int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force) {
       build.EndCode() == TBuildEnd::FailedEntry ? entries.ImagePathAt(FailedEntry) : nullptr;
   if (stoppedAt)
     host.Say("stopped at " + *stoppedAt + "; no image written");
-  else if (build.State().ItemCount == 0)
+  else if (build.Why() == TStop::NothingLeft)
     host.Say("every entry was skipped; no image written");
-  else if (host.MessagesShown() == 0)
+  else if (host.AskedSoFar() == 0)
     host.Say("no image written");
   return ExitStopped;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "image/build_messages.h"
 #include "image/free_space.h"
 #include "platform/file_system.h"
 
@@ -95,7 +96,7 @@ bool TTerminalHost::StatusFits(const std::string& text) {
 }
 
 void TTerminalHost::SetGauge(int percent) {
-  Percent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+  Percent = percent;
   Draw(false);
 }
 
@@ -106,38 +107,30 @@ void TTerminalHost::Say(const std::string& text) {
   WriteErr("qvimage: " + text + "\n");
 }
 
-TAnswer TTerminalHost::Ask(const std::string& text, const std::string&, TButtons buttons) {
-  ++Messages;
-  Say(text);
-  switch (buttons) {
-    case TButtons::AbortRetryIgnore:  // a source that cannot be reached
+TAnswer TTerminalHost::Answer(const TQuestion& question) {
+  Say(QuestionText(question));
+  switch (question.Kind) {
+    case TQuestionKind::SourceUnreachable:  // Abort, Retry or Ignore
       if (!Options.SkipMissing) return TAnswer::Abort;
       Say("skipped (--skip-missing)");
       return TAnswer::Ignore;
-    case TButtons::YesNo:  // "Do you want to abort?"
-      if (Options.SkipClashes && text.find(" already exists") != std::string::npos) {
-        Say("skipped (--skip-clashes)");
-        return TAnswer::No;
-      }
-      return TAnswer::Yes;
-    case TButtons::RetryCancel:  // a source that cannot be opened or read
-    case TButtons::SaveDontSaveCancel:
-      return TAnswer::Cancel;
-    case TButtons::Ok:
-      break;
+    case TQuestionKind::NameClash:  // "Do you want to abort?"
+    case TQuestionKind::DirectoryIsFile:
+      if (!Options.SkipClashes) return TAnswer::Yes;
+      Say("skipped (--skip-clashes)");
+      return TAnswer::No;
+    case TQuestionKind::TooDeep: return TAnswer::Yes;
+    case TQuestionKind::SourceUnopenable: return TAnswer::Cancel;  // Retry or Cancel
+    default: return TAnswer::Ok;  // a message that stops the work
   }
-  return TAnswer::Ok;
 }
 
 bool TTerminalHost::ConfirmStatistics(const TStatistics& stats) {
   StatsShown = true;
   if (!Options.Quiet || Options.StatsOnly) {
     Erase();
-    std::printf("Directories & files: %d\n", static_cast<int>(stats.ItemCount));
-    std::printf("Cluster size: %d\n", static_cast<int>(stats.ClusterSize));
-    std::printf("Number of clusters: %d\n", static_cast<int>(stats.ClusterTotal));
-    std::printf("Sectors per FAT: %d\n", static_cast<int>(stats.SectorsPerFat));
-    std::printf("Image file size: %d\n", static_cast<int>(stats.ImageSize));
+    for (const auto& [label, figure] : StatisticsTable(stats))
+      std::printf("%s %d\n", label, static_cast<int>(figure));
     std::fflush(stdout);
   }
   return !Options.StatsOnly;

@@ -29,8 +29,6 @@ class TTerminalHost : public TBuildHost {
   void PaintNow() override;
   void SetButtonText(const std::string&) override {}
 
-  TAnswer Ask(const std::string& text, const std::string& caption,
-              TButtons buttons) override;
   bool ConfirmStatistics(const TStatistics& stats) override;
   bool AskSaveName(std::string& name) override;
   bool QueryFreeSpace(const std::string& folder, uint64_t& freeUnits,
@@ -44,7 +42,10 @@ class TTerminalHost : public TBuildHost {
   void ClearProgress();
 
   bool StatisticsShown() const { return StatsShown; }
-  int MessagesShown() const { return Messages; }
+
+ protected:
+  // Prints the message and answers from the options: by its kind.
+  TAnswer Answer(const TQuestion& question) override;
 
  private:
   void Draw(bool force);
@@ -58,6 +59,5 @@ class TTerminalHost : public TBuildHost {
   bool BarShown = false;
   bool StatsShown = false;
   bool SaveAsked = false;
-  int Messages = 0;
   std::chrono::steady_clock::time_point LastDraw;
 };

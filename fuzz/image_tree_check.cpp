@@ -62,8 +62,9 @@ class TBytes {
 // Answers as a user who keeps going: skip the entry in question.
 class TSkippingHost : public TScriptHost {
  public:
-  TAnswer Ask(const std::string& text, const std::string& caption, TButtons b) override {
-    Asked.push_back({text, caption, b});
+  TAnswer Answer(const TQuestion& q) override {
+    const TButtons b = QuestionButtons(q.Kind);
+    Asked.push_back({QuestionText(q), QuestionCaption(q.Kind), b, q.Kind});
     return b == TButtons::AbortRetryIgnore ? TAnswer::Ignore
            : b == TButtons::YesNo          ? TAnswer::No
                                            : TAnswer::Cancel;

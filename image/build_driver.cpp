@@ -18,10 +18,6 @@
 #include "platform/file_system.h"
 
 namespace {
-int Percent(int64_t done, int64_t total) {
-  return total > 0 ? static_cast<int>(done * 100 / total) : 0;
-}
-
 // Whether a file of the tree is the file at st (the same device and inode:
 // the same name, a link or another path to it).
 bool HoldsSource(const TChildArray& array, const TPathInfo& image) {
@@ -40,12 +36,10 @@ bool HoldsSource(const TChildArray& array, const TPathInfo& image) {
 }  // namespace
 
 TImageBuild::TImageBuild(const TEntryList& entries, TBuildHost& host, TBuildOptions options)
-    : Entries(entries), Host(host), Options(options) {}
+    : TSteppedWork(host), Entries(entries), Options(options) {}
 
 TImageBuild::~TImageBuild() {
-  if (Running()) S.Release();
-  if (Options.WriteViaTemporary && !Completed && !WritePath.empty())
-    RemoveFile(WritePath);
+  if (Running()) Release();
 }
 
 void TImageBuild::Start() {
@@ -55,34 +49,21 @@ void TImageBuild::Start() {
   Gauge(0);
 }
 
-void TImageBuild::Gauge(int percent) {
-  GaugeValue = percent < 0 ? 0 : percent > 100 ? 100 : percent;
-  Host.SetGauge(GaugeValue);
-}
-
-void TImageBuild::End(TBuildEnd end) {
-  if (HasEnded) return;
+void TImageBuild::Release() {
   S.State = TBuildStage::Idle;
   S.Release();
-  if (Options.WriteViaTemporary && !Completed && !WritePath.empty()) {
+  if (Options.WriteViaTemporary && !WritePath.empty()) {
     RemoveFile(WritePath);
     WritePath.clear();
   }
-  HasEnded = true;
-  EndedWith = end;
-  Host.EndBuild(end);
 }
 
-void TImageBuild::Cancel() { End(TBuildEnd::Stopped); }
-
 void TImageBuild::FileFailed() {
-  Host.Ask(FormatText(Msg::CantWrite, S.ImageName.c_str(), std::strerror(S.ImageFile.Error())),
-           Msg::CaptionFileError, TButtons::Ok);
-  End(TBuildEnd::Stopped);
+  Fail({TQuestionKind::CantWrite, S.ImageName, std::strerror(S.ImageFile.Error())});
 }
 
 void TImageBuild::Step() {
-  if (HasEnded) return;
+  if (!Running()) return;
   switch (S.State) {
     case TBuildStage::Scan: StepScan(); break;
     case TBuildStage::Count: StepCount(); break;
@@ -100,23 +81,20 @@ void TImageBuild::StepScan() {
   SetStatus(Host, path ? *path : std::string());
   if (ScanEntry(S, Host, Entries, S.StepIndex) == TScanResult::Stop) {
     FailedEntry = S.StepIndex;
-    End(TBuildEnd::FailedEntry);
+    EndOnMessage(TBuildEnd::FailedEntry);
     return;
   }
   ++S.StepIndex;
-  Gauge(Percent(S.StepIndex, S.EntryCount));
+  Gauge(PercentOf(S.StepIndex, S.EntryCount));
   if (S.StepIndex < S.EntryCount) return;
 
-  if (S.ItemCount == 0) {  // every entry was skipped
-    End(TBuildEnd::Stopped);
+  if (S.ItemCount == 0) {
+    End(TBuildEnd::Stopped, TStop::NothingLeft);
     return;
   }
   const int rootEntries = BootRootEntries(S.BootSector);
-  if (S.Root->Count() > static_cast<std::size_t>(rootEntries)) {
-    Host.Ask(FormatText(Msg::RootFull, rootEntries), Msg::CaptionError, TButtons::Ok);
-    End(TBuildEnd::Stopped);
-    return;
-  }
+  if (S.Root->Count() > static_cast<std::size_t>(rootEntries))
+    return Fail({TQuestionKind::RootFull, {}, {}, rootEntries});
   Host.SetCaption(Msg::CaptionCount);
   Gauge(0);
   S.ClusterCounts.fill(0);
@@ -129,20 +107,18 @@ void TImageBuild::StepCount() {
   switch (CountStep(S, Host)) {
     case TCountResult::Node:
       ++S.StepIndex;
-      Gauge(Percent(S.StepIndex, S.ItemCount));
+      Gauge(PercentOf(S.StepIndex, S.ItemCount));
       return;
-    case TCountResult::Up: Gauge(GaugeValue); return;
-    case TCountResult::Cancelled: End(TBuildEnd::Stopped); return;
+    case TCountResult::Up: return;
+    case TCountResult::Cancelled: EndOnMessage(); return;
     case TCountResult::Done: break;
   }
-  Gauge(GaugeValue);
   if (AfterWalk()) S.State = TBuildStage::Open;
 }
 
 bool TImageBuild::AfterWalk() {
   if (!ChooseClusterSize(S) || !ComputeLayout(S)) {
-    Host.Ask(Msg::TooLarge, Msg::CaptionError, TButtons::Ok);
-    End(TBuildEnd::Stopped);
+    Fail({TQuestionKind::TooLarge});
     return false;
   }
   TStatistics stats;
@@ -152,18 +128,18 @@ bool TImageBuild::AfterWalk() {
   stats.SectorsPerFat = BootSectorsPerFat(S.BootSector);
   stats.ImageSize = S.ImageSize;
   if (!Host.ConfirmStatistics(stats)) {
-    End(TBuildEnd::Stopped);
+    End(TBuildEnd::Stopped, TStop::Declined);
     return false;
   }
   for (;;) {
     std::string name = Msg::SaveProposal;
     if (!Host.AskSaveName(name)) {
-      End(TBuildEnd::Stopped);
+      End(TBuildEnd::Stopped, TStop::Declined);
       return false;
     }
     TPathInfo image;
     if (PathInfo(name, image) && image.Kind == TPathKind::File && HoldsSource(*S.Root, image)) {
-      Host.Ask(FormatText(Msg::ImageIsSource, name.c_str()), Msg::CaptionError, TButtons::Ok);
+      Host.Ask({TQuestionKind::ImageIsSource, name});
       continue;
     }
     if (Options.KeepReplacedFile) {
@@ -194,7 +170,7 @@ bool TImageBuild::CheckFreeSpace(const std::string& path) {
   if (units >= needed) return true;
   // The drive on Windows ("C:\\"), the folder elsewhere.
   const std::string drive = DriveOfFolder(folder);
-  Host.Ask(FormatText(Msg::NoSpace, drive.c_str()), Msg::CaptionError, TButtons::Ok);
+  Host.Ask({TQuestionKind::NoSpace, drive});
   return false;
 }
 
@@ -203,12 +179,8 @@ void TImageBuild::StepOpen() {
   Host.SetStatusText(Msg::StatusBoot);
   Gauge(0);
   WritePath = Options.WriteViaTemporary ? CreateFileBeside(S.ImageName) : S.ImageName;
-  if (WritePath.empty() || !S.ImageFile.Create(WritePath)) {
-    Host.Ask(FormatText(Msg::CantOpen, S.ImageName.c_str()), Msg::CaptionFileError,
-             TButtons::Ok);
-    End(TBuildEnd::Stopped);
-    return;
-  }
+  if (WritePath.empty() || !S.ImageFile.Create(WritePath))
+    return Fail({TQuestionKind::CantOpen, S.ImageName});
   const int64_t sector = BootBytesPerSector(S.BootSector);
   S.ImageFile.KeepHead(sector * (1 + 2 * int64_t(BootSectorsPerFat(S.BootSector)) +
                                  S.RootDirSectors));
@@ -226,7 +198,7 @@ void TImageBuild::StepFats() {
   if (!WriteFatSector(S)) return FileFailed();
   const int32_t sectors = 2 * BootSectorsPerFat(S.BootSector);
   ++S.StepIndex;
-  Gauge(Percent(S.StepIndex, sectors));
+  Gauge(PercentOf(S.StepIndex, sectors));
   if (S.StepIndex < sectors) return;
   Host.PaintNow();
   Host.SetStatusText(Msg::StatusRoot);
@@ -239,7 +211,7 @@ void TImageBuild::StepFats() {
 void TImageBuild::StepRootDir() {
   if (!WriteRootSector(S)) return FileFailed();
   ++S.StepIndex;
-  Gauge(Percent(S.StepIndex, S.RootDirSectors));
+  Gauge(PercentOf(S.StepIndex, S.RootDirSectors));
   if (S.StepIndex < S.RootDirSectors) return;
   Host.PaintNow();
   Host.SetStatusText("");
@@ -255,7 +227,7 @@ void TImageBuild::StepRootDir() {
 void TImageBuild::StepData() {
   const TWriteResult result = WriteStep(S, Host);
   // The writer moved the gauge cluster by cluster.
-  const int progress = Percent(S.ClustersWritten, S.ClusterCounts[S.Chosen]);
+  const int progress = PercentOf(S.ClustersWritten, S.ClusterCounts[S.Chosen]);
   switch (result) {
     case TWriteResult::Node:
       ++S.StepIndex;
@@ -264,7 +236,7 @@ void TImageBuild::StepData() {
     case TWriteResult::Part:
     case TWriteResult::Up: Gauge(progress); return;
     case TWriteResult::Cancelled:
-    case TWriteResult::Failed: End(TBuildEnd::Stopped); return;
+    case TWriteResult::Failed: EndOnMessage(); return;
     case TWriteResult::Done: break;
   }
   // The empty clusters that bring the volume to its least size, and the
@@ -276,20 +248,19 @@ void TImageBuild::StepData() {
     Host.PaintNow();
     for (int32_t k = 1; k <= S.FreeClusters; ++k) {
       if (!S.ImageFile.AppendZeros(cluster)) return FileFailed();
-      Gauge(Percent(k, S.FreeClusters));
+      Gauge(PercentOf(k, S.FreeClusters));
       Host.PaintNow();
     }
   }
   if (S.TailBytes != 0 && !S.ImageFile.AppendZeros(static_cast<std::size_t>(S.TailBytes)))
     return FileFailed();
   S.State = TBuildStage::Finish;
-  Gauge(GaugeValue);
 }
 
 void TImageBuild::StepFinish() {
   if (!Options.WriteViaTemporary) {
     if (!S.ImageFile.Close()) return FileFailed();
-    return Complete();
+    return Finish();
   }
   // An image renamed over an old one reaches the disk first, or a power cut
   // could leave neither; a first image needs no flush and keeps its speed.
@@ -299,20 +270,14 @@ void TImageBuild::StepFinish() {
   const bool renamed = replacing ? RenameFile(WritePath, S.ImageName)
                                  : RenameWithoutReplacing(WritePath, S.ImageName);
   if (!renamed) {
-    Host.Ask(errno == EEXIST ? FormatText(Msg::ImageAppeared, S.ImageName.c_str())
-                             : FormatText(Msg::CantWrite, S.ImageName.c_str(),
-                                          std::strerror(errno)),
-             Msg::CaptionFileError, TButtons::Ok);
-    End(TBuildEnd::Stopped);
-    return;
+    if (errno == EEXIST) return Fail({TQuestionKind::ImageAppeared, S.ImageName});
+    return Fail({TQuestionKind::CantWrite, S.ImageName, std::strerror(errno)});
   }
-  Complete();
+  Finish();
 }
 
-void TImageBuild::Complete() {
-  Completed = true;
-  Host.SetCaption(Msg::CaptionDone);
-  Host.SetStatusText("");
-  Host.SetButtonText(Msg::ButtonOk);
+void TImageBuild::Finish() {
+  WritePath.clear();
+  Complete();
   S.State = TBuildStage::Idle;
 }

@@ -35,31 +35,18 @@ class TImageBuild : public TSteppedWork {
  public:
   TImageBuild(const TEntryList& entries, TBuildHost& host, TBuildOptions options = {});
   ~TImageBuild() override;
-  TImageBuild(const TImageBuild&) = delete;
-  TImageBuild& operator=(const TImageBuild&) = delete;
 
   // Once the dialog exists: caption "Initializing Image", button "Cancel",
   // gauge 0, and the build state started on the entry list.
   void Start() override;
   // One step of the current stage; nothing once the build is idle.
   void Step() override;
-  // The button (Cancel, later Ok), Esc or the close box: releases the tree,
-  // the open files (the image stays on disk) and ends as Stopped.
-  void Cancel() override;
 
   // True when the free space of the folder of path can take the image;
   // else shows the message and returns false.
   bool CheckFreeSpace(const std::string& path);
 
   TBuildStage Stage() const { return S.State; }
-  // The image is complete and "Done" is showing.
-  bool Done() const override { return Completed; }
-  // The build has ended, and how; EndCode() means something only once
-  // Ended().
-  bool Ended() const { return HasEnded; }
-  TBuildEnd EndCode() const { return EndedWith; }
-  // Neither done nor ended: Step() has more to do.
-  bool Running() const override { return !HasEnded && !Completed; }
   const TBuildState& State() const { return S; }
 
  private:
@@ -70,19 +57,15 @@ class TImageBuild : public TSteppedWork {
   void StepRootDir();
   void StepData();
   void StepFinish();
-  void Complete();
+  void Finish();
   bool AfterWalk();  // layout, statistics, file name; false when it ended
-  void Gauge(int percent);
-  void End(TBuildEnd end);
+  // Releases the tree and the open files (the image stays on disk, but a
+  // temporary one goes).
+  void Release() override;
   void FileFailed();
 
   const TEntryList& Entries;
-  TBuildHost& Host;
   TBuildOptions Options;
   TBuildState S;
   std::string WritePath;  // the file being written (a temporary one, maybe)
-  int GaugeValue = 0;
-  bool Completed = false;
-  bool HasEnded = false;
-  TBuildEnd EndedWith = TBuildEnd::Stopped;
 };

@@ -10,6 +10,54 @@
 enum class TButtons { Ok, AbortRetryIgnore, YesNo, RetryCancel, SaveDontSaveCancel };
 enum class TAnswer { Ok, Cancel, Abort, Retry, Ignore, Yes, No, Save };
 
+// What a work asks or tells its host. The host words it (QuestionText in
+// build_messages.h gives the program's own words) and answers by kind: the
+// command line never reads a message's text to decide.
+enum class TQuestionKind {
+  // The scan: Abort, Retry or Ignore; Path the real path, Detail why.
+  SourceUnreachable,
+  // The scan, Yes (abort) or No (skip the entry): Path the image path (or
+  // the part of it that names a file where a folder goes); TooDeep's
+  // Number is the most directories a path may hold.
+  DirectoryIsFile,
+  NameClash,
+  TooDeep,
+  // A source that cannot be opened: Retry or Cancel; Path the real path.
+  SourceUnopenable,
+  // Messages with Ok that stop a build. DirectoryFull: Path the folder,
+  // Number its most records; RootFull: Number the root's most records;
+  // NoSpace: Path the drive or folder; the others name a file in Path, and
+  // CantWrite and ReadError give the reason in Detail.
+  DirectoryFull,
+  RootFull,
+  TooLarge,
+  NoSpace,
+  CantOpen,
+  ImageIsSource,
+  ImageAppeared,
+  CantWrite,
+  ReadError,
+  SizeChanged,
+  // Messages with Ok that stop an unpacking. ImageDamaged: Path the image,
+  // Detail the first problem, Number how many more there are;
+  // ImagePathTooLong: Path the image, Detail the image path, Number the
+  // longest a list takes; UnpackExists, NotAFolder: Path; CantCreate,
+  // CantReadImage: Path and the reason in Detail.
+  ImageDamaged,
+  ImagePathTooLong,
+  UnpackExists,
+  NotAFolder,
+  CantCreate,
+  CantReadImage,
+};
+
+struct TQuestion {
+  TQuestionKind Kind;
+  std::string Path = {};
+  std::string Detail = {};
+  int64_t Number = 0;
+};
+
 // How a build ended; the numbers are what the build dialog returns.
 enum class TBuildEnd : int {
   Stopped = 2,      // every stop and error, and the user's Ok or Cancel
@@ -35,16 +83,24 @@ class TBuildHost {
   virtual void SetStatusText(const std::string& text) = 0;
   // Whether text fits the status line without clipping.
   virtual bool StatusFits(const std::string& text) = 0;
-  // Sets the gauge (clamped to 0..100) and marks it for repainting.
+  // Sets the gauge (percent is within 0..100) and marks it for repainting.
   virtual void SetGauge(int percent) = 0;
   // Repaints the gauge at once, inside the current step.
   virtual void PaintNow() = 0;
   // The dialog's one button: "Cancel" while building, "Ok" when done.
   virtual void SetButtonText(const std::string& text) = 0;
 
-  // Questions and messages, always with the exclamation icon.
-  virtual TAnswer Ask(const std::string& text, const std::string& caption,
-                      TButtons buttons) = 0;
+  // Questions and messages, always with the exclamation icon; the buttons
+  // are the kind's (QuestionButtons). The kind is remembered, so that a
+  // work that stops on it can say why.
+  TAnswer Ask(const TQuestion& question) {
+    Asked = question.Kind;
+    ++AskedCount;
+    return Answer(question);
+  }
+  TQuestionKind LastAsked() const { return Asked; }
+  // Questions and messages asked so far.
+  int AskedSoFar() const { return AskedCount; }
   // OK (true) lets the build go on; Cancel (false) ends it.
   virtual bool ConfirmStatistics(const TStatistics& stats) = 0;
   // The save prompt. name holds the proposal on entry and the chosen path
@@ -57,4 +113,12 @@ class TBuildHost {
 
   // The build is over.
   virtual void EndBuild(TBuildEnd end) = 0;
+
+ protected:
+  // Shows the question and returns the user's answer (or the host's own).
+  virtual TAnswer Answer(const TQuestion& question) = 0;
+
+ private:
+  TQuestionKind Asked = TQuestionKind::TooLarge;
+  int AskedCount = 0;
 };

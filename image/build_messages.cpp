@@ -3,6 +3,142 @@
 #include <cstdarg>
 #include <cstdio>
 
+namespace {
+constexpr const char* CaptionError = "Error";
+constexpr const char* CaptionFileError = "File Error";
+
+// What each kind's message says, its caption and its buttons. The text's
+// %s and %d take the question's values in the order QuestionText gives.
+struct TWording {
+  const char* Text;
+  const char* Caption;
+  TButtons Buttons;
+};
+
+TWording WordingOf(TQuestionKind kind) {
+  using K = TQuestionKind;
+  switch (kind) {
+    case K::SourceUnreachable:
+      return {"Error accessing file %s: %s", CaptionFileError, TButtons::AbortRetryIgnore};
+    case K::DirectoryIsFile:
+      return {"The directory %s already exists as a regular file. Do you want to abort?",
+              CaptionFileError, TButtons::YesNo};
+    case K::NameClash:
+      return {"The file %s already exists. Do you want to abort?", CaptionFileError,
+              TButtons::YesNo};
+    case K::TooDeep:
+      return {"The image path %s holds more than %d directories. Do you want to abort?",
+              CaptionFileError, TButtons::YesNo};
+    case K::SourceUnopenable:
+      return {"Error opening file %s", CaptionFileError, TButtons::RetryCancel};
+    // A subdirectory that would hold more records than FAT readers take.
+    case K::DirectoryFull:
+      return {"Sorry, I can't continue. The directory %s exceeds %d entries. "
+              "Please reduce the number of entries in this directory.",
+              CaptionError, TButtons::Ok};
+    case K::RootFull:
+      return {"Sorry, I can't continue. The root directory exceeds %d entries. "
+              "Please reduce the number of root directory entries.",
+              CaptionError, TButtons::Ok};
+    case K::TooLarge:
+      return {"Sorry, I can't continue. The data volume is too large for a DOS partition. "
+              "A DOS partition must not exceed 2 GBytes.",
+              CaptionError, TButtons::Ok};
+    case K::NoSpace:
+      return {"Not enough space on drive %s  Please free space or choose another drive.",
+              CaptionError, TButtons::Ok};
+    case K::CantOpen:
+      return {"Sorry, I can't open the file %s for writing.", CaptionFileError, TButtons::Ok};
+    // The chosen image file is one of the sources (or another name for
+    // one): writing it would destroy the bytes the image is made of.
+    case K::ImageIsSource:
+      return {"The file %s is one of the image's sources. Please choose another name.",
+              CaptionError, TButtons::Ok};
+    // Without leave to replace, a file that took the chosen name while the
+    // image was being written is kept, and the new image goes.
+    case K::ImageAppeared:
+      return {"The file %s appeared while the image was being written and is left as it is. "
+              "Please create the image again under another name.",
+              CaptionFileError, TButtons::Ok};
+    // A write, a seek or the closing of a file failed (a full disk, say):
+    // the work stops rather than calling a broken file done.
+    case K::CantWrite:
+      return {"Sorry, I can't write the file %s: %s", CaptionFileError, TButtons::Ok};
+    // A source that cannot be read to its end, or that changed its size
+    // after it was measured, would no longer fit the layout already written.
+    case K::ReadError:
+      return {"Error reading file %s: %s", CaptionFileError, TButtons::Ok};
+    case K::SizeChanged:
+      return {"The file %s has changed its size since it was measured. "
+              "Please create the image again.",
+              CaptionFileError, TButtons::Ok};
+    // The reader found damage: nothing is unpacked from a broken image.
+    case K::ImageDamaged:
+      return {"Sorry, I can't unpack %s: %s", CaptionFileError, TButtons::Ok};
+    // A name deeper than an entry list can hold: no list could build it again.
+    case K::ImagePathTooLong:
+      return {"Sorry, I can't unpack %s: the image path %s is longer than %d characters",
+              CaptionFileError, TButtons::Ok};
+    // Unpacking never replaces a file unless told to.
+    case K::UnpackExists:
+      return {"The file %s already exists. It is not replaced.", CaptionFileError, TButtons::Ok};
+    case K::NotAFolder:
+      return {"%s is not a folder.", CaptionFileError, TButtons::Ok};
+    case K::CantCreate:
+      return {"Sorry, I can't create %s: %s", CaptionFileError, TButtons::Ok};
+    case K::CantReadImage:
+      return {"Error reading file %s: %s", CaptionFileError, TButtons::Ok};
+  }
+  return {"%s", CaptionError, TButtons::Ok};
+}
+}  // namespace
+
+std::string QuestionText(const TQuestion& q) {
+  using K = TQuestionKind;
+  const char* text = WordingOf(q.Kind).Text;
+  const char* path = q.Path.c_str();
+  const char* detail = q.Detail.c_str();
+  const int number = static_cast<int>(q.Number);
+  switch (q.Kind) {
+    case K::SourceUnreachable:
+    case K::CantWrite:
+    case K::ReadError:
+    case K::CantCreate:
+    case K::CantReadImage:
+      return FormatText(text, path, detail);
+    case K::ImageDamaged:
+      if (q.Number > 0)
+        return FormatText(text, path,
+                          FormatText("%s (and %lld more problems)", detail,
+                                     static_cast<long long>(q.Number)).c_str());
+      return FormatText(text, path, detail);
+    case K::ImagePathTooLong:
+      return FormatText(text, path, detail, number);
+    case K::TooDeep:
+    case K::DirectoryFull:
+      return FormatText(text, path, number);
+    case K::RootFull:
+      return FormatText(text, number);
+    case K::TooLarge:
+      return text;
+    default:
+      return FormatText(text, path);
+  }
+}
+
+const char* QuestionCaption(TQuestionKind kind) { return WordingOf(kind).Caption; }
+
+TButtons QuestionButtons(TQuestionKind kind) { return WordingOf(kind).Buttons; }
+
+std::array<std::pair<const char*, int32_t>, StatisticsRows> StatisticsTable(
+    const TStatistics& stats) {
+  return {{{Msg::LabelItems, stats.ItemCount},
+           {Msg::LabelClusterSize, stats.ClusterSize},
+           {Msg::LabelClusters, stats.ClusterTotal},
+           {Msg::LabelSectorsPerFat, stats.SectorsPerFat},
+           {Msg::LabelImageSize, stats.ImageSize}}};
+}
+
 std::string FormatText(const char* format, ...) {
   va_list args;
   va_start(args, format);

@@ -1,52 +1,22 @@
-// Every text a build shows, in one place.
+// Every text a build or an unpacking shows, in one place: the words of
+// each question and message the host is asked, the captions, the status
+// lines and the statistics' labels.
 #pragma once
 
+#include <array>
 #include <string>
+#include <utility>
+
+#include "image/build_host.h"
+
+// The words of a question or message, its caption and its buttons.
+std::string QuestionText(const TQuestion& question);
+const char* QuestionCaption(TQuestionKind kind);
+TButtons QuestionButtons(TQuestionKind kind);
 
 namespace Msg {
-constexpr const char* CaptionError = "Error";
-constexpr const char* CaptionFileError = "File Error";
-
-constexpr const char* AccessError = "Error accessing file %s: %s";
+// The reason a source that is neither a file nor a folder cannot be taken.
 constexpr const char* NotFileOrDirectory = "not a regular file or directory";
-constexpr const char* DirectoryIsFile =
-    "The directory %s already exists as a regular file. Do you want to abort?";
-constexpr const char* FileExists = "The file %s already exists. Do you want to abort?";
-constexpr const char* TooDeep =
-    "The image path %s holds more than %d directories. Do you want to abort?";
-constexpr const char* OpenError = "Error opening file %s";
-
-// A subdirectory that would hold more records than FAT readers take.
-constexpr const char* DirectoryFull =
-    "Sorry, I can't continue. The directory %s exceeds %d entries. "
-    "Please reduce the number of entries in this directory.";
-constexpr const char* RootFull =
-    "Sorry, I can't continue. The root directory exceeds %d entries. "
-    "Please reduce the number of root directory entries.";
-constexpr const char* TooLarge =
-    "Sorry, I can't continue. The data volume is too large for a DOS partition. "
-    "A DOS partition must not exceed 2 GBytes.";
-constexpr const char* NoSpace =
-    "Not enough space on drive %s  Please free space or choose another drive.";
-constexpr const char* CantOpen = "Sorry, I can't open the file %s for writing.";
-// The chosen image file is one of the sources (or another name for one):
-// writing it would destroy the bytes the image is made of.
-constexpr const char* ImageIsSource =
-    "The file %s is one of the image's sources. Please choose another name.";
-// A write, a seek or the closing of the image failed (a full disk, say):
-// the build stops rather than calling a broken image done.
-// Without leave to replace, a file that took the chosen name while the
-// image was being written is kept, and the new image goes.
-constexpr const char* ImageAppeared =
-    "The file %s appeared while the image was being written and is left as "
-    "it is. Please create the image again under another name.";
-constexpr const char* CantWrite = "Sorry, I can't write the file %s: %s";
-// A source that cannot be read to its end, or that changed its size after
-// it was measured, would no longer fit the layout already written.
-constexpr const char* ReadError = "Error reading file %s: %s";
-constexpr const char* SizeChanged =
-    "The file %s has changed its size since it was measured. "
-    "Please create the image again.";
 
 // Captions of the build dialog.
 constexpr const char* CaptionScan = "Initializing Image";
@@ -67,18 +37,20 @@ constexpr const char* SaveProposal = "*.trk";
 constexpr const char* CaptionRead = "Reading Image";
 constexpr const char* CaptionCheckFolder = "Checking Folder";
 constexpr const char* CaptionUnpack = "Unpacking Image";
-// The reader found damage: nothing is unpacked from a broken image.
-constexpr const char* ImageDamaged = "Sorry, I can't unpack %s: %s";
-constexpr const char* MoreProblems = "%s (and %zu more problems)";
-// Unpacking never replaces a file unless told to.
-constexpr const char* UnpackExists = "The file %s already exists. It is not replaced.";
-constexpr const char* NotAFolder = "%s is not a folder.";
-constexpr const char* CantCreate = "Sorry, I can't create %s: %s";
-constexpr const char* CantReadImage = "Error reading file %s: %s";
 constexpr const char* StatusList = "Writing List";
-// A name deeper than an entry list can hold: no list could build it again.
-constexpr const char* PathTooLong = "the image path %s is longer than %zu characters";
+
+// The labels of the statistics' figures, also those --check prints.
+constexpr const char* LabelItems = "Directories & files:";
+constexpr const char* LabelClusterSize = "Cluster size:";
+constexpr const char* LabelClusters = "Number of clusters:";
+constexpr const char* LabelSectorsPerFat = "Sectors per FAT:";
+constexpr const char* LabelImageSize = "Image file size:";
 }  // namespace Msg
+
+// The rows of "Some Statistics": each label with its figure.
+constexpr int StatisticsRows = 5;
+std::array<std::pair<const char*, int32_t>, StatisticsRows> StatisticsTable(
+    const TStatistics& stats);
 
 // printf-style formatting into a string of any length.
 std::string FormatText(const char* format, ...)

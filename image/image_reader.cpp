@@ -150,9 +150,11 @@ bool TImageReader::Open() {
   TPathInfo info;
   if (File == NoFile || !HandleInfo(File, info)) {
     Problem(FormatText("cannot read %s: %s", Path.c_str(), std::strerror(errno)));
+    CannotRead = true;
     return false;
   }
   if (info.Kind != TPathKind::File) {
+    CannotRead = true;
     Problem(FormatText("cannot read %s: %s", Path.c_str(),
                        info.Kind == TPathKind::Directory ? "it is a directory" : "not a regular file"));
     return false;

@@ -75,6 +75,9 @@ class TImageReader {
   int32_t MarkedClusters() const { return Marked; }
   // Open() succeeded: the items can be read.
   bool IsOpen() const { return Opened; }
+  // Open() found no image file to read at all (missing, unreadable, a
+  // folder), rather than a damaged one.
+  bool Unreadable() const { return CannotRead; }
   // The image file, open for reading after Open().
   TFileHandle Fd() const { return File; }
 
@@ -111,6 +114,7 @@ class TImageReader {
   std::vector<TImageItem> ItemList;
   std::vector<TLevel> Stack;     // the directories being walked
   bool Opened = false;
+  bool CannotRead = false;
   int32_t Marked = 0;
   bool RootRead = false;
   long Pending = -1;             // a directory item to enter next

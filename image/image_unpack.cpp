@@ -1,7 +1,6 @@
 #include "image/image_unpack.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
 #include <cstring>
 
@@ -18,7 +17,6 @@ namespace {
 // no step holds the window.
 constexpr std::size_t PieceSize = 2 << 20;
 constexpr std::size_t BytesPerStep = 8 << 20;
-constexpr auto StepTime = std::chrono::milliseconds(20);
 // A file of at least this size gets its room on the disk set aside before
 // its first byte is written: one call that spares the file system finding
 // room page by page (a fifth of the time of a large file here).
@@ -59,9 +57,9 @@ std::string AbsolutePath(const std::string& path) {
 
 TImageUnpack::TImageUnpack(std::string imagePath, std::string folder, TBuildHost& host,
                            TUnpackOptions options)
-    : ImagePath(std::move(imagePath)),
+    : TSteppedWork(host),
+      ImagePath(std::move(imagePath)),
       Folder(std::move(folder)),
-      Host(host),
       Options(std::move(options)),
       Reader(ImagePath) {}
 
@@ -73,37 +71,24 @@ TImageUnpack::~TImageUnpack() {
 void TImageUnpack::Start() {
   Host.SetCaption(Msg::CaptionRead);
   Host.SetButtonText(Msg::ButtonCancel);
-  Gauge();
-  if (!Reader.Open()) {
-    Fail(FormatText(Msg::ImageDamaged, ImagePath.c_str(), Reader.Result().Problems[0].c_str()));
-    return;
-  }
+  ShowProgress();
+  if (!Reader.Open())
+    return Fail({TQuestionKind::ImageDamaged, ImagePath, Reader.Result().Problems[0]});
   Stage = TStage::Read;
 }
 
-void TImageUnpack::Gauge() {
-  int percent = 0;
-  if (Stage == TStage::Read) {
-    const int32_t marked = Reader.MarkedClusters();
-    percent = marked > 0 ? static_cast<int>(int64_t(Reader.Result().UsedClusters) * 100 / marked)
-                         : 100;
-  } else if (Stage == TStage::CheckFolder) {
-    percent = Items().empty() ? 100 : static_cast<int>(Next * 100 / Items().size());
-  } else if (Stage == TStage::Write) {
-    const uint64_t total = TotalBytes + Items().size() * ItemWeight;
-    percent = total ? static_cast<int>((BytesDone + Next * ItemWeight) * 100 / total) : 100;
-  } else if (Stage == TStage::List) {
-    percent = 100;
+void TImageUnpack::ShowProgress() {
+  switch (Stage) {
+    case TStage::Read:
+      return Gauge(PercentOf(Reader.Result().UsedClusters, Reader.MarkedClusters(), 100));
+    case TStage::CheckFolder:
+      return Gauge(PercentOf(int64_t(Next), int64_t(Items().size()), 100));
+    case TStage::Write:
+      return Gauge(PercentOf(int64_t(BytesDone + Next * ItemWeight),
+                             int64_t(TotalBytes + Items().size() * ItemWeight), 100));
+    case TStage::List: return Gauge(100);
+    case TStage::Idle: return Gauge(0);
   }
-  percent = std::clamp(percent, 0, 100);
-  if (percent == GaugeValue) return;
-  GaugeValue = percent;
-  Host.SetGauge(percent);
-}
-
-void TImageUnpack::Fail(const std::string& text) {
-  Host.Ask(text, Msg::CaptionFileError, TButtons::Ok);
-  End();
 }
 
 void TImageUnpack::CloseFile() {
@@ -114,18 +99,13 @@ void TImageUnpack::CloseFile() {
   if (!Folders.empty()) RemoveFileIn(Folders.back().second, OutName);
 }
 
-void TImageUnpack::End() {
-  if (HasEnded) return;
+void TImageUnpack::Release() {
   CloseFile();
   Stage = TStage::Idle;
-  HasEnded = true;
-  Host.EndBuild(TBuildEnd::Stopped);
 }
 
-void TImageUnpack::Cancel() { End(); }
-
 void TImageUnpack::Step() {
-  if (HasEnded) return;
+  if (!Running()) return;
   switch (Stage) {
     case TStage::Read: StepRead(); break;
     case TStage::CheckFolder: StepCheckFolder(); break;
@@ -138,40 +118,35 @@ void TImageUnpack::Step() {
 void TImageUnpack::StepRead() {
   const bool more = Reader.ReadDirectory();
   if (!Items().empty()) SetStatus(Host, Items().back().Path);
-  Gauge();
+  ShowProgress();
   if (more) return;
   Reader.Finish();
-  const std::vector<std::string>& problems = Reader.Result().Problems;
-  if (!problems.empty()) {
-    std::string first = problems[0];
-    const std::size_t count = Reader.Result().ProblemCount;
-    if (count > 1) first = FormatText(Msg::MoreProblems, first.c_str(), count - 1);
-    Fail(FormatText(Msg::ImageDamaged, ImagePath.c_str(), first.c_str()));
-    return;
-  }
+  const TImageCheck& check = Reader.Result();
+  if (!check.Problems.empty())
+    return Fail({TQuestionKind::ImageDamaged, ImagePath, check.Problems[0],
+                 static_cast<int64_t>(check.ProblemCount - 1)});
   for (const TImageItem& item : Items()) {
     // Its entry could not be read back from a list, nor built again.
     if (item.Path.size() > MaxImagePath)
-      return Fail(FormatText(Msg::ImageDamaged, ImagePath.c_str(),
-                             FormatText(Msg::PathTooLong, item.Path.c_str(), MaxImagePath).c_str()));
+      return Fail({TQuestionKind::ImagePathTooLong, ImagePath, item.Path, MaxImagePath});
     TotalBytes += item.Size;
   }
   if (!OpenFolder()) return;
   Host.SetCaption(Msg::CaptionCheckFolder);
   Next = 0;
   Stage = TStage::CheckFolder;
-  Gauge();
+  ShowProgress();
 }
 
 bool TImageUnpack::OpenFolder() {
   const bool made = MakeFolder(Folder);
   if (!made && errno != EEXIST) {
-    Fail(FormatText(Msg::CantCreate, Folder.c_str(), std::strerror(errno)));
+    Fail({TQuestionKind::CantCreate, Folder, std::strerror(errno)});
     return false;
   }
   const TFileHandle fd = ::OpenFolder(Folder);
   if (fd == NoFile) {
-    Fail(FormatText(Msg::NotAFolder, Folder.c_str()));
+    Fail({TQuestionKind::NotAFolder, Folder});
     return false;
   }
   Folders.emplace_back(std::string(), fd);
@@ -199,20 +174,20 @@ void TImageUnpack::StepCheckFolder() {
     const std::string shown = Folder + "/" + relative;
     const bool isFolder = info.Kind == TPathKind::Directory;
     if (item.Directory) {
-      if (!isFolder) return Fail(FormatText(Msg::NotAFolder, shown.c_str()));
+      if (!isFolder) return Fail({TQuestionKind::NotAFolder, shown});
     } else if (!Options.Replace || isFolder) {
-      return Fail(FormatText(Msg::UnpackExists, shown.c_str()));
+      return Fail({TQuestionKind::UnpackExists, shown});
     }
   }
-  Gauge();
+  ShowProgress();
   if (Next < Items().size()) return;
   TPathInfo info;
   if (!Options.ListPath.empty() && !Options.Replace && LinkInfo(Options.ListPath, info))
-    return Fail(FormatText(Msg::UnpackExists, Options.ListPath.c_str()));
+    return Fail({TQuestionKind::UnpackExists, Options.ListPath});
   Host.SetCaption(Msg::CaptionUnpack);
   Next = 0;
   Stage = TStage::Write;
-  Gauge();
+  ShowProgress();
 }
 
 // The folder that holds imagePath, open, with the name inside it; NoFile
@@ -233,7 +208,7 @@ void TImageUnpack::StepWrite() {
     if (Options.ListPath.empty()) return Finish();
     Host.SetStatusText(Msg::StatusList);
     Stage = TStage::List;
-    Gauge();
+    ShowProgress();
     return;
   }
   const TImageItem& item = Items()[Next];
@@ -242,27 +217,27 @@ void TImageUnpack::StepWrite() {
     SetStatus(Host, item.Path);
     std::string name;
     const TFileHandle parent = ParentFolder(item.Path, name);
-    if (parent == NoFile) return Fail(FormatText(Msg::NotAFolder, FolderOf(shown).c_str()));
+    if (parent == NoFile) return Fail({TQuestionKind::NotAFolder, FolderOf(shown)});
     if (item.Directory) {
       if (!MakeFolderIn(parent, name) && errno != EEXIST)
-        return Fail(FormatText(Msg::CantCreate, shown.c_str(), std::strerror(errno)));
+        return Fail({TQuestionKind::CantCreate, shown, std::strerror(errno)});
       // Never through a link: whatever a link points to lies outside.
       const TFileHandle fd = OpenFolderIn(parent, name);
-      if (fd == NoFile) return Fail(FormatText(Msg::NotAFolder, shown.c_str()));
+      if (fd == NoFile) return Fail({TQuestionKind::NotAFolder, shown});
       Folders.emplace_back(item.Path, fd);
       const bool empty = Next + 1 == Items().size() ||
                          Items()[Next + 1].Path.compare(0, item.Path.size() + 1, item.Path + "\\") != 0;
       if (empty) Written.Add(item.Path, Root + "/" + RelativePath(item.Path));
       ++Next;
-      Gauge();
+      ShowProgress();
       return;
     }
     Out = CreateNewFileIn(parent, name);
     if (Out == NoFile && errno == EEXIST && Options.Replace && RemoveFileIn(parent, name))
       Out = CreateNewFileIn(parent, name);
     if (Out == NoFile) {
-      return Fail(errno == EEXIST ? FormatText(Msg::UnpackExists, shown.c_str())
-                                  : FormatText(Msg::CantCreate, shown.c_str(), std::strerror(errno)));
+      if (errno == EEXIST) return Fail({TQuestionKind::UnpackExists, shown});
+      return Fail({TQuestionKind::CantCreate, shown, std::strerror(errno)});
     }
     OutName = name;
     Cursor = {};
@@ -270,7 +245,7 @@ void TImageUnpack::StepWrite() {
   }
   if (!WriteSome()) return;
   if (OutDone < item.Size) {
-    Gauge();
+    ShowProgress();
     return;
   }
   const TFileHandle fd = Out;
@@ -278,20 +253,20 @@ void TImageUnpack::StepWrite() {
   OutDone = 0;
   if (!::CloseFile(fd)) {
     RemoveFileIn(Folders.back().second, OutName);
-    return Fail(FormatText(Msg::CantWrite, shown.c_str(), std::strerror(errno)));
+    return Fail({TQuestionKind::CantWrite, shown, std::strerror(errno)});
   }
   Written.Add(item.Path, Root + "/" + RelativePath(item.Path));
   ++Next;
-  Gauge();
+  ShowProgress();
 }
 
 // Copies the next runs of the current file, at most BytesPerStep.
 bool TImageUnpack::WriteSome() {
   const TImageItem& item = Items()[Next];
-  const auto start = std::chrono::steady_clock::now();
+  const TStepTimer timer;
   std::size_t budget = BytesPerStep;
   TDataRun run;
-  while (budget > 0 && std::chrono::steady_clock::now() - start < StepTime &&
+  while (budget > 0 && !timer.Spent() &&
          Reader.NextRun(item, Cursor, std::min(budget, PieceSize), run)) {
     if (!CopyFileBytes(Reader.Fd(), run.Offset, Out, int64_t(OutDone), run.Length)) {
       const int error = errno;
@@ -299,10 +274,10 @@ bool TImageUnpack::WriteSome() {
 #ifdef EDQUOT
       full = full || error == EDQUOT;  // over the user's share of the disk
 #endif
-      Fail(full || error != EIO
-               ? FormatText(Msg::CantWrite, (Folder + "/" + RelativePath(item.Path)).c_str(),
-                            std::strerror(error))
-               : FormatText(Msg::CantReadImage, ImagePath.c_str(), std::strerror(error)));
+      if (full || error != EIO)
+        Fail({TQuestionKind::CantWrite, Folder + "/" + RelativePath(item.Path), std::strerror(error)});
+      else
+        Fail({TQuestionKind::CantReadImage, ImagePath, std::strerror(error)});
       return false;
     }
     OutDone += run.Length;
@@ -319,16 +294,13 @@ void TImageUnpack::StepList() {
   // Named from the root, so that the folder the list's paths start from is
   // the one the unpack folder was named from.
   if (!SaveEntryList(AbsolutePath(Options.ListPath), Written, error))
-    return Fail(FormatText(Msg::CantWrite, Options.ListPath.c_str(), error.c_str()));
+    return Fail({TQuestionKind::CantWrite, Options.ListPath, error});
   Finish();
 }
 
 void TImageUnpack::Finish() {
-  Completed = true;
   Stage = TStage::Idle;
   for (auto& f : Folders) ::CloseFile(f.second);
   Folders.clear();
-  Host.SetCaption(Msg::CaptionDone);
-  Host.SetStatusText("");
-  Host.SetButtonText(Msg::ButtonOk);
+  Complete();
 }

@@ -33,22 +33,13 @@ class TImageUnpack : public TSteppedWork {
   TImageUnpack(std::string imagePath, std::string folder, TBuildHost& host,
                TUnpackOptions options = {});
   ~TImageUnpack() override;
-  TImageUnpack(const TImageUnpack&) = delete;
-  TImageUnpack& operator=(const TImageUnpack&) = delete;
 
   // Caption "Reading Image", button "Cancel", gauge 0, the image opened.
   void Start() override;
-  // One step; nothing once it has ended or is done.
+  // One step; nothing once it has ended or is done. Cancel stops between
+  // two steps: what was written stays, except a file half written; it
+  // always ends as stopped.
   void Step() override;
-  // Stops between two steps: what was written stays, except a file half
-  // written, and it ends as stopped.
-  void Cancel() override;
-
-  // Everything is unpacked and "Done" is showing.
-  bool Done() const override { return Completed; }
-  // It has ended (always as stopped: an error or Cancel).
-  bool Ended() const { return HasEnded; }
-  bool Running() const override { return !HasEnded && !Completed; }
   // One entry per file and per empty folder written, with its absolute
   // real path: the list that builds the same image. Complete once Done().
   const TEntryList& Entries() const { return Written; }
@@ -67,13 +58,12 @@ class TImageUnpack : public TSteppedWork {
   bool OpenFolder();
   bool WriteSome();
   TFileHandle ParentFolder(const std::string& imagePath, std::string& name);
-  void Fail(const std::string& text);
-  void End();
-  void Gauge();
+  // Closes what is open; a file half written goes.
+  void Release() override;
+  void ShowProgress();
   void CloseFile();
 
   std::string ImagePath, Folder;
-  TBuildHost& Host;
   TUnpackOptions Options;
   TImageReader Reader;
   TStage Stage = TStage::Idle;
@@ -89,8 +79,5 @@ class TImageUnpack : public TSteppedWork {
   uint64_t OutDone = 0;
   uint64_t TotalBytes = 0, BytesDone = 0;
   int32_t UsedClusters = 0;
-  int GaugeValue = -1;
   TEntryList Written;
-  bool Completed = false;
-  bool HasEnded = false;
 };

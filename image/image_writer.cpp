@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 
 #include "image/build_host.h"
-#include "image/build_messages.h"
+#include "image/stepped_work.h"
 #include "image/byte_order.h"
 #include "image/ceil_div.h"
 #include "image/fat_table.h"
@@ -20,10 +19,8 @@ namespace {
 // Sources are read in pieces of many clusters: few system calls, and a
 // cluster size (at most 64 KiB) always divides it.
 constexpr int64_t ReadChunk = 256 << 10;
-// A step copies at most this many pieces, and none after this time: Cancel
-// and repainting wait no longer than that, even on a slow disk.
+// A step copies at most this many pieces, and none once its time is spent.
 constexpr int PiecesPerStep = 16;
-constexpr auto StepTime = std::chrono::milliseconds(20);
 
 // Whether a source has nothing more to read: 0 at its end, 1 when it has
 // more, -1 when it cannot be read (errno tells why), which is no change of
@@ -36,29 +33,24 @@ int BytesBeyond(TFileHandle fd) {
 void AdvanceGauge(TBuildState& s, TBuildHost& host, int64_t clusters) {
   for (int64_t i = 0; i < clusters; ++i) {
     ++s.ClustersWritten;
-    int total = s.ClusterCounts[s.Chosen];
-    host.SetGauge(total ? static_cast<int>(int64_t(s.ClustersWritten) * 100 / total) : 100);
+    host.SetGauge(PercentOf(s.ClustersWritten, s.ClusterCounts[s.Chosen], 100));
     host.PaintNow();
   }
 }
 
 TWriteResult ImageFailed(TBuildState& s, TBuildHost& host) {
-  host.Ask(FormatText(Msg::CantWrite, s.ImageName.c_str(), std::strerror(s.ImageFile.Error())),
-           Msg::CaptionFileError, TButtons::Ok);
-  return TWriteResult::Failed;
-}
-
-TWriteResult SourceFailed(TBuildHost& host, const std::string& text) {
-  host.Ask(text, Msg::CaptionFileError, TButtons::Ok);
+  host.Ask({TQuestionKind::CantWrite, s.ImageName, std::strerror(s.ImageFile.Error())});
   return TWriteResult::Failed;
 }
 
 TWriteResult ReadFailed(TBuildHost& host, const std::string& path) {
-  return SourceFailed(host, FormatText(Msg::ReadError, path.c_str(), std::strerror(errno)));
+  host.Ask({TQuestionKind::ReadError, path, std::strerror(errno)});
+  return TWriteResult::Failed;
 }
 
 TWriteResult SizeChanged(TBuildHost& host, const std::string& path) {
-  return SourceFailed(host, FormatText(Msg::SizeChanged, path.c_str()));
+  host.Ask({TQuestionKind::SizeChanged, path});
+  return TWriteResult::Failed;
 }
 
 // Fills the scratch record for one node and writes it at offset.
@@ -122,7 +114,7 @@ TPiece CopyPiece(TBuildState& s, TBuildHost& host) {
 // One step of the file being copied: pieces until the file is done or the
 // step has had its share. The file's chain goes into the FATs at its end.
 TWriteResult CopyStep(TBuildState& s, TBuildHost& host) {
-  const auto start = std::chrono::steady_clock::now();
+  const TStepTimer timer;
   for (int piece = 1;; ++piece) {
     const TPiece r = CopyPiece(s, host);
     if (r == TPiece::Failed) {
@@ -131,7 +123,7 @@ TWriteResult CopyStep(TBuildState& s, TBuildHost& host) {
       return TWriteResult::Failed;
     }
     if (r == TPiece::Last) break;
-    if (piece >= PiecesPerStep || std::chrono::steady_clock::now() - start >= StepTime)
+    if (piece >= PiecesPerStep || timer.Spent())
       return TWriteResult::Part;
   }
   TImageInfo& node = *s.Copy.Node;

@@ -12,8 +12,8 @@
 #include "platform/file_system.h"
 
 namespace {
-bool Aborts(TBuildHost& host, const std::string& text) {
-  return host.Ask(text, Msg::CaptionFileError, TButtons::YesNo) == TAnswer::Yes;
+bool Aborts(TBuildHost& host, const TQuestion& question) {
+  return host.Ask(question) == TAnswer::Yes;
 }
 
 // The real path must name a regular file or a directory: anything else (a
@@ -32,8 +32,7 @@ TSourceKind CheckSource(TBuildHost& host, const std::string& real) {
       return SourceFile;
     else
       why = Msg::NotFileOrDirectory;
-    switch (host.Ask(FormatText(Msg::AccessError, real.c_str(), why.c_str()),
-                     Msg::CaptionFileError, TButtons::AbortRetryIgnore)) {
+    switch (host.Ask({TQuestionKind::SourceUnreachable, real, why})) {
       case TAnswer::Abort: return SourceStop;
       case TAnswer::Ignore: return SourceSkipped;
       default: break;  // Retry
@@ -48,12 +47,11 @@ TScanResult ScanEntry(TBuildState& s, TBuildHost& host, const TEntryList& entrie
   const std::string* realPath = entries.RealPathAt(i);
   if (!imagePath || !realPath) return Next;
   const std::string& P = *imagePath;
-  auto askAbort = [&](const std::string& text) { return Aborts(host, text) ? Stop : Next; };
+  auto askAbort = [&](const TQuestion& question) { return Aborts(host, question) ? Stop : Next; };
   // A directory that would pass FAT's limit of records stops the build.
   auto full = [&](const TChildArray& array, std::size_t pathEnd) {
     if (array.Count() < static_cast<std::size_t>(MaxDirectoryRecords)) return false;
-    host.Ask(FormatText(Msg::DirectoryFull, P.substr(0, pathEnd).c_str(), MaxDirectoryRecords),
-             Msg::CaptionError, TButtons::Ok);
+    host.Ask({TQuestionKind::DirectoryFull, P.substr(0, pathEnd), {}, MaxDirectoryRecords});
     return true;
   };
 
@@ -65,7 +63,7 @@ TScanResult ScanEntry(TBuildState& s, TBuildHost& host, const TEntryList& entrie
   // Deeper paths would run the walk past its last level.
   std::size_t levels = parts.Directories.size() + (kind == SourceDirectory ? 1 : 0);
   if (levels > static_cast<std::size_t>(MaxDirectoryLevels))
-    return askAbort(FormatText(Msg::TooDeep, P.c_str(), MaxDirectoryLevels));
+    return askAbort({TQuestionKind::TooDeep, P, {}, MaxDirectoryLevels});
 
   TChildArray* current = s.Root.get();
   std::size_t parentEnd = 0;  // the path of current, without its last "\"
@@ -82,13 +80,13 @@ TScanResult ScanEntry(TBuildState& s, TBuildHost& host, const TEntryList& entrie
     } else if (found == KindDirectory) {
       current = (*current)[static_cast<std::size_t>(at)].Children.get();
     } else {
-      return askAbort(FormatText(Msg::DirectoryIsFile, P.substr(0, dir.End).c_str()));
+      return askAbort({TQuestionKind::DirectoryIsFile, P.substr(0, dir.End)});
     }
     parentEnd = dir.End;
   }
 
   if (FindChild(*current, parts.Name, parts.Ext, nullptr) >= 0)
-    return askAbort(FormatText(Msg::FileExists, P.c_str()));
+    return askAbort({TQuestionKind::NameClash, P});
   // The root's own limit, far smaller, is told once the scan is over.
   if (current != s.Root.get() && full(*current, parentEnd)) return Stop;
 
@@ -114,8 +112,7 @@ TFileHandle OpenSource(TBuildHost& host, const std::string& path, int64_t* size)
       }
       CloseFile(fd);
     }
-    if (host.Ask(FormatText(Msg::OpenError, path.c_str()), Msg::CaptionFileError,
-                 TButtons::RetryCancel) == TAnswer::Cancel)
+    if (host.Ask({TQuestionKind::SourceUnopenable, path}) == TAnswer::Cancel)
       return NoFile;
   }
 }

@@ -14,6 +14,7 @@ list(APPEND QV_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/image_writer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/source_scan.cpp
   ${CMAKE_CURRENT_LIST_DIR}/status_text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/stepped_work.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tree_walk.cpp)
 list(APPEND QV_GUI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/ui/gauge_control.cpp

@@ -17,17 +17,12 @@ constexpr int LabelLeft = 4, LabelWidth = 68;
 constexpr int ValueLeft = 74, ValueWidth = 46;
 const wxRect OkUnits(22, 58, 38, 14);
 const wxRect CancelUnits(64, 58, 38, 14);
-
-const char* const Labels[TStatDialog::Rows] = {
-    "Directories & files:", "Cluster size:", "Number of clusters:", "Sectors per FAT:",
-    "Image file size:"};
 }  // namespace
 
 TStatDialog::TStatDialog(wxWindow* parent, const TStatistics& stats)
     : wxDialog(parent, IdStatDialog, "Some Statistics", wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
-  const int32_t figures[Rows] = {stats.ItemCount, stats.ClusterSize, stats.ClusterTotal,
-                                 stats.SectorsPerFat, stats.ImageSize};
+  const auto table = StatisticsTable(stats);
   auto px = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
 
   std::vector<wxStaticText*> labels;
@@ -35,9 +30,9 @@ TStatDialog::TStatDialog(wxWindow* parent, const TStatistics& stats)
   int valueWidth = px(ValueWidth, 0).x;
   for (int i = 0; i < Rows; ++i) {
     auto* label = new wxStaticText(this, wxID_ANY, wxString());
-    label->SetLabelText(Labels[i]);
+    label->SetLabelText(table[i].first);
     labels.push_back(label);
-    Values[i] = new wxStaticText(this, IdStatDialog + 1 + i, wxString::Format("%d", figures[i]),
+    Values[i] = new wxStaticText(this, IdStatDialog + 1 + i, wxString::Format("%d", table[i].second),
                                  wxDefaultPosition, wxDefaultSize,
                                  wxALIGN_RIGHT | wxST_NO_AUTORESIZE);
     labelWidth = std::max(labelWidth, label->GetBestSize().x);

@@ -4,12 +4,13 @@
 #include <wx/dialog.h>
 
 #include "image/build_host.h"
+#include "image/build_messages.h"
 
 class wxStaticText;
 
 class TStatDialog : public wxDialog {
  public:
-  static constexpr int Rows = 5;
+  static constexpr int Rows = StatisticsRows;
 
   TStatDialog(wxWindow* parent, const TStatistics& stats);
 

@@ -11,6 +11,7 @@
 #include "app/message_box.h"
 #include "app/text_convert.h"
 #include "image/build_driver.h"
+#include "image/build_messages.h"
 #include "image/free_space.h"
 #include "image/image_unpack.h"
 #include "image/ui/gauge_control.h"
@@ -151,9 +152,9 @@ void TWriteDialog::SetButtonText(const std::string& text) {
   CancelButton->SetLabel(ToWx(text));
 }
 
-TAnswer TWriteDialog::Ask(const std::string& text, const std::string& caption,
-                          TButtons buttons) {
-  return ShowMessageBox(this, ToWx(text), ToWx(caption), buttons);
+TAnswer TWriteDialog::Answer(const TQuestion& question) {
+  return ShowMessageBox(this, ToWx(QuestionText(question)), QuestionCaption(question.Kind),
+                        QuestionButtons(question.Kind));
 }
 
 bool TWriteDialog::ConfirmStatistics(const TStatistics& stats) {

@@ -63,13 +63,14 @@ class TWriteDialog : public wxDialog, public TBuildHost {
   void SetGauge(int percent) override;
   void PaintNow() override;
   void SetButtonText(const std::string& text) override;
-  TAnswer Ask(const std::string& text, const std::string& caption,
-              TButtons buttons) override;
   bool ConfirmStatistics(const TStatistics& stats) override;
   bool AskSaveName(std::string& name) override;
   bool QueryFreeSpace(const std::string& folder, uint64_t& freeUnits,
                       uint64_t& unitSize) override;
   void EndBuild(TBuildEnd end) override;
+
+ protected:
+  TAnswer Answer(const TQuestion& question) override;
 
  private:
   void OnInitDialog(wxInitDialogEvent& event);

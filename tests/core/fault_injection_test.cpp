@@ -29,9 +29,9 @@ namespace {
 class THookHost : public TScriptHost {
  public:
   std::function<void()> OnAsk;
-  TAnswer Ask(const std::string& text, const std::string& caption, TButtons b) override {
+  TAnswer Answer(const TQuestion& q) override {
     if (OnAsk) OnAsk();
-    return TScriptHost::Ask(text, caption, b);
+    return TScriptHost::Answer(q);
   }
 };
 

@@ -132,9 +132,9 @@ TEST(ScanEntry, RetryFindsAFileThatAppeared) {
   // The question is answered after the user has put the file in place.
   struct THost : TScriptHost {
     std::string Make;
-    TAnswer Ask(const std::string& t, const std::string& c, TButtons b) override {
+    TAnswer Answer(const TQuestion& q) override {
       std::ofstream(Make) << "x";
-      return TScriptHost::Ask(t, c, b);
+      return TScriptHost::Answer(q);
     }
   } host;
   host.Make = tmp / "late.wav";

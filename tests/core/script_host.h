@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "image/build_host.h"
+#include "image/build_messages.h"
 
 struct TAsked {
   std::string Text, Caption;
   TButtons Buttons;
+  TQuestionKind Kind;
 };
 
 class TScriptHost : public TBuildHost {
@@ -42,8 +44,8 @@ class TScriptHost : public TBuildHost {
     if (OnPaint) OnPaint();
   }
   void SetButtonText(const std::string& t) override { ButtonText = t; }
-  TAnswer Ask(const std::string& text, const std::string& caption, TButtons b) override {
-    Asked.push_back({text, caption, b});
+  TAnswer Answer(const TQuestion& q) override {
+    Asked.push_back({QuestionText(q), QuestionCaption(q.Kind), QuestionButtons(q.Kind), q.Kind});
     if (Answers.empty()) return Fallback;
     TAnswer a = Answers.front();
     Answers.pop_front();

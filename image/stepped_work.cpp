@@ -1,0 +1,39 @@
+#include "image/stepped_work.h"
+
+#include <algorithm>
+
+#include "image/build_messages.h"
+
+int PercentOf(int64_t done, int64_t total, int whenEmpty) {
+  if (total <= 0) return whenEmpty;
+  return static_cast<int>(std::clamp<int64_t>(done * 100 / total, 0, 100));
+}
+
+void TSteppedWork::Fail(const TQuestion& question, TBuildEnd end) {
+  Host.Ask(question);
+  EndOnMessage(end);
+}
+
+void TSteppedWork::End(TBuildEnd end, TStop cause) {
+  if (HasEnded) return;
+  Release();
+  HasEnded = true;
+  EndedWith = end;
+  Cause = cause;
+  StoppedBy = Host.LastAsked();
+  Host.EndBuild(end);
+}
+
+void TSteppedWork::Complete() {
+  Completed = true;
+  Host.SetCaption(Msg::CaptionDone);
+  Host.SetStatusText("");
+  Host.SetButtonText(Msg::ButtonOk);
+}
+
+void TSteppedWork::Gauge(int percent) {
+  percent = std::clamp(percent, 0, 100);
+  if (percent == Shown) return;
+  Shown = percent;
+  Host.SetGauge(percent);
+}
