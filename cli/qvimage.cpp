@@ -237,7 +237,9 @@ bool ReadImage(TImageReader& reader, const std::string& image) {
   reader.ReadAll();
   const std::vector<std::string>& problems = reader.Result().Problems;
   if (problems.empty()) return true;
-  if (reader.Unreadable())
+  if (!reader.ForeignFormat().empty())
+    std::fprintf(stderr, "qvimage: %s is %s\n", image.c_str(), reader.ForeignFormat().c_str());
+  else if (reader.Unreadable())
     std::fprintf(stderr, "qvimage: %s\n", problems[0].c_str());
   else
     std::fprintf(stderr, "qvimage: %s is damaged; --check lists what is wrong:\n  %s\n",

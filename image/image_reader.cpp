@@ -49,6 +49,49 @@ constexpr uint8_t DirtyFlag = 0x01;
 
 bool IsPowerOfTwo(uint32_t v) { return v != 0 && (v & (v - 1)) == 0; }
 
+// Where the boot sector of a FAT32 volume keeps its file system's name,
+// and where a partition table and an ISO 9660 volume's first descriptor
+// lie.
+constexpr int Fat32TypeOffset = 82;
+constexpr int Fat32SectorsPerFat = 36;
+constexpr int PartitionTable = 446;
+constexpr int PartitionEntrySize = 16;
+constexpr int PartitionCount = 4;
+constexpr int64_t IsoDescriptorId = 16 * 2048 + 1;
+
+// What a file whose first sector is no FAT12 or FAT16 boot sector is, when
+// it is another well-known kind of image; "" when it is none of them.
+std::string OtherImageKind(const uint8_t* b, TFileHandle file) {
+  if (std::memcmp(b + Boot::OemName, "EXFAT   ", 8) == 0) return "an exFAT volume";
+  if (std::memcmp(b + Fat32TypeOffset, "FAT32   ", 8) == 0 ||
+      (Get16(b + Boot::RootEntries) == 0 && Get16(b + Boot::SectorsPerFat) == 0 &&
+       Get32(b + Fat32SectorsPerFat) != 0 && Get16(b + Boot::SignatureOffset) == Boot::SectorSignature))
+    return "a FAT32 volume (this program reads FAT12 and FAT16)";
+  char iso[5];
+  if (ReadFully(file, iso, sizeof iso, IsoDescriptorId) == int64_t(sizeof iso) &&
+      std::memcmp(iso, "CD001", 5) == 0)
+    return "an ISO 9660 image (a CD-ROM file system, not a FAT volume)";
+  if (Get16(b + Boot::SignatureOffset) == Boot::SectorSignature) {
+    // A table whose entries are all well formed, at least one in use.
+    bool used = false;
+    uint32_t first = 0;
+    for (int i = 0; i < PartitionCount; ++i) {
+      const uint8_t* e = b + PartitionTable + i * PartitionEntrySize;
+      if ((e[0] & 0x7F) != 0) return "";
+      if (e[4] == 0) continue;
+      const uint32_t start = Get32(e + 8);
+      if (start == 0 || Get32(e + 12) == 0) return "";
+      if (!used || start < first) first = start;
+      used = true;
+    }
+    if (used)
+      return FormatText("a partitioned disk image (its first partition starts at sector %u); "
+                        "this program reads a single volume without a partition table",
+                        first);
+  }
+  return "";
+}
+
 // A byte allowed in a name as this program writes it: the 8.3 name
 // characters in capitals. DOS keeps short names in capitals; a small letter,
 // a control byte or a byte outside ASCII there is damage (fsck.fat agrees).
@@ -173,6 +216,18 @@ bool TImageReader::ReadBoot() {
     return false;
   }
   const std::size_t problemsBefore = Check.ProblemCount;
+  const std::size_t listedBefore = Check.Problems.size();
+  // A sector that is not FAT's is named when it is another kind of image,
+  // rather than taken apart field by field.
+  auto foreign = [&] {
+    const std::string format = OtherImageKind(b, File);
+    if (format.empty()) return;
+    Check.Problems.resize(listedBefore);
+    Check.ProblemCount = problemsBefore;
+    Problem("it is " + format);
+    Format = format;
+    CannotRead = true;
+  };
   if (Get16(b + Boot::SignatureOffset) != Boot::SectorSignature)
     Problem("the boot sector has no 55 AA signature");
   const uint32_t sectorSize = Get16(b + Boot::BytesPerSector);
@@ -194,7 +249,16 @@ bool TImageReader::ReadBoot() {
   if (b[Boot::Reserved] & DirtyFlag) Problem("the volume is marked as not closed cleanly");
   const uint16_t total16 = Get16(b + Boot::TotalSectors16);
   const uint32_t total = total16 ? total16 : Get32(b + Boot::TotalSectors32);
-  if (Check.ProblemCount != problemsBefore) return false;
+  if (Check.ProblemCount != problemsBefore) {
+    foreign();
+    return false;
+  }
+  // Readers disagree on where the data of such a volume begins (some
+  // round the root up to whole sectors, some down): its files could come
+  // out wrong, so it is no sound image.
+  if (L->RootEntries * Rec::RecordSize % sectorSize != 0)
+    Problem(FormatText("the root directory's %u entries do not fill whole sectors",
+                       L->RootEntries));
   if (int64_t(total) * sectorSize > Check.ImageSize) {
     Problem(FormatText("the boot sector gives %u sectors, but the file holds %lld bytes", total,
                        static_cast<long long>(Check.ImageSize)));
@@ -255,7 +319,11 @@ bool TImageReader::ReadFats() {
     }
     if (c >= Fat::FirstDataCluster && Fat[c] != Fat::Free && Fat[c] != Fat::FirstBad) ++Marked;
   }
-  const uint16_t media0 = static_cast<uint16_t>(Fat::MediaEntry | L->Media);
+  // Entry 0 holds the media byte, with every higher bit of the entry set:
+  // FF0 for a 1.44 MB diskette's FAT12, FFF8 for a fixed disk's FAT16 (and
+  // a FAT12 entry read as an end mark is widened as the others are).
+  uint16_t media0 = static_cast<uint16_t>(Fat::MediaEntry | L->Media);
+  if (L->FatBits == 12 && (media0 & Fat12Mask) < Fat12FirstBad) media0 &= Fat12Mask;
   if (Fat[0] != media0 || Fat[1] < Fat::FirstEndMark)
     Problem(FormatText("FAT entries 0 and 1 are %04X %04X, not %04X FFFF", Fat[0], Fat[1], media0));
 

@@ -76,8 +76,11 @@ class TImageReader {
   // Open() succeeded: the items can be read.
   bool IsOpen() const { return Opened; }
   // Open() found no image file to read at all (missing, unreadable, a
-  // folder), rather than a damaged one.
+  // folder, another kind of image), rather than a damaged one.
   bool Unreadable() const { return CannotRead; }
+  // What the file is when it is another well-known kind of image ("a FAT32
+  // volume ..."); "" otherwise.
+  const std::string& ForeignFormat() const { return Format; }
   // The image file, open for reading after Open().
   TFileHandle Fd() const { return File; }
 
@@ -115,6 +118,7 @@ class TImageReader {
   std::vector<TLevel> Stack;     // the directories being walked
   bool Opened = false;
   bool CannotRead = false;
+  std::string Format;
   int32_t Marked = 0;
   bool RootRead = false;
   long Pending = -1;             // a directory item to enter next

@@ -228,3 +228,37 @@ TEST(ImageReader, ReportsMissingEntriesAndUnreadableImages) {
   EXPECT_EQ(All(CheckImage(fifo)), "cannot read " + fifo + ": not a regular file\n");
 #endif
 }
+
+// Other kinds of image are named for what they are, not taken apart as a
+// broken FAT volume; a root that readers place differently is a problem.
+TEST(ImageReader, NamesOtherKindsOfImageAndAnOddRoot) {
+  TImage image;
+  const std::string good = ReadBytes(image.Path);
+  auto with = [&](const char* name, int64_t at, const std::string& bytes, std::string base) {
+    base.replace(static_cast<std::size_t>(at), bytes.size(), bytes);
+    return image.Tmp.File(name, base);
+  };
+  const std::string zeros(1 << 16, '\0');
+  std::string mbr(512, '\0');
+  mbr[510] = '\x55', mbr[511] = '\xAA';
+  mbr.replace(446, 16, std::string("\x80\0\0\0\x0C\0\0\0\0\x08\0\0\0\x10\0\0", 16));
+  std::string fat32 = good.substr(0, 512);
+  fat32.replace(17, 2, std::string(2, '\0'));  // no root entries
+  fat32.replace(22, 2, std::string(2, '\0'));  // no 16-bit FAT size
+  fat32.replace(36, 4, std::string("\x40\0\0\0", 4));  // the 32-bit one
+  const std::pair<std::string, std::string> cases[] = {
+      {with("x.img", 3, "EXFAT   ", zeros), "it is an exFAT volume"},
+      {with("cd.iso", 32769, "CD001", zeros), "it is an ISO 9660 image"},
+      {with("disk.img", 0, mbr, zeros),
+       "it is a partitioned disk image (its first partition starts at sector 2048)"},
+      {with("f32.img", 0, fat32, zeros), "it is a FAT32 volume (this program reads FAT12 and FAT16)"},
+      {with("odd.trk", 17, std::string("\x78\0", 2), good),
+       "the root directory's 120 entries do not fill whole sectors"},
+  };
+  for (const auto& [path, expect] : cases) {
+    TImageReader reader(path);
+    reader.ReadAll();
+    EXPECT_EQ(All(reader.Result()).find(expect), 0u) << path << ":\n" << All(reader.Result());
+    EXPECT_EQ(reader.ForeignFormat().empty(), path == image.Tmp / "odd.trk") << path;
+  }
+}

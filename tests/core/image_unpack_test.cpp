@@ -187,10 +187,17 @@ TEST(ImageUnpack, OtherToolsImagesComeOutAsTheirSources) {
   tmp.File("src/SHORT.BIN", Pattern(70000, 4));
   tmp.File("src/dir/inner.dat", Pattern(1, 5));
   tmp.Dir("src/dir/empty");
-  for (const char* format : {"-F 16 -R 4 -f 1 -r 112 -n QLABEL", "-F 12 -r 64"}) {
+  // The diskettes' FATs begin with their media byte F0, not F8.
+  for (const char* format : {"-F 16 -R 4 -f 1 -r 112 -n QLABEL", "-F 12 -r 64", "-F 12 floppy 1440",
+                             "-F 12 floppy 2880"}) {
     const std::string image = tmp / "other.img";
     fs::remove(image);
-    ASSERT_EQ(RunCommand("mkfs.fat -C " + std::string(format) + " '" + image + "' 8192").Status, 0);
+    std::string options = format, kilobytes = "8192";
+    if (const std::size_t floppy = options.find(" floppy "); floppy != std::string::npos) {
+      kilobytes = options.substr(floppy + 8);
+      options.resize(floppy);
+    }
+    ASSERT_EQ(RunCommand("mkfs.fat -C " + options + " '" + image + "' " + kilobytes).Status, 0);
     ASSERT_EQ(RunCommand("cd '" + tmp / "src" + "' && MTOOLS_SKIP_CHECK=1 mcopy -s -i '" + image +
                          "' * ::/")
                   .Status,
