@@ -287,7 +287,7 @@ int ExtractMode(const std::string& image, const std::string& folder, TTerminalOp
     return ExitStopped;
   }
   if (!unpack.Done()) {
-    if (!force && host.AskedSoFar() > 0)
+    if (unpack.Why() == TStop::Message && unpack.StopKind() == TQuestionKind::UnpackExists)
       host.Say("files that exist are replaced only with --force");
     return ExitStopped;
   }

@@ -41,18 +41,6 @@ bool IsBlankLine(const std::string& line) {
   return true;
 }
 
-// Why a real path cannot be taken, or "" when it can. It is taken as
-// written: a file may well be named with a blank at its end.
-std::string RealPathFault(const std::string& path) {
-  if (path.empty()) return "empty real path";
-  if (IsBlankLine(path)) return "real path of blanks only";
-  for (unsigned char c : path)
-    if (c < 0x20 || c == 0x7F) return "control character in the real path";
-  if (path.size() >= static_cast<std::size_t>(PATH_MAX))
-    return "real path longer than " + std::to_string(PATH_MAX - 1) + " bytes";
-  return {};
-}
-
 // folder/path, without doubling a separator at the end of folder.
 std::string Joined(const std::string& folder, const std::string& path) {
   return JoinPath(folder, path);
@@ -92,6 +80,18 @@ const char ListHeader[] =
     "# Quorel CD-ROM Image Maker entry list: image path, TAB, real path\n";
 
 }  // namespace
+
+// A real path is taken as written: a file may well be named with a blank
+// at its end.
+std::string RealPathFault(const std::string& path) {
+  if (path.empty()) return "empty real path";
+  if (IsBlankLine(path)) return "real path of blanks only";
+  for (unsigned char c : path)
+    if (c < 0x20 || c == 0x7F) return "control character in the real path";
+  if (path.size() >= static_cast<std::size_t>(PATH_MAX))
+    return "real path longer than " + std::to_string(PATH_MAX - 1) + " bytes";
+  return {};
+}
 
 bool ReadEntryList(std::istream& in, TEntryList& entries, TListError& error,
                    const std::string& folder) {
@@ -184,11 +184,13 @@ void WriteEntryList(std::ostream& out, const TEntryList& entries, const std::str
         << ListedRealPath(entries[i].RealPath, folder, workingFolder) << '\n';
 }
 
-bool SaveEntryList(const std::string& path, const TEntryList& entries, std::string& error) {
+bool SaveEntryList(const std::string& path, const TEntryList& entries, std::string& error,
+                   TListSave how) {
   error.clear();
   const std::string working = CurrentFolder();
-  // A link is followed, so that the list it points to gets the new text.
-  const std::string target = LinkTarget(path);
+  // A link is followed when updating, so that the list it points to gets
+  // the new text.
+  const std::string target = how == TListSave::Update ? LinkTarget(path) : path;
   std::string folder = ListFolderOf(target);
   // "." parts would hide that a file lies below the folder ("back.qvl"
   // saved in the working folder, "./show/back.qvl").
@@ -222,13 +224,15 @@ bool SaveEntryList(const std::string& path, const TEntryList& entries, std::stri
     ok = false;
     saved = errno;
   }
-  if (ok && !RenameFile(temporary, target)) {
+  if (ok && !(how == TListSave::CreateNew ? RenameWithoutReplacing(temporary, target)
+                                           : RenameFile(temporary, target))) {
     ok = false;
     saved = errno;
   }
   if (!ok) {
     RemoveFile(temporary);
     error = std::strerror(saved);
+    errno = saved;
   }
   return ok;
 }

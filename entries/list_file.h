@@ -56,7 +56,20 @@ std::string ListedRealPath(const std::string& realPath, const std::string& folde
 void WriteEntryList(std::ostream& out, const TEntryList& entries, const std::string& folder,
                     const std::string& workingFolder);
 
+// How a list file is put in place.
+enum class TListSave {
+  Update,     // a link at path is followed: the list it leads to gets the text
+  CreateNew,  // path itself, never through a link; nothing there is replaced
+  Replace,    // path itself, never through a link; whatever is there goes
+};
+
 // Saves the list to path safely: written to a new file beside it, flushed
 // to the disk and renamed over path, so that a failure leaves the old file
-// as it was. False with the reason in error when it could not be saved.
-bool SaveEntryList(const std::string& path, const TEntryList& entries, std::string& error);
+// as it was. False with the reason in error (and errno, EEXIST when
+// CreateNew found something there) when it could not be saved.
+bool SaveEntryList(const std::string& path, const TEntryList& entries, std::string& error,
+                   TListSave how = TListSave::Update);
+
+// Why a real path cannot stand in a list file (read back, it would be
+// refused), or "" when it can.
+std::string RealPathFault(const std::string& path);

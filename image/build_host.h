@@ -41,14 +41,17 @@ enum class TQuestionKind {
   // Messages with Ok that stop an unpacking. ImageDamaged: Path the image,
   // Detail the first problem, Number how many more there are;
   // ImagePathTooLong: Path the image, Detail the image path, Number the
-  // longest a list takes; UnpackExists, NotAFolder: Path; CantCreate,
-  // CantReadImage: Path and the reason in Detail.
+  // longest a list takes; UnpackExists, ImageInTheWay, NotAFolder: Path;
+  // CantCreate, CantReadImage: Path and the reason in Detail;
+  // FolderNotListable: Path the folder, Detail why a list cannot hold it.
   ImageDamaged,
   ImagePathTooLong,
   UnpackExists,
+  ImageInTheWay,
   NotAFolder,
   CantCreate,
   CantReadImage,
+  FolderNotListable,
 };
 
 struct TQuestion {

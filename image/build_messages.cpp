@@ -82,6 +82,14 @@ TWording WordingOf(TQuestionKind kind) {
     // Unpacking never replaces a file unless told to.
     case K::UnpackExists:
       return {"The file %s already exists. It is not replaced.", CaptionFileError, TButtons::Ok};
+    // Unpacking never replaces the image it reads, even when told to.
+    case K::ImageInTheWay:
+      return {"The file %s is the image being unpacked. It is not replaced.", CaptionFileError,
+              TButtons::Ok};
+    // The unpacked files' list would name them in a way no list is read.
+    case K::FolderNotListable:
+      return {"Sorry, I can't unpack into %s: an entry list cannot hold its path (%s).",
+              CaptionFileError, TButtons::Ok};
     case K::NotAFolder:
       return {"%s is not a folder.", CaptionFileError, TButtons::Ok};
     case K::CantCreate:
@@ -105,6 +113,7 @@ std::string QuestionText(const TQuestion& q) {
     case K::ReadError:
     case K::CantCreate:
     case K::CantReadImage:
+    case K::FolderNotListable:
       return FormatText(text, path, detail);
     case K::ImageDamaged:
       if (q.Number > 0)

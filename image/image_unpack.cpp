@@ -21,6 +21,8 @@ constexpr std::size_t BytesPerStep = 8 << 20;
 // its first byte is written: one call that spares the file system finding
 // room page by page (a fifth of the time of a large file here).
 constexpr uint32_t ReserveFrom = 1 << 20;
+// Fresh names tried for a file written beside the one it replaces.
+constexpr int MaxTemporaryNames = 1000;
 // Files whose presence in the folder is checked in one step.
 constexpr std::size_t ChecksPerStep = 2000;
 // Each item weighs this many bytes in the gauge, so that a tree of small
@@ -74,6 +76,7 @@ void TImageUnpack::Start() {
   ShowProgress();
   if (!Reader.Open())
     return Fail({TQuestionKind::ImageDamaged, ImagePath, Reader.Result().Problems[0]});
+  HandleInfo(Reader.Fd(), Image);
   Stage = TStage::Read;
 }
 
@@ -125,56 +128,82 @@ void TImageUnpack::StepRead() {
   if (!check.Problems.empty())
     return Fail({TQuestionKind::ImageDamaged, ImagePath, check.Problems[0],
                  static_cast<int64_t>(check.ProblemCount - 1)});
+  std::string longest;
   for (const TImageItem& item : Items()) {
     // Its entry could not be read back from a list, nor built again.
     if (item.Path.size() > MaxImagePath)
       return Fail({TQuestionKind::ImagePathTooLong, ImagePath, item.Path, MaxImagePath});
+    if (item.Path.size() > longest.size()) longest = item.Path;
     TotalBytes += item.Size;
   }
-  if (!OpenFolder()) return;
+  // The entries name the files from the folder's absolute path: a folder
+  // whose path a list cannot hold is refused before anything is written.
+  Root = AbsolutePath(Folder);
+  const std::string fault = RealPathFault(Root + "/" + RelativePath(longest));
+  if (!fault.empty()) return Fail({TQuestionKind::FolderNotListable, Folder, fault});
+  if (!PrepareFolder()) return;
   Host.SetCaption(Msg::CaptionCheckFolder);
   Next = 0;
   Stage = TStage::CheckFolder;
   ShowProgress();
 }
 
-bool TImageUnpack::OpenFolder() {
-  const bool made = MakeFolder(Folder);
-  if (!made && errno != EEXIST) {
-    Fail({TQuestionKind::CantCreate, Folder, std::strerror(errno)});
-    return false;
-  }
+// An existing folder is opened to be checked; a missing one is made only
+// once nothing stands in the way, so that a refused unpacking leaves none.
+bool TImageUnpack::PrepareFolder() {
+  TPathInfo info;
+  FolderMissing = !LinkInfo(Folder, info) && errno == ENOENT;
+  FolderEmpty = FolderMissing;
+  if (FolderMissing) return true;
   const TFileHandle fd = ::OpenFolder(Folder);
   if (fd == NoFile) {
     Fail({TQuestionKind::NotAFolder, Folder});
     return false;
   }
   Folders.emplace_back(std::string(), fd);
-  Root = AbsolutePath(Folder);
-  // In a folder just made, or empty, nothing can be in the way: the check
-  // of every name is left out.
-  FolderEmpty = made;
-  if (!made) {
-    std::vector<std::string> names;
-    FolderEmpty = FolderNames(Folder, names) && names.empty();
-  }
+  // In an empty folder nothing can be in the way: the check of every name
+  // is left out.
+  std::vector<std::string> names;
+  FolderEmpty = FolderNames(Folder, names) && names.empty();
   return true;
 }
 
-// Nothing is written until it is known that nothing would be replaced.
+bool TImageUnpack::MakeTheFolder() {
+  if (!MakeFolder(Folder)) {
+    if (errno != EEXIST) {
+      Fail({TQuestionKind::CantCreate, Folder, std::strerror(errno)});
+      return false;
+    }
+    // It appeared meanwhile: it is checked as any folder that was there.
+    if (PrepareFolder()) Next = 0;
+    return false;
+  }
+  FolderMissing = false;
+  const TFileHandle fd = ::OpenFolder(Folder);
+  if (fd == NoFile) {
+    Fail({TQuestionKind::NotAFolder, Folder});
+    return false;
+  }
+  Folders.emplace_back(std::string(), fd);
+  return true;
+}
+
+// Nothing is written until it is known that nothing would be replaced that
+// may not be: a file without leave, a folder, or the image itself.
 void TImageUnpack::StepCheckFolder() {
-  const TFileHandle root = Folders.front().second;
   if (FolderEmpty) Next = Items().size();
   const std::size_t end = std::min(Items().size(), Next + ChecksPerStep);
   for (; Next < end; ++Next) {
     const TImageItem& item = Items()[Next];
     const std::string relative = RelativePath(item.Path);
     TPathInfo info;
-    if (!LinkInfoIn(root, relative, info)) continue;
+    if (!LinkInfoIn(Folders.front().second, relative, info)) continue;
     const std::string shown = Folder + "/" + relative;
     const bool isFolder = info.Kind == TPathKind::Directory;
     if (item.Directory) {
       if (!isFolder) return Fail({TQuestionKind::NotAFolder, shown});
+    } else if (info.SameFile(Image)) {
+      return Fail({TQuestionKind::ImageInTheWay, shown});
     } else if (!Options.Replace || isFolder) {
       return Fail({TQuestionKind::UnpackExists, shown});
     }
@@ -182,12 +211,26 @@ void TImageUnpack::StepCheckFolder() {
   ShowProgress();
   if (Next < Items().size()) return;
   TPathInfo info;
-  if (!Options.ListPath.empty() && !Options.Replace && LinkInfo(Options.ListPath, info))
-    return Fail({TQuestionKind::UnpackExists, Options.ListPath});
+  if (!Options.ListPath.empty() && LinkInfo(Options.ListPath, info)) {
+    if (info.SameFile(Image)) return Fail({TQuestionKind::ImageInTheWay, Options.ListPath});
+    if (!Options.Replace) return Fail({TQuestionKind::UnpackExists, Options.ListPath});
+  }
+  if (FolderMissing && !MakeTheFolder()) return;
   Host.SetCaption(Msg::CaptionUnpack);
   Next = 0;
   Stage = TStage::Write;
   ShowProgress();
+}
+
+// A file that replaces another is written under a fresh name beside it and
+// renamed over it once complete: a stop on the way leaves the old one.
+TFileHandle TImageUnpack::CreateBeside(TFileHandle parent, const std::string& name) {
+  for (int n = 1; n <= MaxTemporaryNames; ++n) {
+    OutName = "." + name + "." + std::to_string(n);
+    const TFileHandle fd = CreateNewFileIn(parent, OutName);
+    if (fd != NoFile || errno != EEXIST) return fd;
+  }
+  return NoFile;
 }
 
 // The folder that holds imagePath, open, with the name inside it; NoFile
@@ -232,14 +275,17 @@ void TImageUnpack::StepWrite() {
       ShowProgress();
       return;
     }
+    OutName = name;
+    FinalName.clear();
     Out = CreateNewFileIn(parent, name);
-    if (Out == NoFile && errno == EEXIST && Options.Replace && RemoveFileIn(parent, name))
-      Out = CreateNewFileIn(parent, name);
+    if (Out == NoFile && errno == EEXIST && Options.Replace) {
+      Out = CreateBeside(parent, name);
+      FinalName = name;
+    }
     if (Out == NoFile) {
       if (errno == EEXIST) return Fail({TQuestionKind::UnpackExists, shown});
       return Fail({TQuestionKind::CantCreate, shown, std::strerror(errno)});
     }
-    OutName = name;
     Cursor = {};
     if (item.Size >= ReserveFrom) ReserveFileSpace(Out, item.Size);
   }
@@ -251,9 +297,11 @@ void TImageUnpack::StepWrite() {
   const TFileHandle fd = Out;
   Out = NoFile;
   OutDone = 0;
-  if (!::CloseFile(fd)) {
-    RemoveFileIn(Folders.back().second, OutName);
-    return Fail({TQuestionKind::CantWrite, shown, std::strerror(errno)});
+  const TFileHandle parent = Folders.back().second;
+  if (!::CloseFile(fd) || (!FinalName.empty() && !RenameIn(parent, OutName, FinalName))) {
+    const int error = errno;
+    RemoveFileIn(parent, OutName);
+    return Fail({TQuestionKind::CantWrite, shown, std::strerror(error)});
   }
   Written.Add(item.Path, Root + "/" + RelativePath(item.Path));
   ++Next;
@@ -287,14 +335,19 @@ bool TImageUnpack::WriteSome() {
   return true;
 }
 
-// The list is saved safely (a new file renamed over the name); a list that
-// was there already was refused by the folder check unless replacing.
+// The list is saved safely (a new file renamed over the name), never
+// through a link: without leave to replace, nothing that appeared there
+// meanwhile is replaced; with it, a link there gives way as a link.
 void TImageUnpack::StepList() {
   std::string error;
   // Named from the root, so that the folder the list's paths start from is
   // the one the unpack folder was named from.
-  if (!SaveEntryList(AbsolutePath(Options.ListPath), Written, error))
+  if (!SaveEntryList(AbsolutePath(Options.ListPath), Written, error,
+                     Options.Replace ? TListSave::Replace : TListSave::CreateNew)) {
+    if (!Options.Replace && errno == EEXIST)
+      return Fail({TQuestionKind::UnpackExists, Options.ListPath});
     return Fail({TQuestionKind::CantWrite, Options.ListPath, error});
+  }
   Finish();
 }
 

@@ -55,7 +55,9 @@ class TImageUnpack : public TSteppedWork {
   void StepWrite();
   void StepList();
   void Finish();
-  bool OpenFolder();
+  bool PrepareFolder();
+  bool MakeTheFolder();
+  TFileHandle CreateBeside(TFileHandle parent, const std::string& name);
   bool WriteSome();
   TFileHandle ParentFolder(const std::string& imagePath, std::string& name);
   // Closes what is open; a file half written goes.
@@ -72,9 +74,12 @@ class TImageUnpack : public TSteppedWork {
   // their image paths ("" for the root) and handles.
   std::vector<std::pair<std::string, TFileHandle>> Folders;
   bool FolderEmpty = false;  // nothing in it could be replaced
+  bool FolderMissing = false;  // made only once nothing stands in the way
+  TPathInfo Image;  // the image file itself, which nothing may replace
   std::size_t Next = 0;  // the item to write or check next
   TFileHandle Out = NoFile;  // the file being written
   std::string OutName;       // and its name in its folder
+  std::string FinalName;     // the name it takes once complete, when replacing
   TImageReader::TCursor Cursor;
   uint64_t OutDone = 0;
   uint64_t TotalBytes = 0, BytesDone = 0;

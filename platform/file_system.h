@@ -80,6 +80,9 @@ bool MakeFolderIn(TFileHandle folder, const std::string& name);
 TFileHandle CreateNewFileIn(TFileHandle folder, const std::string& name);
 // Removes the file name inside folder (a link itself, not what it leads to).
 bool RemoveFileIn(TFileHandle folder, const std::string& name);
+// Renames from to to inside folder, replacing what is at to (a link itself,
+// not what it leads to).
+bool RenameIn(TFileHandle folder, const std::string& from, const std::string& to);
 // What relative ('/' between its names) names below folder, a final link
 // not followed.
 bool LinkInfoIn(TFileHandle folder, const std::string& relative, TPathInfo& info);

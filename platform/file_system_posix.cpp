@@ -230,6 +230,10 @@ bool RemoveFileIn(TFileHandle folder, const std::string& name) {
   return ::unlinkat(Fd(folder), name.c_str(), 0) == 0;
 }
 
+bool RenameIn(TFileHandle folder, const std::string& from, const std::string& to) {
+  return ::renameat(Fd(folder), from.c_str(), Fd(folder), to.c_str()) == 0;
+}
+
 bool LinkInfoIn(TFileHandle folder, const std::string& relative, TPathInfo& info) {
   info = TPathInfo();
   struct stat st;

@@ -470,6 +470,11 @@ bool RemoveFileIn(TFileHandle folder, const std::string& name) {
   return !path.empty() && RemoveFile(path);
 }
 
+bool RenameIn(TFileHandle folder, const std::string& from, const std::string& to) {
+  const std::string a = PathIn(folder, from), b = PathIn(folder, to);
+  return !a.empty() && !b.empty() && RenameFile(a, b);
+}
+
 bool LinkInfoIn(TFileHandle folder, const std::string& relative, TPathInfo& info) {
   info = TPathInfo();
   const std::string path = PathIn(folder, relative);

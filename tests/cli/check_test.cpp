@@ -206,12 +206,20 @@ TEST_F(QvImageCheck, ListAndExtractGiveWhatBuildsTheSameImage) {
   Work.File("back/README", "changed");
   TResult again = Run({"--extract", "out/good.trk", "back"});
   EXPECT_EQ(again.Code, 1);
-  EXPECT_NE(again.Err.find("back/SUB/DEEP/B.QVF already exists. It is not replaced."),
+  EXPECT_NE(again.Err.find("back/SUB/DEEP/B.QVF already exists. It is not replaced.\n"
+                          "qvimage: files that exist are replaced only with --force"),
             std::string::npos) << again.Err;
   EXPECT_EQ(ReadBytes(Work / "back/README"), "changed");
   TResult forced = Run({"--extract", "-fq", "out/good.trk", "back"});
   EXPECT_EQ(forced.Code, 0) << forced.Err;
   EXPECT_EQ(ReadBytes(Work / "back/README"), "hello");
+
+  // A link where the list goes is replaced as a link, never written through.
+  Work.File("keep.qvl", "mine");
+  fs::create_symlink(Work / "keep.qvl", Work / "linked.qvl");
+  EXPECT_EQ(Run({"--extract", "-fq", "out/good.trk", "linked"}).Code, 0);
+  EXPECT_EQ(ReadBytes(Work / "keep.qvl"), "mine");
+  EXPECT_FALSE(fs::is_symlink(Work / "linked.qvl"));
 }
 
 // Damage and hostile names stop --list and --extract before anything is
@@ -237,6 +245,7 @@ TEST_F(QvImageCheck, DamagedOrHostileImagesAreNotUnpacked) {
       TResult r = Run(args);
       EXPECT_EQ(r.Code, 1) << what << " " << mode;
       EXPECT_NE(r.Err.find(bad), std::string::npos) << what << ":\n" << r.Err;
+      EXPECT_EQ(r.Err.find("--force"), std::string::npos) << what << ":\n" << r.Err;
       EXPECT_FALSE(fs::exists(Work / "unpacked")) << what;
     }
   }

@@ -74,6 +74,13 @@ const TCase Cases[] = {
      "File Error", TAnswer::Ok, TAnswer::Ok},
     {{K::UnpackExists, "out/A.TXT"}, "The file out/A.TXT already exists. It is not replaced.",
      "File Error", TAnswer::Ok, TAnswer::Ok},
+    {{K::ImageInTheWay, "in/A.TXT"},
+     "The file in/A.TXT is the image being unpacked. It is not replaced.", "File Error",
+     TAnswer::Ok, TAnswer::Ok},
+    {{K::FolderNotListable, "tab\tdir", "control character in the real path"},
+     "Sorry, I can't unpack into tab\tdir: an entry list cannot hold its path (control "
+     "character in the real path).",
+     "File Error", TAnswer::Ok, TAnswer::Ok},
     {{K::NotAFolder, "out/A"}, "out/A is not a folder.", "File Error", TAnswer::Ok, TAnswer::Ok},
     {{K::CantCreate, "out/A", "Permission denied"}, "Sorry, I can't create out/A: Permission denied",
      "File Error", TAnswer::Ok, TAnswer::Ok},

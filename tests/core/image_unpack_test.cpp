@@ -255,3 +255,61 @@ TEST(ImageUnpack, OtherToolsImagesComeOutAsTheirSources) {
       << run->Asked();
   EXPECT_FALSE(fs::exists(tmp / "deep-out"));
 }
+
+// What is in the way stays whole: a replaced file until its successor is
+// complete, the image being read always, a list that appears meanwhile;
+// and a refused unpacking makes no folder.
+TEST(ImageUnpack, ReplacesOnlyWhatItMayAndOnlyWhenComplete) {
+  TTempDir tmp;
+  TEntryList entries;
+  entries.Add("\\BIG.BIN", tmp.File("big", Pattern(20 << 20, 9)));  // several steps
+  entries.Add("\\A.TXT", tmp.File("a", "new"));
+  tmp.Dir("in");
+  Build(entries, tmp / "in/A.TXT");
+  const std::string image = tmp / "in/A.TXT", bytes = ReadBytes(image);
+  TUnpackOptions replace;
+  replace.Replace = true;
+
+  // Stopped within a file it replaces: the old one stays, nothing beside it.
+  tmp.File("out/BIG.BIN", "old");
+  TScriptHost host;
+  TImageUnpack stopped(image, tmp / "out", host, replace);
+  stopped.Start();
+  while (stopped.Running() && !fs::exists(tmp / "out/.BIG.BIN.1")) stopped.Step();
+  ASSERT_TRUE(stopped.Running());
+  stopped.Cancel();
+  EXPECT_EQ(ReadBytes(tmp / "out/BIG.BIN"), "old");
+  EXPECT_FALSE(fs::exists(tmp / "out/.BIG.BIN.1"));
+
+  // The image itself is never replaced, as a file of the folder or as the list.
+  auto over = Unpack(image, tmp / "in", replace);
+  EXPECT_EQ(over->Asked(), "The file " + tmp / "in/A.TXT" + " is the image being unpacked. It is not replaced.");
+  replace.ListPath = image;
+  EXPECT_EQ(Unpack(image, tmp / "x", replace)->Asked(),
+            "The file " + image + " is the image being unpacked. It is not replaced.");
+  EXPECT_TRUE(ReadBytes(image) == bytes);
+  EXPECT_FALSE(fs::exists(tmp / "x"));
+
+  // A list that appears while the files are written is left as it is.
+  TUnpackOptions listed;
+  listed.ListPath = tmp / "late.qvl";
+  TScriptHost late;
+  TImageUnpack unpack(image, tmp / "late", late, listed);
+  unpack.Start();
+  while (unpack.Running() && (late.Statuses.empty() || late.Statuses.back() != "Writing List"))
+    unpack.Step();
+  tmp.File("late.qvl", "mine");
+  while (unpack.Running()) unpack.Step();
+  EXPECT_EQ(late.Asked.back().Text,
+            "The file " + tmp / "late.qvl" + " already exists. It is not replaced.");
+  EXPECT_EQ(ReadBytes(tmp / "late.qvl"), "mine");
+
+#ifndef _WIN32
+  // A folder whose path no list can hold is refused before it is made.
+  auto tab = Unpack(image, tmp / "tab\tdir", listed);
+  EXPECT_EQ(tab->Asked(), "Sorry, I can't unpack into " + tmp / "tab\tdir" +
+                              ": an entry list cannot hold its path (control character in the "
+                              "real path).");
+  EXPECT_FALSE(fs::exists(tmp / "tab\tdir"));
+#endif
+}
