@@ -142,10 +142,8 @@ bool TImageBuild::AfterWalk() {
       Host.Ask({TQuestionKind::ImageIsSource, name});
       continue;
     }
-    if (Options.KeepReplacedFile) {
-      const bool replacing = PathInfo(name, image) && image.Kind == TPathKind::File;
-      Options.WriteViaTemporary = Options.ReplaceExisting = replacing;
-    }
+    if (Options.ReplaceChosenFile)
+      Options.ReplaceExisting = PathInfo(name, image) && image.Kind == TPathKind::File;
     if (CheckFreeSpace(name)) {
       S.ImageName = name;
       return true;

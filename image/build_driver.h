@@ -25,10 +25,10 @@ struct TBuildOptions {
   // is replaced, once the new image has reached the disk. Without it, a
   // file that appeared there meanwhile is left alone and the build stops.
   bool ReplaceExisting = false;
-  // The window program: a new file is written directly (a stopped build
-  // leaves it as far as it got), but a file the user chose to replace is
-  // replaced as above, so that a stopped or failed build leaves it whole.
-  bool KeepReplacedFile = false;
+  // The window program: with WriteViaTemporary, a file that was under the
+  // name when the user chose it (the save prompt asked about replacing it)
+  // is replaced; one that appeared later is not.
+  bool ReplaceChosenFile = false;
 };
 
 class TImageBuild : public TSteppedWork {

@@ -33,7 +33,11 @@ TWriteDialog::TWriteDialog(wxWindow* parent, const TEntryList& entries,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
       SaveData(&saveData) {
   TBuildOptions options;
-  options.KeepReplacedFile = true;
+  // The image is written beside the chosen name and renamed into place once
+  // complete: Cancel or a failed write leaves nothing that looks like an
+  // image under the name, and a file the user chose to replace whole.
+  options.WriteViaTemporary = true;
+  options.ReplaceChosenFile = true;
   auto build = std::make_unique<TImageBuild>(entries, *this, options);
   Builder = build.get();
   Engine = std::move(build);
