@@ -131,29 +131,32 @@ bool TMyWindow::AskSaveChanges() {
   TAnswer answer = ShowMessageBox(
       this, ToWx("The list " + name + " has changed.\n\nDo you want to save the changes?"),
       AppTitle, TButtons::SaveDontSaveCancel);
-  if (answer == TAnswer::Save) return CmSaveListNow();
+  if (answer == TAnswer::Save) return SaveToItsFile();
   return answer == TAnswer::No;
 }
 
-void TMyWindow::CmNewListNow() {
+void TMyWindow::OnNewList(wxCommandEvent&) {
   if (WriteDialog || !AskSaveChanges()) return;
   TEntryList empty;
   SetEntries(empty, std::string());
 }
 
-void TMyWindow::CmOpenListNow() {
+void TMyWindow::OnOpenList(wxCommandEvent&) {
   if (WriteDialog || !AskSaveChanges()) return;
   std::string path = ListPath;
   if (!AskListPath(false, path)) return;
   OpenList(path);
 }
 
-bool TMyWindow::CmSaveListNow() {
-  if (ListPath.empty()) return CmSaveListAsNow();
+void TMyWindow::OnSaveList(wxCommandEvent&) { SaveToItsFile(); }
+void TMyWindow::OnSaveListAs(wxCommandEvent&) { SaveToNewFile(); }
+
+bool TMyWindow::SaveToItsFile() {
+  if (ListPath.empty()) return SaveToNewFile();
   return SaveList(ListPath);
 }
 
-bool TMyWindow::CmSaveListAsNow() {
+bool TMyWindow::SaveToNewFile() {
   std::string path = ListPath.empty() ? std::string(UntitledName) + "." + ListFileExtension
                                       : ListPath;
   if (!AskListPath(true, path)) return false;
@@ -163,14 +166,7 @@ bool TMyWindow::CmSaveListAsNow() {
   return SaveList(path);
 }
 
-void TMyWindow::OnUpdateSave(wxUpdateUIEvent& event) {
-  if (event.GetId() == CmSaveListAs)
-    event.Enable(Entries.Count() > 0 || !ListPath.empty());
-  else
-    event.Enable(Modified());
-}
-
-void TMyWindow::CmOpenImageNow() {
+void TMyWindow::OnOpenImage(wxCommandEvent&) {
   if (WriteDialog || !AskSaveChanges()) return;
   // The dialog opens in the last image's folder, proposing its name.
   ImageData.FileName = wxFileName(ImageData.FileName).GetFullName();

@@ -71,11 +71,6 @@ class TMyWindow : public wxWindow, public TListEditor {
   bool ListInUse() const override { return WriteDialog != nullptr; }
   TFileDialogData& BrowseSettings() override { return BrowseData; }
 
-  // The command handlers, also reached from the tests.
-  void CmDeleteLine();
-  void CmCreateImageFile();
-  void CmRunFileManagerNow();
-
   // The program the Run File Manager command starts with the home folder.
   static wxString FileManagerCommand;
 
@@ -99,13 +94,6 @@ class TMyWindow : public wxWindow, public TListEditor {
   // With unsaved changes, asks Save / Don't Save / Cancel; false when the
   // user cancels (or the save fails), so that nothing goes.
   bool AskSaveChanges();
-  void CmNewListNow();
-  void CmOpenListNow();
-  bool CmSaveListNow();
-  bool CmSaveListAsNow();
-  // Open Image...: asks about unsaved changes, then for an image and for an
-  // empty or new folder, and unpacks it there in the progress dialog.
-  void CmOpenImageNow();
   // Unpacks the image into folder in the progress dialog; once it is done
   // its entries are the list, unsaved. False when it stopped (the list
   // stays as it was).
@@ -130,10 +118,29 @@ class TMyWindow : public wxWindow, public TListEditor {
   void OnLeftDClick(wxMouseEvent& event);
   void OnMouseWheel(wxMouseEvent& event);
   void OnSysColourChanged(wxSysColourChangedEvent& event);
-  void OnCommand(wxCommandEvent& event);
-  void OnUpdateNeedsLines(wxUpdateUIEvent& event);
+  // The commands, one handler each.
+  void OnNewList(wxCommandEvent& event);
+  void OnOpenList(wxCommandEvent& event);
+  void OnSaveList(wxCommandEvent& event);
+  void OnSaveListAs(wxCommandEvent& event);
+  // Open Image...: asks about unsaved changes, then for an image and for an
+  // empty or new folder, and unpacks it there in the progress dialog.
+  void OnOpenImage(wxCommandEvent& event);
+  void OnCreateImage(wxCommandEvent& event);
+  void OnRunFileManager(wxCommandEvent& event);
+  void OnInsert(wxCommandEvent& event);
+  void OnDelete(wxCommandEvent& event);
+  void OnEdit(wxCommandEvent& event);
+  void OnAbout(wxCommandEvent& event);
+  // Enabling: each predicate serves every command it fits.
   void OnUpdateAlways(wxUpdateUIEvent& event);
-  void OnUpdateSave(wxUpdateUIEvent& event);
+  void OnUpdateNeedsLines(wxUpdateUIEvent& event);
+  void OnUpdateModified(wxUpdateUIEvent& event);
+  void OnUpdateSaveAs(wxUpdateUIEvent& event);
+  // Save List: to the list's file, asking for one when it has none; Save
+  // List As...: to a file asked for. False when cancelled or failed.
+  bool SaveToItsFile();
+  bool SaveToNewFile();
   // Moves the first visible line by d lines, clamped to the scroll range.
   void MoveTopLine(int d);
   void SetFirstVisibleLine(int top);

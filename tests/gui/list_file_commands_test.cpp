@@ -134,7 +134,7 @@ TEST_F(TListFileTest, SavedListOpensAgainAndTheCaptionFollowsTheList) {
   EXPECT_FALSE(Window->Modified());
 
   // Save List As... to a new name, then the old file is left as it was.
-  Window->CmDeleteLine();
+  Command(CmDelete);
   Answers.FileChoices = {Dir / "less.qvl"};
   Command(CmSaveListAs);
   EXPECT_EQ(Prompts().back().Proposal, Dir / "show.qvl");
@@ -219,7 +219,7 @@ TEST_F(TListFileTest, ListsThatCannotBeOpenedOrSavedSayWhyAndChangeNothing) {
             bad + ":3: no TAB between the image path and the real path");
   EXPECT_EQ(Answers.Boxes[1].Text, folder + ": is a directory, not a list file");
 
-  Window->CmDeleteLine();
+  Command(CmDelete);
   Answers.BoxAnswers = {TAnswer::Ok};
   // (The desktop's dialog cannot choose a missing folder: the save is asked
   // for directly.)
