@@ -32,6 +32,11 @@ std::string ShownName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The list's name in the caption and the questions.
+std::string ListName(const std::string& path) {
+  return path.empty() ? UntitledName : ShownName(path);
+}
+
 }  // namespace
 
 bool TMyWindow::AskListPath(bool save, std::string& path) {
@@ -58,33 +63,24 @@ bool TMyWindow::RunFolderPrompt(TMyWindow& window, std::string& folder) {
   return true;
 }
 
-wxString TMyWindow::ListCaption() const {
-  if (ListPath.empty() && !Modified()) return wxString(AppTitle);
-  std::string name = ListPath.empty() ? UntitledName : ShownName(ListPath);
-  return (Modified() ? "*" : "") + ToWx(name) + " - " + wxString(AppTitle);
-}
-
 void TMyWindow::ShowListState() {
   // Called at every idle notice, also between the steps of a build: only a
-  // change of the list or of its file costs more than two comparisons.
-  if (Entries.ChangeCount() == ShownChange && ListPath == ShownPath && SavedChange == ShownSaved)
-    return;
-  ShownChange = Entries.ChangeCount();
-  ShownPath = ListPath;
-  ShownSaved = SavedChange;
+  // change of the list's state or of its file costs more than two comparisons.
+  bool modified = Document.Modified();
+  if (modified == ShownModified && Document.Path() == ShownPath) return;
+  ShownModified = modified;
+  ShownPath = Document.Path();
   wxWindow* frame = wxGetTopLevelParent(this);
   if (!frame) return;
-  wxString caption = ListCaption();
+  // The list's name, "*" before it for unsaved changes; the empty list at
+  // start shows the program's name alone.
+  wxString caption(AppTitle);
+  if (modified || !ShownPath.empty())
+    caption = (modified ? "*" : "") + ToWx(ListName(ShownPath)) + " - " + caption;
   if (frame->GetLabel() != caption) frame->SetLabel(caption);
 }
 
-void TMyWindow::SetEntries(TEntryList& entries, const std::string& path) {
-  Entries.Swap(entries);
-  entries.Flush();
-  ListPath = path;
-  SavedChange = Entries.ChangeCount();
-  // A list unpacked from an image has no file yet: it is unsaved work.
-  if (path.empty() && Entries.Count() > 0) --SavedChange;
+void TMyWindow::ShowNewList() {
   CurrentLine = 0;
   SetFirstVisibleLine(0);
   MeasureNameColumn();
@@ -99,38 +95,33 @@ bool TMyWindow::OpenList(const std::string& given) {
   wxFileName name(ToWx(given));
   name.MakeAbsolute();
   const std::string path = FromWx(name.GetFullPath());
-  TEntryList read;
   TListError error;
-  if (!LoadEntryList(path, read, error)) {
+  if (!Document.Open(path, error)) {
     std::string text = path + ":" + (error.Line > 0 ? std::to_string(error.Line) + ":" : "") +
                        " " + error.Message;
     ShowMessageBox(this, ToWx(text), FileErrorCaption, TButtons::Ok);
     return false;
   }
-  SetEntries(read, path);
+  ShowNewList();
   return true;
 }
 
 bool TMyWindow::SaveList(const std::string& path) {
   std::string error;
-  if (!SaveEntryList(path, Entries, error)) {
+  bool saved = Document.Save(path, error);
+  if (!saved)
     ShowMessageBox(this, ToWx("Sorry, I can't save the list " + path + ": " + error),
                    FileErrorCaption, TButtons::Ok);
-    ShowListState();
-    return false;
-  }
-  ListPath = path;
-  SavedChange = Entries.ChangeCount();
   ShowListState();
-  return true;
+  return saved;
 }
 
 bool TMyWindow::AskSaveChanges() {
-  if (!Modified()) return true;
-  std::string name = ListPath.empty() ? UntitledName : ShownName(ListPath);
-  TAnswer answer = ShowMessageBox(
-      this, ToWx("The list " + name + " has changed.\n\nDo you want to save the changes?"),
-      AppTitle, TButtons::SaveDontSaveCancel);
+  if (!Document.Modified()) return true;
+  TAnswer answer = ShowMessageBox(this,
+                                  ToWx("The list " + ListName(Document.Path()) +
+                                       " has changed.\n\nDo you want to save the changes?"),
+                                  AppTitle, TButtons::SaveDontSaveCancel);
   if (answer == TAnswer::Save) return SaveToItsFile();
   return answer == TAnswer::No;
 }
@@ -138,12 +129,13 @@ bool TMyWindow::AskSaveChanges() {
 void TMyWindow::OnNewList(wxCommandEvent&) {
   if (WriteDialog || !AskSaveChanges()) return;
   TEntryList empty;
-  SetEntries(empty, std::string());
+  Document.Take(empty, std::string());
+  ShowNewList();
 }
 
 void TMyWindow::OnOpenList(wxCommandEvent&) {
   if (WriteDialog || !AskSaveChanges()) return;
-  std::string path = ListPath;
+  std::string path = Document.Path();
   if (!AskListPath(false, path)) return;
   OpenList(path);
 }
@@ -152,13 +144,14 @@ void TMyWindow::OnSaveList(wxCommandEvent&) { SaveToItsFile(); }
 void TMyWindow::OnSaveListAs(wxCommandEvent&) { SaveToNewFile(); }
 
 bool TMyWindow::SaveToItsFile() {
-  if (ListPath.empty()) return SaveToNewFile();
-  return SaveList(ListPath);
+  if (Document.Path().empty()) return SaveToNewFile();
+  return SaveList(Document.Path());
 }
 
 bool TMyWindow::SaveToNewFile() {
-  std::string path = ListPath.empty() ? std::string(UntitledName) + "." + ListFileExtension
-                                      : ListPath;
+  std::string path = Document.Path().empty()
+                         ? std::string(UntitledName) + "." + ListFileExtension
+                         : Document.Path();
   if (!AskListPath(true, path)) return false;
   // As the image's save prompt does: a name typed without an extension
   // gets the list's.
@@ -201,6 +194,7 @@ bool TMyWindow::OpenImage(const std::string& imagePath, const std::string& folde
     for (std::size_t i = 0; i < entries.Count(); ++i)
       read.Add(entries[i].ImagePath, entries[i].RealPath);
   }
-  SetEntries(read, std::string());
+  Document.Take(read, std::string());
+  ShowNewList();
   return true;
 }

@@ -431,9 +431,9 @@ void TMyWindow::OnSysColourChanged(wxSysColourChangedEvent& event) {
 // with every button disabled until the first pass.
 void TMyWindow::OnUpdateAlways(wxUpdateUIEvent& event) { event.Enable(true); }
 void TMyWindow::OnUpdateNeedsLines(wxUpdateUIEvent& event) { event.Enable(Entries.Count() > 0); }
-void TMyWindow::OnUpdateModified(wxUpdateUIEvent& event) { event.Enable(Modified()); }
+void TMyWindow::OnUpdateModified(wxUpdateUIEvent& event) { event.Enable(Document.Modified()); }
 void TMyWindow::OnUpdateSaveAs(wxUpdateUIEvent& event) {
-  event.Enable(Entries.Count() > 0 || !ListPath.empty());
+  event.Enable(Entries.Count() > 0 || !Document.Path().empty());
 }
 
 void TMyWindow::OnInsert(wxCommandEvent&) {
