@@ -1,9 +1,7 @@
-// The list window's file commands: New, Open List..., Save List, Save
-// List As... and Open Image..., the frame's caption that names the list,
-// and the question about unsaved changes. The file format itself is the core's, shared with
+// The list window's file commands: New, Open List..., Save List and Save
+// List As..., the frame's caption that names the list, and the question
+// about unsaved changes. The file format itself is the core's, shared with
 // qvimage.
-#include <wx/dir.h>
-#include <wx/dirdlg.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 
@@ -13,8 +11,6 @@
 #include "app/message_box.h"
 #include "app/text_convert.h"
 #include "entries/list_file.h"
-#include "image/image_unpack.h"
-#include "image/ui/write_dialog.h"
 
 namespace {
 
@@ -49,17 +45,6 @@ bool TMyWindow::AskListPath(bool save, std::string& path) {
   ListData.Style = save ? wxFD_SAVE | wxFD_OVERWRITE_PROMPT : wxFD_OPEN | wxFD_FILE_MUST_EXIST;
   if (!RunFileDialog(this, save ? "Save List" : "Open List", ListData)) return false;
   path = FromWx(ListData.FileName);
-  return true;
-}
-
-std::function<bool(TMyWindow&, std::string&)> TMyWindow::FolderPrompt =
-    TMyWindow::RunFolderPrompt;
-
-bool TMyWindow::RunFolderPrompt(TMyWindow& window, std::string& folder) {
-  // The desktop's folder dialog has a button that makes a new folder.
-  wxDirDialog dialog(&window, "Unpack Image Into", ToWx(folder), wxDD_DEFAULT_STYLE);
-  if (dialog.ShowModal() != wxID_OK) return false;
-  folder = FromWx(dialog.GetPath());
   return true;
 }
 
@@ -157,44 +142,4 @@ bool TMyWindow::SaveToNewFile() {
   // gets the list's.
   if (!wxFileName(ToWx(path)).HasExt()) path += std::string(".") + ListFileExtension;
   return SaveList(path);
-}
-
-void TMyWindow::OnOpenImage(wxCommandEvent&) {
-  if (WriteDialog || !AskSaveChanges()) return;
-  // The dialog opens in the last image's folder, proposing its name.
-  ImageData.FileName = wxFileName(ImageData.FileName).GetFullName();
-  if (!RunFileDialog(this, "Open Image", ImageData)) return;
-  const std::string image = FromWx(ImageData.FileName);
-  std::string folder = FromWx(ImageData.Folder);
-  for (;;) {
-    if (!FolderPrompt(*this, folder)) return;
-    // The image's files go into a folder of their own: none of the user's
-    // files is mixed in with them or in the way of one.
-    if (!wxDir::Exists(ToWx(folder))) break;
-    wxDir dir(ToWx(folder));
-    if (!dir.IsOpened() || (!dir.HasFiles() && !dir.HasSubDirs())) break;
-    ShowMessageBox(this,
-                   ToWx("The folder " + folder +
-                        " is not empty.\n\nChoose an empty or new folder to unpack the image into."),
-                   "Open Image", TButtons::Ok);
-  }
-  OpenImage(image, folder);
-}
-
-bool TMyWindow::OpenImage(const std::string& imagePath, const std::string& folder) {
-  if (WriteDialog) return false;
-  TEntryList read;
-  {
-    TWriteDialog dialog(this, imagePath, folder, DialogFont);
-    WriteDialog = &dialog;
-    dialog.ShowModal();
-    WriteDialog = nullptr;
-    if (!dialog.Unpack().Done()) return false;
-    const TEntryList& entries = dialog.Unpack().Entries();
-    for (std::size_t i = 0; i < entries.Count(); ++i)
-      read.Add(entries[i].ImagePath, entries[i].RealPath);
-  }
-  Document.Take(read, std::string());
-  ShowNewList();
-  return true;
 }

@@ -21,8 +21,6 @@
 #include "app/text_convert.h"
 #include "entries/ui/drop_target.h"
 #include "entries/ui/edit_dialog.h"
-#include "image/build_state.h"
-#include "image/ui/write_dialog.h"
 #include "resources/menu_resources.h"
 
 bool NewShell = false;
@@ -493,23 +491,6 @@ void TMyWindow::OnDelete(wxCommandEvent&) {
     EnsureVisible();
   }
   Refresh();
-}
-
-void TMyWindow::OnCreateImage(wxCommandEvent&) {
-  if (Entries.Count() == 0 || WriteDialog) return;
-  int code;
-  {
-    TWriteDialog dialog(this, Entries, SaveData, DialogFont);
-    WriteDialog = &dialog;
-    code = dialog.ShowModal();
-    WriteDialog = nullptr;
-  }
-  if (code == BuildEndFailedEntry) SetCurrentLine(FailedEntry);
-}
-
-bool TMyWindow::EnterIdle(wxWindow* idleWindow) {
-  if (!WriteDialog || idleWindow != WriteDialog) return false;
-  return WriteDialog->StepOnce();
 }
 
 void TMyWindow::OnRunFileManager(wxCommandEvent&) {
