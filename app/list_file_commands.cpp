@@ -5,7 +5,6 @@
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 
-#include "app/command_ids.h"
 #include "app/list_window.h"
 #include "app/main_frame.h"
 #include "app/message_box.h"
