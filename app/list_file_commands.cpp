@@ -1,20 +1,15 @@
-// The list window's file commands: New, Open List..., Save List, Save
-// List As... and Open Image..., the frame's caption that names the list,
-// and the question about unsaved changes. The file format itself is the core's, shared with
+// The list window's file commands: New, Open List..., Save List and Save
+// List As..., the frame's caption that names the list, and the question
+// about unsaved changes. The file format itself is the core's, shared with
 // qvimage.
-#include <wx/dir.h>
-#include <wx/dirdlg.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 
-#include "app/command_ids.h"
 #include "app/list_window.h"
 #include "app/main_frame.h"
 #include "app/message_box.h"
 #include "app/text_convert.h"
 #include "entries/list_file.h"
-#include "image/image_unpack.h"
-#include "image/ui/write_dialog.h"
 
 namespace {
 
@@ -32,6 +27,11 @@ std::string ShownName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The list's name in the caption and the questions.
+std::string ListName(const std::string& path) {
+  return path.empty() ? UntitledName : ShownName(path);
+}
+
 }  // namespace
 
 bool TMyWindow::AskListPath(bool save, std::string& path) {
@@ -47,44 +47,24 @@ bool TMyWindow::AskListPath(bool save, std::string& path) {
   return true;
 }
 
-std::function<bool(TMyWindow&, std::string&)> TMyWindow::FolderPrompt =
-    TMyWindow::RunFolderPrompt;
-
-bool TMyWindow::RunFolderPrompt(TMyWindow& window, std::string& folder) {
-  // The desktop's folder dialog has a button that makes a new folder.
-  wxDirDialog dialog(&window, "Unpack Image Into", ToWx(folder), wxDD_DEFAULT_STYLE);
-  if (dialog.ShowModal() != wxID_OK) return false;
-  folder = FromWx(dialog.GetPath());
-  return true;
-}
-
-wxString TMyWindow::ListCaption() const {
-  if (ListPath.empty() && !Modified()) return wxString(AppTitle);
-  std::string name = ListPath.empty() ? UntitledName : ShownName(ListPath);
-  return (Modified() ? "*" : "") + ToWx(name) + " - " + wxString(AppTitle);
-}
-
 void TMyWindow::ShowListState() {
   // Called at every idle notice, also between the steps of a build: only a
-  // change of the list or of its file costs more than two comparisons.
-  if (Entries.ChangeCount() == ShownChange && ListPath == ShownPath && SavedChange == ShownSaved)
-    return;
-  ShownChange = Entries.ChangeCount();
-  ShownPath = ListPath;
-  ShownSaved = SavedChange;
+  // change of the list's state or of its file costs more than two comparisons.
+  bool modified = Document.Modified();
+  if (modified == ShownModified && Document.Path() == ShownPath) return;
+  ShownModified = modified;
+  ShownPath = Document.Path();
   wxWindow* frame = wxGetTopLevelParent(this);
   if (!frame) return;
-  wxString caption = ListCaption();
+  // The list's name, "*" before it for unsaved changes; the empty list at
+  // start shows the program's name alone.
+  wxString caption(AppTitle);
+  if (modified || !ShownPath.empty())
+    caption = (modified ? "*" : "") + ToWx(ListName(ShownPath)) + " - " + caption;
   if (frame->GetLabel() != caption) frame->SetLabel(caption);
 }
 
-void TMyWindow::SetEntries(TEntryList& entries, const std::string& path) {
-  Entries.Swap(entries);
-  entries.Flush();
-  ListPath = path;
-  SavedChange = Entries.ChangeCount();
-  // A list unpacked from an image has no file yet: it is unsaved work.
-  if (path.empty() && Entries.Count() > 0) --SavedChange;
+void TMyWindow::ShowNewList() {
   CurrentLine = 0;
   SetFirstVisibleLine(0);
   MeasureNameColumn();
@@ -99,112 +79,66 @@ bool TMyWindow::OpenList(const std::string& given) {
   wxFileName name(ToWx(given));
   name.MakeAbsolute();
   const std::string path = FromWx(name.GetFullPath());
-  TEntryList read;
   TListError error;
-  if (!LoadEntryList(path, read, error)) {
+  if (!Document.Open(path, error)) {
     std::string text = path + ":" + (error.Line > 0 ? std::to_string(error.Line) + ":" : "") +
                        " " + error.Message;
     ShowMessageBox(this, ToWx(text), FileErrorCaption, TButtons::Ok);
     return false;
   }
-  SetEntries(read, path);
+  ShowNewList();
   return true;
 }
 
 bool TMyWindow::SaveList(const std::string& path) {
   std::string error;
-  if (!SaveEntryList(path, Entries, error)) {
+  bool saved = Document.Save(path, error);
+  if (!saved)
     ShowMessageBox(this, ToWx("Sorry, I can't save the list " + path + ": " + error),
                    FileErrorCaption, TButtons::Ok);
-    ShowListState();
-    return false;
-  }
-  ListPath = path;
-  SavedChange = Entries.ChangeCount();
   ShowListState();
-  return true;
+  return saved;
 }
 
 bool TMyWindow::AskSaveChanges() {
-  if (!Modified()) return true;
-  std::string name = ListPath.empty() ? UntitledName : ShownName(ListPath);
-  TAnswer answer = ShowMessageBox(
-      this, ToWx("The list " + name + " has changed.\n\nDo you want to save the changes?"),
-      AppTitle, TButtons::SaveDontSaveCancel);
-  if (answer == TAnswer::Save) return CmSaveListNow();
+  if (!Document.Modified()) return true;
+  TAnswer answer = ShowMessageBox(this,
+                                  ToWx("The list " + ListName(Document.Path()) +
+                                       " has changed.\n\nDo you want to save the changes?"),
+                                  AppTitle, TButtons::SaveDontSaveCancel);
+  if (answer == TAnswer::Save) return SaveToItsFile();
   return answer == TAnswer::No;
 }
 
-void TMyWindow::CmNewListNow() {
+void TMyWindow::OnNewList(wxCommandEvent&) {
   if (WriteDialog || !AskSaveChanges()) return;
   TEntryList empty;
-  SetEntries(empty, std::string());
+  Document.Take(empty, std::string());
+  ShowNewList();
 }
 
-void TMyWindow::CmOpenListNow() {
+void TMyWindow::OnOpenList(wxCommandEvent&) {
   if (WriteDialog || !AskSaveChanges()) return;
-  std::string path = ListPath;
+  std::string path = Document.Path();
   if (!AskListPath(false, path)) return;
   OpenList(path);
 }
 
-bool TMyWindow::CmSaveListNow() {
-  if (ListPath.empty()) return CmSaveListAsNow();
-  return SaveList(ListPath);
+void TMyWindow::OnSaveList(wxCommandEvent&) { SaveToItsFile(); }
+void TMyWindow::OnSaveListAs(wxCommandEvent&) { SaveToNewFile(); }
+
+bool TMyWindow::SaveToItsFile() {
+  if (Document.Path().empty()) return SaveToNewFile();
+  return SaveList(Document.Path());
 }
 
-bool TMyWindow::CmSaveListAsNow() {
-  std::string path = ListPath.empty() ? std::string(UntitledName) + "." + ListFileExtension
-                                      : ListPath;
+bool TMyWindow::SaveToNewFile() {
+  std::string path = Document.Path().empty()
+                         ? std::string(UntitledName) + "." + ListFileExtension
+                         : Document.Path();
   if (!AskListPath(true, path)) return false;
   // As the image's save prompt does: a name typed without an extension
   // gets the list's.
   if (!wxFileName(ToWx(path)).HasExt()) path += std::string(".") + ListFileExtension;
   return SaveList(path);
-}
-
-void TMyWindow::OnUpdateSave(wxUpdateUIEvent& event) {
-  if (event.GetId() == CmSaveListAs)
-    event.Enable(Entries.Count() > 0 || !ListPath.empty());
-  else
-    event.Enable(Modified());
-}
-
-void TMyWindow::CmOpenImageNow() {
-  if (WriteDialog || !AskSaveChanges()) return;
-  // The dialog opens in the last image's folder, proposing its name.
-  ImageData.FileName = wxFileName(ImageData.FileName).GetFullName();
-  if (!RunFileDialog(this, "Open Image", ImageData)) return;
-  const std::string image = FromWx(ImageData.FileName);
-  std::string folder = FromWx(ImageData.Folder);
-  for (;;) {
-    if (!FolderPrompt(*this, folder)) return;
-    // The image's files go into a folder of their own: none of the user's
-    // files is mixed in with them or in the way of one.
-    if (!wxDir::Exists(ToWx(folder))) break;
-    wxDir dir(ToWx(folder));
-    if (!dir.IsOpened() || (!dir.HasFiles() && !dir.HasSubDirs())) break;
-    ShowMessageBox(this,
-                   ToWx("The folder " + folder +
-                        " is not empty.\n\nChoose an empty or new folder to unpack the image into."),
-                   "Open Image", TButtons::Ok);
-  }
-  OpenImage(image, folder);
-}
-
-bool TMyWindow::OpenImage(const std::string& imagePath, const std::string& folder) {
-  if (WriteDialog) return false;
-  TEntryList read;
-  {
-    TWriteDialog dialog(this, imagePath, folder, DialogFont);
-    WriteDialog = &dialog;
-    dialog.ShowModal();
-    WriteDialog = nullptr;
-    if (!dialog.Unpack().Done()) return false;
-    const TEntryList& entries = dialog.Unpack().Entries();
-    for (std::size_t i = 0; i < entries.Count(); ++i)
-      read.Add(entries[i].ImagePath, entries[i].RealPath);
-  }
-  SetEntries(read, std::string());
-  return true;
 }

@@ -21,8 +21,6 @@
 #include "app/text_convert.h"
 #include "entries/ui/drop_target.h"
 #include "entries/ui/edit_dialog.h"
-#include "image/build_state.h"
-#include "image/ui/write_dialog.h"
 #include "resources/menu_resources.h"
 
 bool NewShell = false;
@@ -142,28 +140,28 @@ wxBEGIN_EVENT_TABLE(TMyWindow, wxWindow)
   EVT_LEFT_DCLICK(TMyWindow::OnLeftDClick)
   EVT_MOUSEWHEEL(TMyWindow::OnMouseWheel)
   EVT_SYS_COLOUR_CHANGED(TMyWindow::OnSysColourChanged)
-  EVT_MENU(CmDelete, TMyWindow::OnCommand)
-  EVT_MENU(CmInsert, TMyWindow::OnCommand)
-  EVT_MENU(CmEdit, TMyWindow::OnCommand)
-  EVT_MENU(CmCreateImage, TMyWindow::OnCommand)
-  EVT_MENU(CmRunFileManager, TMyWindow::OnCommand)
-  EVT_MENU(CmAbout, TMyWindow::OnCommand)
-  EVT_MENU(CmNewList, TMyWindow::OnCommand)
-  EVT_MENU(CmOpenList, TMyWindow::OnCommand)
-  EVT_MENU(CmSaveList, TMyWindow::OnCommand)
-  EVT_MENU(CmSaveListAs, TMyWindow::OnCommand)
-  EVT_MENU(CmOpenImage, TMyWindow::OnCommand)
-  EVT_UPDATE_UI(CmDelete, TMyWindow::OnUpdateNeedsLines)
-  EVT_UPDATE_UI(CmEdit, TMyWindow::OnUpdateNeedsLines)
-  EVT_UPDATE_UI(CmCreateImage, TMyWindow::OnUpdateNeedsLines)
-  EVT_UPDATE_UI(CmInsert, TMyWindow::OnUpdateAlways)
-  EVT_UPDATE_UI(CmRunFileManager, TMyWindow::OnUpdateAlways)
-  EVT_UPDATE_UI(CmAbout, TMyWindow::OnUpdateAlways)
+  EVT_MENU(CmNewList, TMyWindow::OnNewList)
+  EVT_MENU(CmOpenList, TMyWindow::OnOpenList)
+  EVT_MENU(CmSaveList, TMyWindow::OnSaveList)
+  EVT_MENU(CmSaveListAs, TMyWindow::OnSaveListAs)
+  EVT_MENU(CmOpenImage, TMyWindow::OnOpenImage)
+  EVT_MENU(CmCreateImage, TMyWindow::OnCreateImage)
+  EVT_MENU(CmRunFileManager, TMyWindow::OnRunFileManager)
+  EVT_MENU(CmInsert, TMyWindow::OnInsert)
+  EVT_MENU(CmDelete, TMyWindow::OnDelete)
+  EVT_MENU(CmEdit, TMyWindow::OnEdit)
+  EVT_MENU(CmAbout, TMyWindow::OnAbout)
   EVT_UPDATE_UI(CmNewList, TMyWindow::OnUpdateAlways)
   EVT_UPDATE_UI(CmOpenList, TMyWindow::OnUpdateAlways)
+  EVT_UPDATE_UI(CmSaveList, TMyWindow::OnUpdateModified)
+  EVT_UPDATE_UI(CmSaveListAs, TMyWindow::OnUpdateSaveAs)
   EVT_UPDATE_UI(CmOpenImage, TMyWindow::OnUpdateAlways)
-  EVT_UPDATE_UI(CmSaveList, TMyWindow::OnUpdateSave)
-  EVT_UPDATE_UI(CmSaveListAs, TMyWindow::OnUpdateSave)
+  EVT_UPDATE_UI(CmCreateImage, TMyWindow::OnUpdateNeedsLines)
+  EVT_UPDATE_UI(CmRunFileManager, TMyWindow::OnUpdateAlways)
+  EVT_UPDATE_UI(CmInsert, TMyWindow::OnUpdateAlways)
+  EVT_UPDATE_UI(CmDelete, TMyWindow::OnUpdateNeedsLines)
+  EVT_UPDATE_UI(CmEdit, TMyWindow::OnUpdateNeedsLines)
+  EVT_UPDATE_UI(CmAbout, TMyWindow::OnUpdateAlways)
 wxEND_EVENT_TABLE()
 
 TMyWindow::TMyWindow(wxWindow* parent)
@@ -427,55 +425,27 @@ void TMyWindow::OnSysColourChanged(wxSysColourChangedEvent& event) {
   event.Skip();
 }
 
-void TMyWindow::OnUpdateNeedsLines(wxUpdateUIEvent& event) {
-  event.Enable(Entries.Count() > 0);
-}
-
-// Insert, Run File Manager and About are always available; the tool bar
-// starts with every button disabled until this first pass.
+// Enabling: a few predicates shared by the commands. The tool bar starts
+// with every button disabled until the first pass.
 void TMyWindow::OnUpdateAlways(wxUpdateUIEvent& event) { event.Enable(true); }
-
-void TMyWindow::OnCommand(wxCommandEvent& event) {
-  switch (event.GetId()) {
-    case CmDelete:
-      CmDeleteLine();
-      break;
-    case CmInsert:
-      EditMode = EditNewLine;
-      RunEditDialog(*this);
-      break;
-    case CmEdit:
-      if (Entries.Count() > 0) {
-        EditMode = EditCurrentLine;
-        RunEditDialog(*this);
-      }
-      break;
-    case CmCreateImage:
-      CmCreateImageFile();
-      break;
-    case CmRunFileManager:
-      CmRunFileManagerNow();
-      break;
-    case CmAbout:
-      RunAboutDialog(this);
-      break;
-    case CmNewList:
-      CmNewListNow();
-      break;
-    case CmOpenList:
-      CmOpenListNow();
-      break;
-    case CmSaveList:
-      CmSaveListNow();
-      break;
-    case CmSaveListAs:
-      CmSaveListAsNow();
-      break;
-    case CmOpenImage:
-      CmOpenImageNow();
-      break;
-  }
+void TMyWindow::OnUpdateNeedsLines(wxUpdateUIEvent& event) { event.Enable(Entries.Count() > 0); }
+void TMyWindow::OnUpdateModified(wxUpdateUIEvent& event) { event.Enable(Document.Modified()); }
+void TMyWindow::OnUpdateSaveAs(wxUpdateUIEvent& event) {
+  event.Enable(Entries.Count() > 0 || !Document.Path().empty());
 }
+
+void TMyWindow::OnInsert(wxCommandEvent&) {
+  EditMode = EditNewLine;
+  RunEditDialog(*this);
+}
+
+void TMyWindow::OnEdit(wxCommandEvent&) {
+  if (Entries.Count() == 0) return;
+  EditMode = EditCurrentLine;
+  RunEditDialog(*this);
+}
+
+void TMyWindow::OnAbout(wxCommandEvent&) { RunAboutDialog(this); }
 
 void TMyWindow::PutLine(std::string imagePath, std::string realPath, bool replaceCurrent) {
   bool replace = replaceCurrent && Entries.Count() > 0;
@@ -507,7 +477,7 @@ void TMyWindow::AddLines(std::vector<std::pair<std::string, std::string>> lines)
   Refresh();
 }
 
-void TMyWindow::CmDeleteLine() {
+void TMyWindow::OnDelete(wxCommandEvent&) {
   int n = static_cast<int>(Entries.Count());
   if (n == 0) return;
   auto line = static_cast<std::size_t>(CurrentLine);
@@ -523,24 +493,7 @@ void TMyWindow::CmDeleteLine() {
   Refresh();
 }
 
-void TMyWindow::CmCreateImageFile() {
-  if (Entries.Count() == 0 || WriteDialog) return;
-  int code;
-  {
-    TWriteDialog dialog(this, Entries, SaveData, DialogFont);
-    WriteDialog = &dialog;
-    code = dialog.ShowModal();
-    WriteDialog = nullptr;
-  }
-  if (code == BuildEndFailedEntry) SetCurrentLine(FailedEntry);
-}
-
-bool TMyWindow::EnterIdle(wxWindow* idleWindow) {
-  if (!WriteDialog || idleWindow != WriteDialog) return false;
-  return WriteDialog->StepOnce();
-}
-
-void TMyWindow::CmRunFileManagerNow() {
+void TMyWindow::OnRunFileManager(wxCommandEvent&) {
   wxString program = FileManagerCommand;
   if (!program.Contains("/") && !program.Contains("\\")) {
     wxPathList path;

@@ -1,5 +1,5 @@
-// The main window's client: the entry list in two columns, the current
-// line, and every command of the program.
+// The main window's client: the list document shown in two columns, the
+// current line, and every command of the program.
 #pragma once
 
 #include <functional>
@@ -11,6 +11,7 @@
 #include <wx/wx.h>
 
 #include "app/file_dialog.h"
+#include "app/list_document.h"
 #include "app/text_width.h"
 #include "entries/dir_entry.h"
 #include "entries/ui/list_editor.h"
@@ -27,18 +28,16 @@ class TMyWindow : public wxWindow, public TListEditor {
   explicit TMyWindow(wxWindow* parent);
   ~TMyWindow() override;
 
-  TEntryList Entries;
+  // The list being edited, and its lines under the window's own name.
+  TListDocument Document;
+  TEntryList& Entries = Document.Entries;
   int CurrentLine = 0;
   int LineHeight = 1;
   int VisibleLines = 0;
-  int ClientWidth = 0;
-  int LeftMargin = 2;
   int NameColumnWidth = 0;
   TFileDialogData SaveData;    // the "Save Image" dialog of a build
   TFileDialogData BrowseData;  // the entry dialog's "Browse File" dialog
-  TFileDialogData ImageData;   // Open Image's "Open Image" dialog
-  TFileDialogData ListData;    // the "Open List" and "Save List" dialogs
-  TWriteDialog* WriteDialog = nullptr;  // the running build, if any
+  TWriteDialog* WriteDialog = nullptr;  // the running build or unpacking, if any
   wxFont ListFont;
   wxFont DialogFont;
 
@@ -48,8 +47,6 @@ class TMyWindow : public wxWindow, public TListEditor {
   wxSize FirstClientSize() const;
   // Widest image path in ListFont, or 0 for an empty list.
   void MeasureNameColumn();
-  // Pixel width of an image path in ListFont.
-  int NameWidth(const std::string& imagePath) { return NameWidths->Width(imagePath); }
   // Scroll range 0 .. count - 1 (0 .. 0 for an empty list), redrawn.
   void SetLineCount(int count);
   // Makes line n current, repaints the two rows and scrolls it into view.
@@ -58,10 +55,6 @@ class TMyWindow : public wxWindow, public TListEditor {
   // idleWindow is the running build dialog. True when the build wants
   // another notice soon.
   bool EnterIdle(wxWindow* idleWindow);
-  // Scrolls the current line into view, moving the pixels already shown.
-  void EnsureVisible();
-  // Draws row r (0 = top row) at once.
-  void RepaintLine(int row);
   // TListEditor: what the entry dialogs and a drop change.
   wxWindow* ListWindow() override { return this; }
   const TEntryList& ListEntries() const override { return Entries; }
@@ -71,26 +64,11 @@ class TMyWindow : public wxWindow, public TListEditor {
   bool ListInUse() const override { return WriteDialog != nullptr; }
   TFileDialogData& BrowseSettings() override { return BrowseData; }
 
-  // The command handlers, also reached from the tests.
-  void CmDeleteLine();
-  void CmCreateImageFile();
-  void CmRunFileManagerNow();
-
   // The program the Run File Manager command starts with the home folder.
   static wxString FileManagerCommand;
 
-  // The list file: its path ("" until the list is opened or saved) and
-  // whether the list changed since then.
-  std::string ListPath;
-  bool Modified() const { return Entries.ChangeCount() != SavedChange; }
-  // The frame's caption: the list's name, "*" before it for unsaved changes.
-  wxString ListCaption() const;
-  // Puts the caption on the frame when it changed.
+  // Puts the caption that names the list on the frame when it changed.
   void ShowListState();
-  // Makes entries the list (they are taken; the old lines go), from line 0.
-  // path is the list file they came from, or "" for a new list. Unsaved
-  // when they come from no file and hold lines.
-  void SetEntries(TEntryList& entries, const std::string& path);
   // Opens the list file at path; a list with bad lines is not taken: its
   // LIST:LINE message is shown and the list stays as it was.
   bool OpenList(const std::string& given);
@@ -99,13 +77,6 @@ class TMyWindow : public wxWindow, public TListEditor {
   // With unsaved changes, asks Save / Don't Save / Cancel; false when the
   // user cancels (or the save fails), so that nothing goes.
   bool AskSaveChanges();
-  void CmNewListNow();
-  void CmOpenListNow();
-  bool CmSaveListNow();
-  bool CmSaveListAsNow();
-  // Open Image...: asks about unsaved changes, then for an image and for an
-  // empty or new folder, and unpacks it there in the progress dialog.
-  void CmOpenImageNow();
   // Unpacks the image into folder in the progress dialog; once it is done
   // its entries are the list, unsaved. False when it stopped (the list
   // stays as it was).
@@ -130,18 +101,49 @@ class TMyWindow : public wxWindow, public TListEditor {
   void OnLeftDClick(wxMouseEvent& event);
   void OnMouseWheel(wxMouseEvent& event);
   void OnSysColourChanged(wxSysColourChangedEvent& event);
-  void OnCommand(wxCommandEvent& event);
-  void OnUpdateNeedsLines(wxUpdateUIEvent& event);
+  // The commands, one handler each.
+  void OnNewList(wxCommandEvent& event);
+  void OnOpenList(wxCommandEvent& event);
+  void OnSaveList(wxCommandEvent& event);
+  void OnSaveListAs(wxCommandEvent& event);
+  // Open Image...: asks about unsaved changes, then for an image and for an
+  // empty or new folder, and unpacks it there in the progress dialog.
+  void OnOpenImage(wxCommandEvent& event);
+  void OnCreateImage(wxCommandEvent& event);
+  void OnRunFileManager(wxCommandEvent& event);
+  void OnInsert(wxCommandEvent& event);
+  void OnDelete(wxCommandEvent& event);
+  void OnEdit(wxCommandEvent& event);
+  void OnAbout(wxCommandEvent& event);
+  // Enabling: each predicate serves every command it fits.
   void OnUpdateAlways(wxUpdateUIEvent& event);
-  void OnUpdateSave(wxUpdateUIEvent& event);
+  void OnUpdateNeedsLines(wxUpdateUIEvent& event);
+  void OnUpdateModified(wxUpdateUIEvent& event);
+  void OnUpdateSaveAs(wxUpdateUIEvent& event);
+  // Save List: to the list's file, asking for one when it has none; Save
+  // List As...: to a file asked for. False when cancelled or failed.
+  bool SaveToItsFile();
+  bool SaveToNewFile();
+  // The file dialog of Open List (save false) and Save List As (save true):
+  // path holds the proposal and gets the choice; false when cancelled.
+  bool AskListPath(bool save, std::string& path);
+  // Shows the list from its first line after it was replaced.
+  void ShowNewList();
+  // Pixel width of an image path in ListFont.
+  int NameWidth(const std::string& imagePath) { return NameWidths->Width(imagePath); }
+  // Scrolls the current line into view, moving the pixels already shown.
+  void EnsureVisible();
+  // Draws row r (0 = top row) at once.
+  void RepaintLine(int row);
   // Moves the first visible line by d lines, clamped to the scroll range.
   void MoveTopLine(int d);
   void SetFirstVisibleLine(int top);
   int MaxScrollPos() const;
-  // The file dialog of Open List (save false) and Save List As (save true):
-  // path holds the proposal and gets the choice; false when cancelled.
-  bool AskListPath(bool save, std::string& path);
 
+  int ClientWidth = 0;
+  int LeftMargin = 2;
+  TFileDialogData ImageData;  // Open Image's "Open Image" dialog
+  TFileDialogData ListData;   // the "Open List" and "Save List" dialogs
   // GTK moves the scroll bar's thumb while it is dragged; the list keeps its
   // own top line so that it follows the thumb only when it is released.
   int TopLine = 0;
@@ -149,11 +151,9 @@ class TMyWindow : public wxWindow, public TListEditor {
   // Measures image paths in ListFont, fast enough to re-measure a long list
   // after every Delete or OK.
   std::unique_ptr<TTextWidths> NameWidths;
-  // Entries.ChangeCount() when the list was last opened, saved or made new.
-  unsigned long SavedChange = 0;
   // What the caption was last made from.
-  unsigned long ShownChange = 0, ShownSaved = 0;
   std::string ShownPath;
+  bool ShownModified = false;
 
   wxDECLARE_EVENT_TABLE();
 };

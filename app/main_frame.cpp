@@ -37,12 +37,6 @@ constexpr int ToolBarLayout[] = {CmNewList, CmOpenList, CmSaveList, 0,      CmCr
                                  CmRunFileManager, 0, CmInsert,   CmDelete, CmEdit,
                                  0,         CmAbout};
 
-bool IsCommand(int id) {
-  return id == CmDelete || id == CmInsert || id == CmEdit || id == CmCreateImage ||
-         id == CmRunFileManager || id == CmAbout || id == CmNewList || id == CmOpenList ||
-         id == CmSaveList || id == CmSaveListAs || id == CmOpenImage;
-}
-
 }  // namespace
 
 wxBEGIN_EVENT_TABLE(TMyDecoratedFrame, wxFrame)
@@ -107,8 +101,10 @@ void TMyDecoratedFrame::SetMinTrackHeight() {
 
 bool TMyDecoratedFrame::TryBefore(wxEvent& event) {
   wxEventType type = event.GetEventType();
-  if (Client && !Forwarding && IsCommand(event.GetId()) &&
-      (type == wxEVT_MENU || type == wxEVT_UPDATE_UI)) {
+  // The client's own event table says which commands are its; any other
+  // (wx's own ids, the bars' own updates) goes on to the frame as usual.
+  // ProcessEventLocally does not pass the event up to the frame again.
+  if (Client && !Forwarding && (type == wxEVT_MENU || type == wxEVT_UPDATE_UI)) {
     Forwarding = true;
     bool handled = Client->GetEventHandler()->ProcessEventLocally(event);
     Forwarding = false;

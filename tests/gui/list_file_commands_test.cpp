@@ -104,7 +104,7 @@ TEST_F(TListFileTest, SavedListOpensAgainAndTheCaptionFollowsTheList) {
   ASSERT_EQ(Prompts().size(), 1u);
   EXPECT_TRUE(Prompts()[0].Save);
   EXPECT_EQ(Prompts()[0].Proposal, "Untitled.qvl");
-  EXPECT_EQ(Window->ListPath, Dir / "show.qvl");
+  EXPECT_EQ(Window->Document.Path(), Dir / "show.qvl");
   EXPECT_EQ(Caption(), "show.qvl - " + title);
   EXPECT_FALSE(Enabled(CmSaveList));
 
@@ -131,10 +131,10 @@ TEST_F(TListFileTest, SavedListOpensAgainAndTheCaptionFollowsTheList) {
   EXPECT_EQ(Answers.FilesAsked.back().Folder, Dir.Path) << "the last list's folder";
   EXPECT_EQ(Shown(), four);
   EXPECT_EQ(Caption(), "show.qvl - " + title);
-  EXPECT_FALSE(Window->Modified());
+  EXPECT_FALSE(Window->Document.Modified());
 
   // Save List As... to a new name, then the old file is left as it was.
-  Window->CmDeleteLine();
+  Command(CmDelete);
   Answers.FileChoices = {Dir / "less.qvl"};
   Command(CmSaveListAs);
   EXPECT_EQ(Prompts().back().Proposal, Dir / "show.qvl");
@@ -211,7 +211,7 @@ TEST_F(TListFileTest, ListsThatCannotBeOpenedOrSavedSayWhyAndChangeNothing) {
     Answers.FileChoices = {path};
     Command(CmOpenList);
     EXPECT_EQ(Shown(), two) << path;
-    EXPECT_EQ(Window->ListPath, Dir / "first.qvl");
+    EXPECT_EQ(Window->Document.Path(), Dir / "first.qvl");
     EXPECT_EQ(Answers.Boxes.back().Caption, "File Error");
   }
   ASSERT_EQ(Answers.Boxes.size(), 2u);
@@ -219,7 +219,7 @@ TEST_F(TListFileTest, ListsThatCannotBeOpenedOrSavedSayWhyAndChangeNothing) {
             bad + ":3: no TAB between the image path and the real path");
   EXPECT_EQ(Answers.Boxes[1].Text, folder + ": is a directory, not a list file");
 
-  Window->CmDeleteLine();
+  Command(CmDelete);
   Answers.BoxAnswers = {TAnswer::Ok};
   // (The desktop's dialog cannot choose a missing folder: the save is asked
   // for directly.)
@@ -230,8 +230,8 @@ TEST_F(TListFileTest, ListsThatCannotBeOpenedOrSavedSayWhyAndChangeNothing) {
                                         0),
             0u)
       << Answers.Boxes[2].Text;
-  EXPECT_TRUE(Window->Modified());
-  EXPECT_EQ(Window->ListPath, Dir / "first.qvl");
+  EXPECT_TRUE(Window->Document.Modified());
+  EXPECT_EQ(Window->Document.Path(), Dir / "first.qvl");
 
   // The list named at start is opened like Open List opens it.
   Answers.BoxAnswers = {TAnswer::No};
@@ -314,8 +314,8 @@ TEST_F(TListFileTest, AnOpenedImageIsTheUnsavedListAndBuildsTheSameImageAgain) {
                                                "\\SOUNDS\\BASS.WAV=" + fresh + "/SOUNDS/BASS.WAV",
                                                "\\SOUNDS\\DRUMS=" + fresh + "/SOUNDS/DRUMS"}));
   EXPECT_EQ(ReadBytes(fresh + "/PIANO.QVF"), large);
-  EXPECT_TRUE(Window->Modified());
-  EXPECT_TRUE(Window->ListPath.empty());
+  EXPECT_TRUE(Window->Document.Modified());
+  EXPECT_TRUE(Window->Document.Path().empty());
   Window->ShowListState();
   EXPECT_EQ(Caption(), "*Untitled - Quorel CD-ROM Image Maker");
 

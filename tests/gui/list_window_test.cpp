@@ -45,7 +45,7 @@ TEST_F(TListWindowTest, CommandsNeedingLinesAreGreyedOnlyWhileTheListIsEmpty) {
   Enabling(false);
   AddLines(1);
   Enabling(true);
-  Window->CmDeleteLine();
+  Command(CmDelete);
   Enabling(false);
 }
 
@@ -261,10 +261,10 @@ TEST_F(TListWindowTest, TheSecondColumnFollowsTheWidestImagePath) {
   Lines();
   int wide = Window->NameColumnWidth;
   Window->SetCurrentLine(1);
-  Window->CmDeleteLine();
+  Command(CmDelete);
   EXPECT_LT(Window->NameColumnWidth, wide);
   EXPECT_GT(Window->NameColumnWidth, 0);
-  Window->CmDeleteLine();
+  Command(CmDelete);
   EXPECT_EQ(Window->NameColumnWidth, 0);
 }
 
