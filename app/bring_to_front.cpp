@@ -26,6 +26,16 @@ void BringToFront(wxWindow* w) {
   top->Raise();
 }
 
+wxWindow* ActiveModalWindow() {
+  // Top-level windows are listed in the order they were made: a dialog that
+  // a step opens comes after the build dialog.
+  for (auto node = wxTopLevelWindows.GetLast(); node; node = node->GetPrevious()) {
+    auto* dialog = dynamic_cast<wxDialog*>(node->GetData());
+    if (dialog && dialog->IsModal()) return dialog;
+  }
+  return nullptr;
+}
+
 int TDialogsInFront::Enter(wxDialog* dialog) {
   // Runs once the dialog's loop has shown it; a dialog that goes before
   // takes its pending call with it.

@@ -1,5 +1,6 @@
 // Bringing the program's window to the front when it answers something
-// the user did in another program's window (a drop from a file manager).
+// the user did in another program's window (a drop from a file manager),
+// and which of its dialogs is in front.
 #pragma once
 
 #include <wx/modalhook.h>
@@ -9,6 +10,10 @@ class wxWindow;
 // Makes the top-level window of w the active one, with the keyboard focus,
 // so the dialogs it opens next come in front of the other program too.
 void BringToFront(wxWindow* w);
+
+// The innermost modal dialog that is running (a message box, a file
+// dialog, the build dialog), or null.
+wxWindow* ActiveModalWindow();
 
 // While it lives, every modal dialog that opens (a question, a file dialog)
 // asks to come to the front as soon as it shows: a window manager may map

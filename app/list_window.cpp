@@ -16,6 +16,7 @@
 #endif
 
 #include "about/ui/about_dialog.h"
+#include "app/bring_to_front.h"
 #include "app/command_ids.h"
 #include "app/message_box.h"
 #include "app/text_convert.h"
@@ -447,9 +448,25 @@ void TMyWindow::OnEdit(wxCommandEvent&) {
 
 void TMyWindow::OnAbout(wxCommandEvent&) { RunAboutDialog(this); }
 
-void TMyWindow::PutLine(std::string imagePath, std::string realPath, bool replaceCurrent) {
-  bool replace = replaceCurrent && Entries.Count() > 0;
-  if (replace) Entries.Destroy(static_cast<std::size_t>(CurrentLine));
+bool TMyWindow::ListInUse() const { return WriteDialog || ActiveModalWindow(); }
+
+void TMyWindow::PutLine(std::string imagePath, std::string realPath, const TOpenedLine* replaces) {
+  bool replace = false;
+  if (replaces) {
+    if (imagePath == replaces->ImagePath && realPath == replaces->RealPath) return;
+    // The line the edit opened, wherever it stands now; gone, the edit
+    // comes in as a new line.
+    auto same = [&](std::size_t i) {
+      return Entries[i].ImagePath == replaces->ImagePath && Entries[i].RealPath == replaces->RealPath;
+    };
+    std::size_t at = static_cast<std::size_t>(std::max(replaces->Index, 0));
+    if (at >= Entries.Count() || !same(at)) {
+      at = Entries.LowerBound(replaces->ImagePath);
+      while (at < Entries.Count() && Entries[at].ImagePath == replaces->ImagePath && !same(at)) ++at;
+    }
+    replace = at < Entries.Count() && same(at);
+    if (replace) Entries.Destroy(at);
+  }
   Entries.Add(std::move(imagePath), std::move(realPath));
   // The index stays; the line it shows may be another one now.
   CurrentLine = std::clamp(CurrentLine, 0, static_cast<int>(Entries.Count()) - 1);

@@ -59,9 +59,9 @@ class TMyWindow : public wxWindow, public TListEditor {
   wxWindow* ListWindow() override { return this; }
   const TEntryList& ListEntries() const override { return Entries; }
   int ListCurrentLine() const override { return CurrentLine; }
-  void PutLine(std::string imagePath, std::string realPath, bool replaceCurrent) override;
+  void PutLine(std::string imagePath, std::string realPath, const TOpenedLine* replaces) override;
   void AddLines(std::vector<std::pair<std::string, std::string>> lines) override;
-  bool ListInUse() const override { return WriteDialog != nullptr; }
+  bool ListInUse() const override;
   TFileDialogData& BrowseSettings() override { return BrowseData; }
 
   // The program the Run File Manager command starts with the home folder.

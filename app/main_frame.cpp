@@ -9,6 +9,7 @@
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
 
+#include "app/bring_to_front.h"
 #include "app/command_ids.h"
 #include "app/list_window.h"
 #include "resources/app_pictures.h"
@@ -111,16 +112,6 @@ bool TMyDecoratedFrame::TryBefore(wxEvent& event) {
     if (handled) return true;
   }
   return wxFrame::TryBefore(event);
-}
-
-wxWindow* TMyDecoratedFrame::ActiveModalWindow() {
-  // Top-level windows are listed in the order they were made: a dialog that
-  // a step opens comes after the build dialog.
-  for (auto node = wxTopLevelWindows.GetLast(); node; node = node->GetPrevious()) {
-    auto* dialog = dynamic_cast<wxDialog*>(node->GetData());
-    if (dialog && dialog->IsModal()) return dialog;
-  }
-  return nullptr;
 }
 
 void TMyDecoratedFrame::OnIdle(wxIdleEvent& event) {

@@ -15,9 +15,6 @@ class TMyDecoratedFrame : public wxFrame {
 
   TMyWindow* Client = nullptr;
 
-  // The innermost modal dialog that is running, or null.
-  static wxWindow* ActiveModalWindow();
-
  protected:
   // Commands and their enabling go to the client first, whichever of the
   // menu, the tool bar or the keys produced them.

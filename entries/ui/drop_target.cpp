@@ -35,7 +35,12 @@ bool AskAbort(wxWindow* parent, const std::string& text) {
 
 }  // namespace
 
+wxDragResult TDropTarget::OnDragOver(wxCoord, wxCoord, wxDragResult proposed) {
+  return List.ListInUse() ? wxDragNone : proposed;
+}
+
 bool TDropTarget::OnDropFiles(wxCoord, wxCoord, const wxArrayString& names) {
+  if (List.ListInUse()) return false;
   // The drop is finished for the file manager at once; the questions come
   // after, so the manager is not kept waiting while the user answers.
   TListEditor* list = &List;
@@ -49,7 +54,8 @@ std::string DropProposal(const std::string& firstPath) {
 }
 
 void DropFiles(TListEditor& list, const wxArrayString& names) {
-  // A running build reads the list line by line: it must not change under it.
+  // A running build reads the list line by line, and an open dialog may
+  // change it itself: it must not change under either.
   if (names.empty() || list.ListInUse()) return;
   wxWindow* window = list.ListWindow();
   // The user dropped from the file manager, which is still in front: the

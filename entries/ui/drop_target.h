@@ -11,6 +11,9 @@ class TListEditor;
 class TDropTarget : public wxFileDropTarget {
  public:
   explicit TDropTarget(TListEditor& list) : List(list) {}
+  // While the list is in use (a build, a dialog or a message box is open)
+  // the pointer shows that nothing can be dropped, and a drop is refused.
+  wxDragResult OnDragOver(wxCoord x, wxCoord y, wxDragResult proposed) override;
   bool OnDropFiles(wxCoord x, wxCoord y, const wxArrayString& names) override;
 
  private:

@@ -93,18 +93,22 @@ TNewEditDialog::TNewEditDialog(TListEditor& list)
   Bind(wxEVT_TEXT_ENTER, &TNewEditDialog::OnOk, this);
   Bind(wxEVT_BUTTON, &TNewEditDialog::OnAction, this, IdActionButton);
 
-  if (EditMode == EditCurrentLine) ShowCurrentLine();
+  if (EditMode == EditCurrentLine) {
+    const int line = List.ListCurrentLine();
+    const std::string* image = List.ListEntries().ImagePathAt(line);
+    const std::string* real = List.ListEntries().RealPathAt(line);
+    Opened = {image ? *image : std::string(), real ? *real : std::string(), line};
+    ShowOpenedLine();
+  }
   ImageEdit->SetFocus();
 }
 
-void TNewEditDialog::ShowCurrentLine() {
-  const std::string* image = List.ListEntries().ImagePathAt(List.ListCurrentLine());
-  const std::string* real = List.ListEntries().RealPathAt(List.ListCurrentLine());
-  ImageEdit->ChangeValue(image ? ToWx(*image) : wxString());
-  RealEdit->ChangeValue(real ? ToWx(*real) : wxString());
+void TNewEditDialog::ShowOpenedLine() {
+  ImageEdit->ChangeValue(ToWx(Opened.ImagePath));
+  RealEdit->ChangeValue(ToWx(Opened.RealPath));
 }
 
-void TNewEditDialog::Restore() { ShowCurrentLine(); }
+void TNewEditDialog::Restore() { ShowOpenedLine(); }
 
 void TNewEditDialog::Browse() {
   TFileDialogData& data = List.BrowseSettings();
@@ -147,7 +151,7 @@ bool TNewEditDialog::Accept() {
     RefuseField(RealEdit);
     return false;
   }
-  List.PutLine(std::move(image), std::move(real), EditMode == EditCurrentLine);
+  List.PutLine(std::move(image), std::move(real), EditMode == EditCurrentLine ? &Opened : nullptr);
   return true;
 }
 

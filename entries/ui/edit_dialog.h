@@ -5,8 +5,8 @@
 #include <wx/dialog.h>
 
 #include "entries/path_rules.h"
+#include "entries/ui/list_editor.h"
 
-class TListEditor;
 class wxButton;
 class wxTextCtrl;
 
@@ -38,7 +38,10 @@ class TNewEditDialog : public wxDialog {
  private:
   void OnOk(wxCommandEvent& event);
   void OnAction(wxCommandEvent& event);
-  void ShowCurrentLine();
+  void ShowOpenedLine();
+
+  // Edit Current Line: the line as it was opened, which OK replaces.
+  TListEditor::TOpenedLine Opened;
 };
 
 // Runs the entry dialog modally over the list's window; on OK it puts the

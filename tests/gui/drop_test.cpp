@@ -26,14 +26,19 @@ class TDropTest : public TFrameTest {
     Window->Entries.Add(image, real);
     Lines();
   }
-  // A drop as the file manager delivers it, through the window's target.
-  void Drop(std::vector<std::string> paths) {
+  // A drop as the file manager delivers it, through the window's target;
+  // false when the target refused it.
+  bool Drop(std::vector<std::string> paths) {
     wxArrayString names;
     for (const std::string& p : paths) names.push_back(ToWx(p));
     auto* target = dynamic_cast<TDropTarget*>(Window->GetDropTarget());
-    ASSERT_NE(target, nullptr);
-    EXPECT_TRUE(target->OnDropFiles(0, 0, names));
+    if (!target) {
+      ADD_FAILURE() << "no drop target";
+      return false;
+    }
+    const bool taken = target->OnDropFiles(0, 0, names);
     wxTheApp->ProcessPendingEvents();  // the drop is handled after the target returns
+    return taken;
   }
   // Answers the destination dialog: shows what it proposed, then OK with
   // the given text (or the proposal).
@@ -190,11 +195,37 @@ TEST_F(TDropTest, NothingIsDroppedWhileABuildRuns) {
   {
     TWriteDialog build(Window, Window->Entries, Window->SaveData, Window->DialogFont);
     Window->WriteDialog = &build;
-    Drop({"/x/b.wav"});
+    EXPECT_FALSE(Drop({"/x/b.wav"}));
     Window->WriteDialog = nullptr;
   }
   EXPECT_EQ(Answers.DestShown, 0);
   EXPECT_EQ(Window->Entries.Count(), 1u);
+}
+
+// A drop while Edit Current Line is open is refused; whatever else changes
+// the list meanwhile, OK replaces the line the dialog opened, and an OK
+// that changed nothing leaves the list as it was.
+TEST_F(TDropTest, NothingIsDroppedWhileADialogIsOpenAndAnEditKeepsToItsLine) {
+  Add("\\A\\ONE.WAV", "/a/one.wav");
+  Add("\\B\\TWO.WAV", "/b/two.wav");
+  Add("\\C\\THREE.TXT", "/c/three.txt");
+  Window->CurrentLine = 2;
+  Destination("\\AAA\\");
+  Answers.OnEdit = [this](TNewEditDialog* d) {
+    EXPECT_FALSE(Drop({"/x/new.wav"}));
+    Window->Entries.Add("\\AAA\\X.WAV", "/x/x.wav");
+    d->ImageEdit->ChangeValue("\\C\\THREE2.TXT");
+    Click(d, wxID_OK);
+  };
+  Command(CmEdit);
+  EXPECT_EQ(Answers.DestShown, 0);
+  EXPECT_EQ(ListLines(Window),
+            (std::vector<std::string>{"\\AAA\\X.WAV|/x/x.wav", "\\A\\ONE.WAV|/a/one.wav",
+                                      "\\B\\TWO.WAV|/b/two.wav", "\\C\\THREE2.TXT|/c/three.txt"}));
+  const unsigned long changes = Window->Entries.ChangeCount();
+  Answers.OnEdit = [](TNewEditDialog* d) { Click(d, wxID_OK); };
+  Command(CmEdit);
+  EXPECT_EQ(Window->Entries.ChangeCount(), changes);
 }
 
 TEST_F(TDropTest, InvalidNameAsksNoSkipsItYesEndsTheDrop) {
