@@ -27,10 +27,6 @@ class TFolderNames {
   std::set<std::string, std::less<>> Names;
 };
 
-// True when name, as it is, is a valid 8.3 name: 1 to 8 name characters,
-// then optionally "." and up to 3 more.
-bool IsShortName(std::string_view name);
-
 // The name a file called longName gets in a folder of the image:
 // - a valid 8.3 name once in capitals stays as it is, in capitals (even when
 //   names already holds it: a clash is the build's to report);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "entries/dir_entry.h"
+#include "entries/dos_name.h"
 #include "entries/folder_list.h"
 #include "entries/path_rules.h"
 #include "entries/short_name.h"
