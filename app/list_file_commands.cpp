@@ -15,6 +15,7 @@
 #include "entries/list_file.h"
 #include "image/image_unpack.h"
 #include "image/ui/write_dialog.h"
+#include "platform/file_system.h"
 
 namespace {
 
@@ -24,12 +25,6 @@ const char* const UntitledName = "Untitled";
 
 wxString ListFilter() {
   return wxString(ListFileFilter) + "|All Files (*.*)|*.*";
-}
-
-// The name shown for a list file: its last component.
-std::string ShownName(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
@@ -60,7 +55,7 @@ bool TMyWindow::RunFolderPrompt(TMyWindow& window, std::string& folder) {
 
 wxString TMyWindow::ListCaption() const {
   if (ListPath.empty() && !Modified()) return wxString(AppTitle);
-  std::string name = ListPath.empty() ? UntitledName : ShownName(ListPath);
+  std::string name = ListPath.empty() ? UntitledName : NameOfPath(ListPath);
   return (Modified() ? "*" : "") + ToWx(name) + " - " + wxString(AppTitle);
 }
 
@@ -127,7 +122,7 @@ bool TMyWindow::SaveList(const std::string& path) {
 
 bool TMyWindow::AskSaveChanges() {
   if (!Modified()) return true;
-  std::string name = ListPath.empty() ? UntitledName : ShownName(ListPath);
+  std::string name = ListPath.empty() ? UntitledName : NameOfPath(ListPath);
   TAnswer answer = ShowMessageBox(
       this, ToWx("The list " + name + " has changed.\n\nDo you want to save the changes?"),
       AppTitle, TButtons::SaveDontSaveCancel);

@@ -149,35 +149,17 @@ TFolderNames NamesInFolder(const TEntryList& entries, std::string_view folder) {
   return names;
 }
 
-namespace {
-// Where the last name of path begins and where it ends, a final separator
-// left out.
-std::pair<std::size_t, std::size_t> LastNameOf(const std::string& path) {
-  const std::size_t drive = DriveLength(path);
-  std::size_t end = path.size();
-  while (end > drive + 1 && IsPathSeparator(path[end - 1])) --end;
-  std::size_t begin = end;
-  while (begin > drive && !IsPathSeparator(path[begin - 1])) --begin;
-  return {begin, end};
-}
-}  // namespace
-
-std::string RealNameOf(const std::string& realPath) {
-  const auto [begin, end] = LastNameOf(realPath);
-  return realPath.substr(begin, end - begin);
-}
-
 std::string ImageFolderOf(const std::string& realPath) {
-  const std::size_t drive = DriveLength(realPath);
-  const std::size_t begin = LastNameOf(realPath).first;
-  std::string folder = "\\";
-  for (std::size_t i = drive; i < begin; ++i) {
-    const bool separator = IsPathSeparator(realPath[i]);
+  const std::string folder = FolderOfPath(realPath);
+  std::string image = "\\";
+  for (std::size_t i = DriveLength(folder); i < folder.size(); ++i) {
+    const bool separator = IsPathSeparator(folder[i]);
     // One "\\" however many separators stand together.
-    if (separator && folder.back() == '\\') continue;
-    folder += separator ? '\\' : realPath[i];
+    if (separator && image.back() == '\\') continue;
+    image += separator ? '\\' : folder[i];
   }
-  return UpperCase(folder);
+  if (image.back() != '\\') image += '\\';
+  return UpperCase(image);
 }
 
 std::string ShortRealPath(const std::string& realPath) {

@@ -54,9 +54,6 @@ std::vector<std::string> ShortNames(const std::vector<std::string>& longNames,
 // including folders that exist only as part of a longer path.
 TFolderNames NamesInFolder(const TEntryList& entries, std::string_view folder);
 
-// The last name of a real path, a final separator ignored; "" for a root.
-std::string RealNameOf(const std::string& realPath);
-
 // The image folder that mirrors the folder of a real path: the folders
 // between its drive and its last name, in capitals, "\" between them, the
 // result beginning and ending in "\" ("\" for a file at the root).
