@@ -10,6 +10,7 @@
 #include "app/message_box.h"
 #include "app/text_convert.h"
 #include "entries/list_file.h"
+#include "platform/file_system.h"
 
 namespace {
 
@@ -21,15 +22,9 @@ wxString ListFilter() {
   return wxString(ListFileFilter) + "|All Files (*.*)|*.*";
 }
 
-// The name shown for a list file: its last component.
-std::string ShownName(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The list's name in the caption and the questions.
+// The list's name in the caption and the questions: its file's name.
 std::string ListName(const std::string& path) {
-  return path.empty() ? UntitledName : ShownName(path);
+  return path.empty() ? UntitledName : NameOfPath(path);
 }
 
 }  // namespace

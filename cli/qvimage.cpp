@@ -264,13 +264,14 @@ int ListMode(const std::string& image) {
 // Where --extract puts the list: beside DIR as DIR.qvl, or inside DIR when
 // DIR has no name of its own ("." or "/").
 std::string ListPathFor(std::string folder, const std::string& image) {
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  const std::size_t slash = folder.rfind('/');
-  const std::string base = slash == std::string::npos ? folder : folder.substr(slash + 1);
-  if (!base.empty() && base != "." && base != "..") return folder + ".qvl";
-  std::string name = image.substr(image.rfind('/') + 1);
+  const std::string base = NameOfPath(folder);
+  if (!base.empty() && base != "." && base != "..") {
+    while (IsPathSeparator(folder.back())) folder.pop_back();  // stops at the name
+    return folder + ".qvl";
+  }
+  std::string name = NameOfPath(image);
   name = name.substr(0, name.rfind('.'));
-  return (folder == "/" ? "" : folder) + "/" + (name.empty() ? "image" : name) + ".qvl";
+  return JoinPath(folder, (name.empty() ? "image" : name) + ".qvl");
 }
 
 // qvimage --extract: the unpacking engine on the terminal, like a build.

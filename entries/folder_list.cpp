@@ -8,16 +8,13 @@
 #include <utility>
 
 #include "entries/dir_entry.h"
+#include "entries/dos_name.h"
 #include "entries/path_rules.h"
 #include "entries/short_name.h"
 #include "image/build_state.h"
 #include "platform/file_system.h"
 
 namespace {
-// A DOS short name: up to 8 characters, a dot, up to 3 more.
-constexpr std::size_t MaxShortBase = 8;
-constexpr std::size_t MaxShortExt = 3;
-
 struct TFound {
   std::string ImagePath, RealPath;
 };
@@ -172,9 +169,8 @@ std::string ShortNameFault(std::string_view name) {
   if (dot != 0 && ext.size() > MaxShortExt && ext.find('.') == std::string_view::npos)
     reasons.push_back("more than " + std::to_string(MaxShortExt) + " characters after the dot");
 
-  // Whatever the list above misses, the rules of the entry dialog catch.
-  std::string path = "\\" + std::string(name);
-  if (reasons.empty() && !CheckPath(path, PathRooted)) reasons.push_back("not a valid name");
+  // A name can fail for a reason the list above does not name.
+  if (reasons.empty() && !IsShortName(name)) reasons.push_back("not a valid name");
   std::string text;
   for (std::size_t i = 0; i < reasons.size(); ++i) text += (i ? ", " : "") + reasons[i];
   return text;

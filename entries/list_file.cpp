@@ -1,10 +1,9 @@
 #include "entries/list_file.h"
 
-
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <utility>
@@ -20,20 +19,57 @@ namespace {
 // Editors on some systems start a UTF-8 text with this mark.
 constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
 
-enum class TRead { Line, End, TooLong };
+// A list is read in pieces of this size: few reads, and little held.
+constexpr std::size_t ListPiece = 64 << 10;
 
-// One line without its LF. A line that grows past MaxListLine is not kept:
-// a stray binary file must not be read into memory whole.
-TRead ReadLine(std::streambuf& in, std::string& line) {
-  line.clear();
-  int c = in.sbumpc();
-  if (c == std::char_traits<char>::eof()) return TRead::End;
-  for (; c != std::char_traits<char>::eof() && c != '\n'; c = in.sbumpc()) {
-    if (line.size() == MaxListLine) return TRead::TooLong;
-    line.push_back(static_cast<char>(c));
+// Puts the list's next bytes into data: how many (0 at its end), or -1 with
+// errno when they cannot be read.
+using TReadPiece = std::function<int64_t(char* data, std::size_t n)>;
+
+enum class TRead { Line, End, TooLong, Failed };
+
+// The lines of a list, read piece by piece. A line that grows past
+// MaxListLine is not kept: a stray binary file must not be read into
+// memory whole.
+class TLineReader {
+ public:
+  explicit TLineReader(TReadPiece read) : Read(std::move(read)), Piece(ListPiece) {}
+
+  // The next line without its LF.
+  TRead Next(std::string& line) {
+    line.clear();
+    bool begun = false;
+    for (;;) {
+      if (At == Filled) {
+        // A terminal gives more after its end: it is asked only once.
+        if (Ended) return begun ? TRead::Line : TRead::End;
+        const int64_t got = Read(Piece.data(), Piece.size());
+        if (got < 0) return TRead::Failed;
+        Ended = got == 0;
+        At = 0;
+        Filled = static_cast<std::size_t>(got);
+        continue;
+      }
+      const char* from = Piece.data() + At;
+      const char* end = static_cast<const char*>(std::memchr(from, '\n', Filled - At));
+      const std::size_t n = end ? static_cast<std::size_t>(end - from) : Filled - At;
+      if (line.size() + n > MaxListLine) return TRead::TooLong;
+      line.append(from, n);
+      begun = true;
+      At += n;
+      if (end) {
+        ++At;
+        return TRead::Line;
+      }
+    }
   }
-  return TRead::Line;
-}
+
+ private:
+  TReadPiece Read;
+  std::vector<char> Piece;
+  std::size_t At = 0, Filled = 0;
+  bool Ended = false;
+};
 
 bool IsBlankLine(const std::string& line) {
   for (unsigned char c : line)
@@ -74,11 +110,44 @@ std::string TakeLine(const std::string& line, const std::string& folder, std::st
 
 std::string CurrentFolder() { return WorkingFolder(); }
 
-
-
 const char ListHeader[] =
     "# Quorel CD-ROM Image Maker entry list: image path, TAB, real path\n";
 
+// ReadEntryList over the bytes that read gives.
+bool ReadLines(TReadPiece read, TEntryList& entries, TListError& error,
+               const std::string& folder) {
+  error = {};
+  TLineReader lines(std::move(read));
+  // Entries go into the list only once every line has passed.
+  std::vector<std::unique_ptr<TDirEntry>> taken;
+  std::string line, image, real;
+  for (long number = 1;; ++number) {
+    TRead r = lines.Next(line);
+    if (r == TRead::End) break;
+    if (r == TRead::Failed) {
+      error.Message = std::string("cannot be read: ") + std::strerror(errno);
+      return false;
+    }
+    if (r == TRead::TooLong) {
+      error = {number, "line longer than " + std::to_string(MaxListLine) + " bytes"};
+      return false;
+    }
+    if (number == 1 && line.compare(0, 3, ByteOrderMark) == 0) line.erase(0, 3);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#' || IsBlankLine(line)) continue;
+    std::string fault = TakeLine(line, folder, image, real);
+    if (!fault.empty()) {
+      error = {number, std::move(fault)};
+      return false;
+    }
+    taken.push_back(std::make_unique<TDirEntry>(std::move(image), std::move(real)));
+  }
+  if (!entries.AddAll(std::move(taken))) {
+    error.Message = "out of memory";
+    return false;
+  }
+  return true;
+}
 }  // namespace
 
 // A real path is taken as written: a file may well be named with a blank
@@ -95,41 +164,13 @@ std::string RealPathFault(const std::string& path) {
 
 bool ReadEntryList(std::istream& in, TEntryList& entries, TListError& error,
                    const std::string& folder) {
-  error = {};
   std::streambuf* buf = in.rdbuf();
   if (!buf) {
-    error.Message = "cannot be read";
+    error = {0, "cannot be read"};
     return false;
   }
-  // Entries go into the list only once every line has passed.
-  std::vector<std::unique_ptr<TDirEntry>> taken;
-  std::string line, image, real;
-  for (long number = 1;; ++number) {
-    TRead r = ReadLine(*buf, line);
-    if (r == TRead::End) break;
-    if (r == TRead::TooLong) {
-      error = {number, "line longer than " + std::to_string(MaxListLine) + " bytes"};
-      return false;
-    }
-    if (number == 1 && line.compare(0, 3, ByteOrderMark) == 0) line.erase(0, 3);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == '#' || IsBlankLine(line)) continue;
-    std::string fault = TakeLine(line, folder, image, real);
-    if (!fault.empty()) {
-      error = {number, std::move(fault)};
-      return false;
-    }
-    taken.push_back(std::make_unique<TDirEntry>(std::move(image), std::move(real)));
-  }
-  if (in.bad()) {
-    error.Message = "read error";
-    return false;
-  }
-  if (!entries.AddAll(std::move(taken))) {
-    error.Message = "out of memory";
-    return false;
-  }
-  return true;
+  return ReadLines([buf](char* data, std::size_t n) { return int64_t(buf->sgetn(data, n)); },
+                   entries, error, folder);
 }
 
 bool ReadEntryList(const std::string& text, TEntryList& entries, TListError& error,
@@ -138,15 +179,10 @@ bool ReadEntryList(const std::string& text, TEntryList& entries, TListError& err
   return ReadEntryList(in, entries, error, folder);
 }
 
-std::string ListFolderOf(const std::string& listPath) {
-  const std::string folder = FolderOfPath(listPath);
-  return folder == "." && (listPath.empty() || listPath[0] != '.') ? std::string() : folder;
-}
-
 bool LoadEntryList(const std::string& path, TEntryList& entries, TListError& error) {
   error = {};
-  // A directory opens as a stream on this system and fails only at the
-  // first read: it is told apart first.
+  // A directory opens here and fails only at the first read: it is told
+  // apart first.
   TPathInfo info;
   if (!PathInfo(path, info)) {
     error.Message = std::string("cannot be read: ") + std::strerror(errno);
@@ -156,12 +192,17 @@ bool LoadEntryList(const std::string& path, TEntryList& entries, TListError& err
     error.Message = "is a directory, not a list file";
     return false;
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  // Waits on a pipe, so that a list can come from <(...).
+  const TFileHandle file = OpenWholeForReading(path);
+  if (file == NoFile) {
     error.Message = std::string("cannot be read: ") + std::strerror(errno);
     return false;
   }
-  return ReadEntryList(in, entries, error, ListFolderOf(path));
+  const bool ok =
+      ReadLines([file](char* data, std::size_t n) { return ReadNext(file, data, n); }, entries,
+                error, FolderOfPath(path));
+  CloseFile(file);
+  return ok;
 }
 
 std::string ListedRealPath(const std::string& realPath, const std::string& folder,
@@ -191,7 +232,7 @@ bool SaveEntryList(const std::string& path, const TEntryList& entries, std::stri
   // A link is followed when updating, so that the list it points to gets
   // the new text.
   const std::string target = how == TListSave::Update ? LinkTarget(path) : path;
-  std::string folder = ListFolderOf(target);
+  std::string folder = FolderOfPath(target);
   // "." parts would hide that a file lies below the folder ("back.qvl"
   // saved in the working folder, "./show/back.qvl").
   while (folder.size() >= 2 && folder[0] == '.' && IsPathSeparator(folder[1]))

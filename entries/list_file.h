@@ -36,11 +36,8 @@ bool ReadEntryList(std::istream& in, TEntryList& entries, TListError& error,
 bool ReadEntryList(const std::string& text, TEntryList& entries, TListError& error,
                    const std::string& folder = std::string());
 
-// The folder a list file's relative real paths start from: the path up to
-// its last "/", "" for a name without one (the current folder).
-std::string ListFolderOf(const std::string& listPath);
-
-// Reads the list file at path, relative real paths from its folder. A file
+// Reads the list file at path, relative real paths from its folder
+// (FolderOfPath: "" for a bare name, the current folder). A file
 // that cannot be read (missing, a directory, no permission) is an error
 // with Line 0 that says why.
 bool LoadEntryList(const std::string& path, TEntryList& entries, TListError& error);

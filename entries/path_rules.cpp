@@ -1,20 +1,15 @@
 #include "entries/path_rules.h"
 
+#include <algorithm>
 #include <climits>
-#include <cstring>
+
+#include "entries/dos_name.h"
 
 namespace {
 constexpr char Separator = '\\';
-constexpr const char* ExtraNameChars = "~!@#$^&()-_{}'";
 }  // namespace
 
 bool IsBlank(unsigned char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
-
-bool IsNameChar(unsigned char c) {
-  if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))
-    return true;
-  return c != 0 && std::strchr(ExtraNameChars, c) != nullptr;
-}
 
 void TrimBlanks(std::string& text) {
   std::size_t end = text.size();
@@ -29,14 +24,6 @@ void AddSeparators(std::string& text, int flags) {
     text.insert(text.begin(), Separator);
   if ((flags & PathDirectory) && !text.empty() && text.back() != Separator)
     text.push_back(Separator);
-}
-
-int CountNameChars(std::string_view text, int limit) {
-  int n = 0;
-  while (n < limit && static_cast<std::size_t>(n) < text.size() &&
-         IsNameChar(static_cast<unsigned char>(text[n])))
-    ++n;
-  return n;
 }
 
 bool FindPathFault(std::string_view t, int flags) {
@@ -55,18 +42,10 @@ bool FindPathFault(std::string_view t, int flags) {
     if (i == n) return !directory;
   }
   for (;;) {
-    int count = CountNameChars(t.substr(i), 8);
-    if (count == 0) return true;
-    i += static_cast<std::size_t>(count);
-    if (i == n) return false;
-    if (t[i] == '.') {
-      ++i;
-      if (i == n) return false;
-      i += static_cast<std::size_t>(CountNameChars(t.substr(i), 3));
-      if (i == n) return false;
-    }
-    if (t[i] != Separator) return true;
-    ++i;
+    const std::size_t end = std::min(t.find(Separator, i), n);
+    if (!IsShortName(t.substr(i, end - i))) return true;
+    if (end == n) return false;
+    i = end + 1;
     if (i == n) return !directory;
   }
 }

@@ -18,16 +18,14 @@ enum : int {
 constexpr std::size_t MaxImagePath = 260;
 
 bool IsBlank(unsigned char c);
-bool IsNameChar(unsigned char c);
 
 // Removes white space at the end, then at the start.
 void TrimBlanks(std::string& text);
 // Adds the leading and trailing "\" that the flags ask for.
 void AddSeparators(std::string& text, int flags);
-// True when the text is no valid path for the flags.
+// True when the text is no valid path for the flags: each name between the
+// separators must be an 8.3 name (entries/dos_name.h).
 bool FindPathFault(std::string_view text, int flags);
-// Number of leading name characters, at most limit.
-int CountNameChars(std::string_view text, int limit);
 
 // Normalises text in place (trimmed, separators added) and tells whether it
 // is a valid 8.3 path. The text is normalised whether or not it is valid.

@@ -4,13 +4,11 @@
 #include <map>
 
 #include "entries/dir_entry.h"
+#include "entries/dos_name.h"
 #include "entries/path_rules.h"
 #include "platform/file_system.h"
 
 namespace {
-// A DOS short name: up to 8 characters, a dot, up to 3 more.
-constexpr int MaxBase = 8;
-constexpr int MaxExt = 3;
 // "~999999" leaves one character of the base: the last tail there is.
 constexpr int MaxTail = 999999;
 
@@ -52,16 +50,6 @@ void TFolderNames::Take(std::string_view name) { Names.insert(Key(name)); }
 
 bool TFolderNames::Taken(std::string_view name) const { return Names.count(Key(name)) != 0; }
 
-bool IsShortName(std::string_view name) {
-  int base = CountNameChars(name, MaxBase);
-  if (base == 0) return false;
-  name.remove_prefix(static_cast<std::size_t>(base));
-  if (name.empty()) return true;
-  if (name.front() != '.') return false;
-  name.remove_prefix(1);
-  return static_cast<std::size_t>(CountNameChars(name, MaxExt)) == name.size();
-}
-
 namespace {
 // What is left of a long name for its short name: the base, not yet cut,
 // and "." with the extension cut to 3 (or nothing).
@@ -81,7 +69,7 @@ bool BasisOf(std::string_view longName, TBasis& basis) {
   for (char& c : basis.Base)
     if (c == '.') c = '_';
   std::string ext = dot == std::string::npos ? std::string() : NameCharsOf(kept.substr(dot + 1));
-  if (ext.size() > static_cast<std::size_t>(MaxExt)) ext.resize(MaxExt);
+  if (ext.size() > MaxShortExt) ext.resize(MaxShortExt);
   basis.Suffix = ext.empty() ? std::string() : "." + ext;
   return !basis.Base.empty();
 }
@@ -93,7 +81,7 @@ bool BasisOf(std::string_view longName, TBasis& basis) {
 std::string FirstFree(const TBasis& basis, const TFolderNames& names, int firstTail, int& tail) {
   for (int n = firstTail; n <= MaxTail; ++n) {
     const std::string number = std::to_string(n);
-    const std::size_t room = static_cast<std::size_t>(MaxBase - 1) - number.size();
+    const std::size_t room = MaxShortBase - 1 - number.size();
     std::string name = basis.Base.substr(0, room) + "~" + number + basis.Suffix;
     if (!names.Taken(name)) {
       tail = n;
@@ -135,7 +123,7 @@ std::vector<std::string> ShortNames(const std::vector<std::string>& longNames,
     TBasis basis;
     if (!BasisOf(longNames[i], basis)) continue;
     // Bases that agree in their first 6 characters try the same names.
-    int& next = nextTail.try_emplace(basis.Base.substr(0, MaxBase - 2) + basis.Suffix, 1)
+    int& next = nextTail.try_emplace(basis.Base.substr(0, MaxShortBase - 2) + basis.Suffix, 1)
                     .first->second;
     int tail = 0;
     made[i] = FirstFree(basis, names, next, tail);
@@ -161,35 +149,17 @@ TFolderNames NamesInFolder(const TEntryList& entries, std::string_view folder) {
   return names;
 }
 
-namespace {
-// Where the last name of path begins and where it ends, a final separator
-// left out.
-std::pair<std::size_t, std::size_t> LastNameOf(const std::string& path) {
-  const std::size_t drive = DriveLength(path);
-  std::size_t end = path.size();
-  while (end > drive + 1 && IsPathSeparator(path[end - 1])) --end;
-  std::size_t begin = end;
-  while (begin > drive && !IsPathSeparator(path[begin - 1])) --begin;
-  return {begin, end};
-}
-}  // namespace
-
-std::string RealNameOf(const std::string& realPath) {
-  const auto [begin, end] = LastNameOf(realPath);
-  return realPath.substr(begin, end - begin);
-}
-
 std::string ImageFolderOf(const std::string& realPath) {
-  const std::size_t drive = DriveLength(realPath);
-  const std::size_t begin = LastNameOf(realPath).first;
-  std::string folder = "\\";
-  for (std::size_t i = drive; i < begin; ++i) {
-    const bool separator = IsPathSeparator(realPath[i]);
+  const std::string folder = FolderOfPath(realPath);
+  std::string image = "\\";
+  for (std::size_t i = DriveLength(folder); i < folder.size(); ++i) {
+    const bool separator = IsPathSeparator(folder[i]);
     // One "\\" however many separators stand together.
-    if (separator && folder.back() == '\\') continue;
-    folder += separator ? '\\' : realPath[i];
+    if (separator && image.back() == '\\') continue;
+    image += separator ? '\\' : folder[i];
   }
-  return UpperCase(folder);
+  if (image.back() != '\\') image += '\\';
+  return UpperCase(image);
 }
 
 std::string ShortRealPath(const std::string& realPath) {

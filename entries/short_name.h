@@ -27,10 +27,6 @@ class TFolderNames {
   std::set<std::string, std::less<>> Names;
 };
 
-// True when name, as it is, is a valid 8.3 name: 1 to 8 name characters,
-// then optionally "." and up to 3 more.
-bool IsShortName(std::string_view name);
-
 // The name a file called longName gets in a folder of the image:
 // - a valid 8.3 name once in capitals stays as it is, in capitals (even when
 //   names already holds it: a clash is the build's to report);
@@ -57,9 +53,6 @@ std::vector<std::string> ShortNames(const std::vector<std::string>& longNames,
 // that the lines of entries use: the files and folders right inside it,
 // including folders that exist only as part of a longer path.
 TFolderNames NamesInFolder(const TEntryList& entries, std::string_view folder);
-
-// The last name of a real path, a final separator ignored; "" for a root.
-std::string RealNameOf(const std::string& realPath);
 
 // The image folder that mirrors the folder of a real path: the folders
 // between its drive and its last name, in capitals, "\" between them, the

@@ -1,4 +1,5 @@
 list(APPEND QV_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/dos_name.cpp
   ${CMAKE_CURRENT_LIST_DIR}/path_rules.cpp
   ${CMAKE_CURRENT_LIST_DIR}/list_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/folder_list.cpp

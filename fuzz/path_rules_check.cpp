@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "entries/dos_name.h"
 #include "entries/path_rules.h"
 #include "entries/short_name.h"
 #include "fuzz_checks.h"

@@ -152,7 +152,8 @@ bool TImageBuild::AfterWalk() {
 }
 
 bool TImageBuild::CheckFreeSpace(const std::string& path) {
-  const std::string folder = FolderOfPath(path);
+  std::string folder = FolderOfPath(path);
+  if (folder.empty()) folder = ".";  // a bare name is made in the working folder
   uint64_t units = 0, unitSize = 0;
   if (!Host.QueryFreeSpace(folder, units, unitSize) || unitSize == 0)
     return true;  // cannot tell: opening the file will report real trouble

@@ -7,7 +7,7 @@
 #include <set>
 
 #include "entries/dir_entry.h"
-#include "entries/path_rules.h"
+#include "entries/dos_name.h"
 #include "image/boot_sector.h"
 #include "image/build_messages.h"
 #include "image/build_state.h"
@@ -92,30 +92,11 @@ std::string OtherImageKind(const uint8_t* b, TFileHandle file) {
   return "";
 }
 
-// A byte allowed in a name as this program writes it: the 8.3 name
-// characters in capitals. DOS keeps short names in capitals; a small letter,
-// a control byte or a byte outside ASCII there is damage (fsck.fat agrees).
-bool IsShortNameByte(uint8_t c) { return IsNameChar(c) && !(c >= 'a' && c <= 'z'); }
-
-// Whether the 11 name bytes are a name then blanks, and an extension (maybe
-// empty) then blanks.
-bool IsShortName(const uint8_t* r) {
-  auto field = [](const uint8_t* p, int width, bool mayBeEmpty) {
-    int n = 0;
-    while (n < width && IsShortNameByte(p[n])) ++n;
-    if (n == 0 && !mayBeEmpty) return false;
-    for (int i = n; i < width; ++i)
-      if (p[i] != ' ') return false;
-    return true;
-  };
-  return field(r + Rec::Name, 8, false) && field(r + Rec::Ext, 3, true);
-}
-
 // The 11 name bytes as text a person can read: bytes outside printable
 // ASCII as \xNN.
 std::string ShownNameBytes(const uint8_t* r) {
   std::string out;
-  for (int i = 0; i < 11; ++i) {
+  for (std::size_t i = 0; i < ShortNameBytes; ++i) {
     const uint8_t c = r[i];
     if (c >= 0x20 && c < 0x7F && c != '"')
       out += static_cast<char>(c);
@@ -126,8 +107,8 @@ std::string ShownNameBytes(const uint8_t* r) {
 }
 
 std::string RecordName(const uint8_t* r) {
-  std::string name(reinterpret_cast<const char*>(r + Rec::Name), 8);
-  std::string ext(reinterpret_cast<const char*>(r + Rec::Ext), 3);
+  std::string name(reinterpret_cast<const char*>(r + Rec::Name), MaxShortBase);
+  std::string ext(reinterpret_cast<const char*>(r + Rec::Ext), MaxShortExt);
   name.erase(name.find_last_not_of(' ') + 1);
   const std::size_t last = ext.find_last_not_of(' ');
   ext.erase(last == std::string::npos ? 0 : last + 1);
@@ -498,7 +479,7 @@ long TImageReader::TakeRecord(TLevel& level, std::size_t slot, const uint8_t* r)
   if (attributes & Rec::AttrVolumeLabel) {
     // The volume's name: allowed once, in the root, without data, and the
     // same as the boot sector's.
-    const std::string text(reinterpret_cast<const char*>(r), 11);
+    const std::string text(reinterpret_cast<const char*>(r), ShortNameBytes);
     if (level.Cluster != 0 || LabelSeen || first != 0 || size != 0 ||
         (!BootLabel.empty() && text != BootLabel))
       Problem(FormatText("%s: a stray volume label record \"%s\" in slot %zu", shown.c_str(),
@@ -506,10 +487,10 @@ long TImageReader::TakeRecord(TLevel& level, std::size_t slot, const uint8_t* r)
     LabelSeen = true;
     return -1;
   }
-  if (!IsShortName(r) || (r[CaseFlags] & NoShortName))
+  if (!IsStoredShortName(r + Rec::Name) || (r[CaseFlags] & NoShortName))
     Problem(FormatText("%s: record %zu holds \"%s\", not an 8.3 name", shown.c_str(), slot,
                        ShownNameBytes(r).c_str()));
-  std::string key(reinterpret_cast<const char*>(r), 11);
+  std::string key(reinterpret_cast<const char*>(r + Rec::Name), ShortNameBytes);
   for (char& c : key)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   if (!level.Names.insert(key).second)

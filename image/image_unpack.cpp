@@ -36,18 +36,12 @@ std::string RelativePath(const std::string& imagePath) {
   return out;
 }
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // path as an absolute path, from the current folder when relative; not
 // through links, so that the list's relative paths come out as the user
 // wrote them.
 std::string AbsolutePath(const std::string& path) {
   std::string rest = path;
-  while (rest.size() > 1 && rest.back() == '/') rest.pop_back();
+  while (rest.size() > DriveLength(rest) + 1 && IsPathSeparator(rest.back())) rest.pop_back();
   if (IsAbsolutePath(rest)) return rest;
   const std::string out = WorkingFolder();
   while (rest.compare(0, 2, "./") == 0) rest = rest.substr(2);
@@ -260,7 +254,7 @@ void TImageUnpack::StepWrite() {
     SetStatus(Host, item.Path);
     std::string name;
     const TFileHandle parent = ParentFolder(item.Path, name);
-    if (parent == NoFile) return Fail({TQuestionKind::NotAFolder, FolderOf(shown)});
+    if (parent == NoFile) return Fail({TQuestionKind::NotAFolder, FolderOfPath(shown)});
     if (item.Directory) {
       if (!MakeFolderIn(parent, name) && errno != EEXIST)
         return Fail({TQuestionKind::CantCreate, shown, std::strerror(errno)});

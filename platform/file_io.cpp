@@ -31,14 +31,13 @@ int RenameNoReplace(const char* from, const char* to) {
 }  // namespace
 
 std::string CreateFileBeside(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::string folder = FolderOfPath(path);
+  std::string base = NameOfPath(path);
   // "." + name + ".XXXXXX": a name near the limit gives up its end instead.
   constexpr std::size_t Added = 8;
   const std::size_t limit = NameLimit(folder);
   if (base.size() + Added > limit) base.resize(limit > Added ? limit - Added : 0);
-  std::string name = folder + "." + base + ".XXXXXX";
+  std::string name = JoinPath(folder, "." + base + ".XXXXXX");
   int fd = ::mkstemp(name.data());
   if (fd < 0) return std::string();
   // The finished image gets the permissions of any new file, not mkstemp's.

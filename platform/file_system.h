@@ -116,8 +116,12 @@ bool FreeSpaceOf(const std::string& folder, uint64_t& freeUnits, uint64_t& unitS
 bool IsPathSeparator(char c);
 // The separator new real paths are joined with.
 char PathSeparator();
-// The folder part of a real path: "." when it has none.
+// A real path split in two, final separators left out: the last name
+// ("" for a root) and the folder that holds it ("" when the path names
+// none; a root keeps its separator: "/", "C:\"). Both separators count
+// on Windows: "D:\out\" is the name "out" in the folder "D:\".
 std::string FolderOfPath(const std::string& path);
+std::string NameOfPath(const std::string& path);
 // How many characters of path name its drive: "C:" or "\\server\share" on
 // Windows; none here, where paths have no drives.
 std::size_t DriveLength(const std::string& path);

@@ -2,6 +2,7 @@
 // reads and writes, reading a file whole, and path splitting.
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 #include <vector>
 
 #include "platform/file_io.h"
@@ -36,15 +37,29 @@ bool WriteFully(TFileHandle fd, const void* data, std::size_t n, int64_t offset)
   return true;
 }
 
-std::string FolderOfPath(const std::string& path) {
+namespace {
+// Where the last name of path begins and where it ends, final separators
+// left out.
+std::pair<std::size_t, std::size_t> LastNameOf(const std::string& path) {
+  const std::size_t drive = DriveLength(path);
   std::size_t end = path.size();
-  while (end > 0 && !IsPathSeparator(path[end - 1])) --end;
-  if (end == 0) return ".";
-  std::size_t cut = end - 1;  // the separator
-  // A root keeps its separator: "/", "C:\", "\".
-  if (cut == 0 || (cut == 2 && path[1] == ':' && PathSeparator() == '\\'))
-    return path.substr(0, cut + 1);
+  while (end > drive + 1 && IsPathSeparator(path[end - 1])) --end;
+  std::size_t begin = end;
+  while (begin > drive && !IsPathSeparator(path[begin - 1])) --begin;
+  return {begin, end};
+}
+}  // namespace
+
+std::string FolderOfPath(const std::string& path) {
+  std::size_t cut = LastNameOf(path).first;
+  // The separator before the name goes, unless it is the root's own.
+  if (cut > DriveLength(path) + 1 && IsPathSeparator(path[cut - 1])) --cut;
   return path.substr(0, cut);
+}
+
+std::string NameOfPath(const std::string& path) {
+  const auto [begin, end] = LastNameOf(path);
+  return path.substr(begin, end - begin);
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {

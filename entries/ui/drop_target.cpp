@@ -12,6 +12,7 @@
 #include "entries/short_name.h"
 #include "entries/ui/drop_dialog.h"
 #include "entries/ui/list_editor.h"
+#include "platform/file_system.h"
 
 namespace {
 
@@ -80,9 +81,9 @@ void DropFiles(TListEditor& list, const wxArrayString& names) {
   // would have made for it, free in the destination folder.
   std::vector<std::string> fileNames, ownNames;
   for (const std::string& path : paths) {
-    ownNames.push_back(RealNameOf(path));
+    ownNames.push_back(NameOfPath(path));
     const std::string shortPath = ShortRealPath(path);
-    fileNames.push_back(shortPath.empty() ? ownNames.back() : RealNameOf(shortPath));
+    fileNames.push_back(shortPath.empty() ? ownNames.back() : NameOfPath(shortPath));
   }
   TFolderNames taken = NamesInFolder(list.ListEntries(), dest);
   const std::vector<std::string> imageNames = ShortNames(fileNames, taken);

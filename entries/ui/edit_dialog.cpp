@@ -17,6 +17,7 @@
 #include "entries/ui/button_row.h"
 #include "entries/ui/list_editor.h"
 #include "entries/ui/upper_case_edit.h"
+#include "platform/file_system.h"
 
 int EditMode = EditNewLine;
 
@@ -48,7 +49,7 @@ std::string FolderPartOf(const std::string& imagePath) {
 std::string DosNameOf(const std::string& realPath, std::string folder, const TEntryList& lines) {
   TrimBlanks(folder);
   AddSeparators(folder, PathRooted | PathDirectory);
-  return ShortName(RealNameOf(realPath), NamesInFolder(lines, UpperCase(folder)));
+  return ShortName(NameOfPath(realPath), NamesInFolder(lines, UpperCase(folder)));
 }
 }  // namespace
 
@@ -119,7 +120,7 @@ void TNewEditDialog::Browse() {
   // the same path as the disk, without the drive.
   const std::string shortPath = ShortRealPath(FromWx(data.FileName));
   if (!shortPath.empty()) {
-    const std::string image = ImageFolderOf(shortPath) + RealNameOf(shortPath);
+    const std::string image = ImageFolderOf(shortPath) + NameOfPath(shortPath);
     if (image.size() <= ImageFieldLength) {
       ImageEdit->ChangeValue(ToWx(image));
       return;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "entries/dir_entry.h"
+#include "entries/dos_name.h"
 #include "entries/folder_list.h"
 #include "entries/path_rules.h"
 #include "entries/short_name.h"
@@ -97,32 +98,47 @@ TEST(ShortName, TakesTheFirstTailThatIsFreeInTheFolder) {
   EXPECT_FALSE(root.Taken("PIANO.QVF"));
 }
 
-// What drops and Browse take from a real path: the folder it mirrors in the
-// image and its own name, with the drive (Windows) left out.
+// A real path split in its folder and its own name, as --extract names its
+// list and as the window shows a list's name, and what drops and Browse
+// take from it: the folder it mirrors in the image, with the drive
+// (Windows) left out.
 TEST(RealPathParts, FolderAndNameOfARealPath) {
   struct TCase {
     const char* Path;
-    const char* Folder;
+    const char* Folder;  // FolderOfPath
     const char* Name;
+    const char* ImageFolder;
   };
   const TCase table[] = {
-      {"/piano.qvf", "\\", "piano.qvf"}, {"/home/me/x.wav", "\\HOME\\ME\\", "x.wav"},
-      {"/home/me/drums/", "\\HOME\\ME\\", "drums"}, {"/", "\\", ""},
-      {"sounds/Kick.wav", "\\SOUNDS\\", "Kick.wav"}, {"/a//b/c.wav", "\\A\\B\\", "c.wav"},
+      {"/piano.qvf", "/", "piano.qvf", "\\"},
+      {"/home/me/x.wav", "/home/me", "x.wav", "\\HOME\\ME\\"},
+      {"/home/me/drums/", "/home/me", "drums", "\\HOME\\ME\\"},
+      {"/", "/", "", "\\"},
+      {"sounds/Kick.wav", "sounds", "Kick.wav", "\\SOUNDS\\"},
+      {"/a//b/c.wav", "/a//b", "c.wav", "\\A\\B\\"},
+      {"out//", "", "out", "\\"},
+      {"show.qvl", "", "show.qvl", "\\"},
 #ifdef _WIN32
-      {"C:\\SAMPLES\\PIANO.QVF", "\\SAMPLES\\", "PIANO.QVF"}, {"D:\\PIANO.QVF", "\\", "PIANO.QVF"},
-      {"c:\\samples\\drums", "\\SAMPLES\\", "drums"}, {"C:PIANO.QVF", "\\", "PIANO.QVF"},
-      {"C:\\", "\\", ""}, {"C:/Sounds/Bass.wav", "\\SOUNDS\\", "Bass.wav"},
-      {"\\\\SERVER\\SHARE\\DIR\\X.WAV", "\\DIR\\", "X.WAV"},
-      {"\\\\server\\share\\x.wav", "\\", "x.wav"},
+      {"C:\\SAMPLES\\PIANO.QVF", "C:\\SAMPLES", "PIANO.QVF", "\\SAMPLES\\"},
+      {"D:\\PIANO.QVF", "D:\\", "PIANO.QVF", "\\"},
+      {"D:\\out\\", "D:\\", "out", "\\"},
+      {"c:\\samples\\drums", "c:\\samples", "drums", "\\SAMPLES\\"},
+      {"C:PIANO.QVF", "C:", "PIANO.QVF", "\\"},
+      {"C:\\", "C:\\", "", "\\"},
+      {"C:/Sounds/Bass.wav", "C:/Sounds", "Bass.wav", "\\SOUNDS\\"},
+      {"D:\\sounds/out\\/", "D:\\sounds", "out", "\\SOUNDS\\"},
+      {"\\\\SERVER\\SHARE\\DIR\\X.WAV", "\\\\SERVER\\SHARE\\DIR", "X.WAV", "\\DIR\\"},
+      {"\\\\server\\share\\x.wav", "\\\\server\\share\\", "x.wav", "\\"},
 #else
       // A backslash is part of a name here.
-      {"/home/a\\b.wav", "\\HOME\\", "a\\b.wav"},
+      {"/home/a\\b.wav", "/home", "a\\b.wav", "\\HOME\\"},
+      {"D:\\out\\", "", "D:\\out\\", "\\"},
 #endif
   };
   for (const TCase& c : table) {
-    EXPECT_EQ(ImageFolderOf(c.Path), c.Folder) << c.Path;
-    EXPECT_EQ(RealNameOf(c.Path), c.Name) << c.Path;
+    EXPECT_EQ(FolderOfPath(c.Path), c.Folder) << c.Path;
+    EXPECT_EQ(NameOfPath(c.Path), c.Name) << c.Path;
+    EXPECT_EQ(ImageFolderOf(c.Path), c.ImageFolder) << c.Path;
   }
 }
 
@@ -138,15 +154,15 @@ TEST(RealPathParts, ShortPathOfAFileWithALongName) {
   ASSERT_FALSE(shortPath.empty()) << file;
   std::string checked = shortPath;
   EXPECT_TRUE(CheckPath(checked, 0)) << shortPath;
-  EXPECT_TRUE(IsShortName(RealNameOf(shortPath))) << shortPath;
-  EXPECT_EQ(RealNameOf(shortPath).substr(RealNameOf(shortPath).size() - 4), ".QVF");
+  EXPECT_TRUE(IsShortName(NameOfPath(shortPath))) << shortPath;
+  EXPECT_EQ(NameOfPath(shortPath).substr(NameOfPath(shortPath).size() - 4), ".QVF");
   TPathInfo a, b;
   ASSERT_TRUE(PathInfo(file, a));
   ASSERT_TRUE(PathInfo(shortPath, b));
   EXPECT_TRUE(a.SameFile(b));
   // A name that is an 8.3 name already keeps it.
   const std::string plain = tmp.File("KICK.WAV", "k");
-  EXPECT_EQ(RealNameOf(ShortRealPath(plain)), "KICK.WAV");
+  EXPECT_EQ(NameOfPath(ShortRealPath(plain)), "KICK.WAV");
   EXPECT_EQ(ShortRealPath(tmp / "missing.wav"), "");
 #else
   EXPECT_EQ(shortPath, "");

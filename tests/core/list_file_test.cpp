@@ -1,16 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <climits>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "entries/list_file.h"
 #include "entries/dir_entry.h"
+#include "platform/file_system.h"
 #include "temp_dir.h"
 
 namespace {
@@ -177,10 +182,10 @@ TEST(ListFile, RelativeRealPathsStartFromTheListsFolder) {
         << c.Written << ": " << error.Message;
     EXPECT_EQ(OneSeparator(*entries.RealPathAt(0)), c.Taken) << c.Folder << " + " << c.Written;
   }
-  EXPECT_EQ(ListFolderOf("/home/me/show/songs.qvl"), "/home/me/show");
-  EXPECT_EQ(ListFolderOf("/songs.qvl"), "/");
-  EXPECT_EQ(ListFolderOf("lists/songs.qvl"), "lists");
-  EXPECT_EQ(ListFolderOf("songs.qvl"), "");
+  EXPECT_EQ(FolderOfPath("/home/me/show/songs.qvl"), "/home/me/show");
+  EXPECT_EQ(FolderOfPath("/songs.qvl"), "/");
+  EXPECT_EQ(FolderOfPath("lists/songs.qvl"), "lists");
+  EXPECT_EQ(FolderOfPath("songs.qvl"), "");
 }
 
 TEST(ListFile, WrittenRealPathsAreRelativeOnlyBelowTheListsFolder) {
@@ -284,6 +289,44 @@ TEST(ListFile, AListThatIsNoFileIsRefusedWithItsReason) {
   EXPECT_NE(error.Message.find("is a directory"), std::string::npos) << error.Message;
   EXPECT_FALSE(LoadEntryList(dir / "missing.qvl", entries, error));
   EXPECT_NE(error.Message.find("No such file"), std::string::npos) << error.Message;
+#ifndef _WIN32
+  // Bytes without end and without a line: refused after a piece.
+  EXPECT_FALSE(LoadEntryList("/dev/zero", entries, error));
+  EXPECT_EQ(error.Line, 1);
+  EXPECT_NE(error.Message.find("line longer"), std::string::npos) << error.Message;
+#endif
+#ifdef __linux__
+  // A read that fails (here at once) is no empty list.
+  EXPECT_FALSE(LoadEntryList("/proc/self/mem", entries, error));
+  EXPECT_NE(error.Message.find("cannot be read: "), std::string::npos) << error.Message;
+#endif
+  EXPECT_EQ(entries.Count(), 0u);
 }
+
+#ifndef _WIN32
+// A list given as <(...) comes through a pipe, in as many pieces as it takes.
+TEST(ListFile, AListComesThroughAPipe) {
+  TTempDir dir;
+  const std::string pipe = dir / "list";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  std::string text;
+  constexpr int Lines = 5000;  // over 100 KB: lines cross the pieces read
+  for (int i = 0; i < Lines; ++i)
+    text += "\\F" + std::to_string(i) + ".WAV\t/samples/" + std::to_string(i) + ".wav\n";
+  std::signal(SIGPIPE, SIG_IGN);  // a reader that stops early must not end the test
+  std::thread writer([&] { std::ofstream(pipe, std::ios::binary) << text; });
+  TEntryList entries;
+  TListError error;
+  const bool ok = LoadEntryList(pipe, entries, error);
+  if (!ok) ::close(::open(pipe.c_str(), O_RDONLY | O_NONBLOCK));  // frees a writer still waiting
+  writer.join();
+  ASSERT_TRUE(ok) << error.Line << ": " << error.Message;
+  ASSERT_EQ(entries.Count(), std::size_t(Lines));
+  for (std::size_t i = 0; i < entries.Count(); ++i) {
+    const std::string& image = entries[i].ImagePath;
+    EXPECT_EQ(entries[i].RealPath, "/samples/" + image.substr(2, image.size() - 6) + ".wav");
+  }
+}
+#endif
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <climits>
 #include <string>
 
+#include "entries/dos_name.h"
 #include "entries/path_rules.h"
 
 namespace {
