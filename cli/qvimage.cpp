@@ -73,6 +73,8 @@ const char Usage[] =
     "  --skip-clashes   leave out an entry whose name is already in the image\n"
     "                   (default: stop)\n"
     "  --stats          print the statistics and stop without writing anything\n"
+    "  --pad            pad IMAGE with zeros to whole 2048-byte blocks, as a CD\n"
+    "                   emulator serves it\n"
     "  -f, --force      replace IMAGE if it exists (default: refuse); with\n"
     "                   --extract, replace files in DIR\n"
     "  -q, --quiet      no progress bar and no statistics (with --check: no\n"
@@ -305,7 +307,7 @@ int ExtractMode(const std::string& image, const std::string& folder, TTerminalOp
   return ExitComplete;
 }
 
-int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force) {
+int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force, bool pad) {
   options.Progress = ErrorIsTerminal();
   TTerminalHost host(options);
   // Refused before any work is done, as the save dialog would ask first.
@@ -324,6 +326,7 @@ int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force) {
   TBuildOptions buildOptions;
   buildOptions.WriteViaTemporary = true;
   buildOptions.ReplaceExisting = force;
+  buildOptions.PadToCdBlocks = pad;
   TImageBuild build(entries, host, buildOptions);
   if (!RunToEnd(build, host)) {
     host.Say("interrupted; no image written");
@@ -355,7 +358,9 @@ int main(int argc, char** argv) {
   argc = static_cast<int>(arguments.size());
   argv = pointers.data();
   TTerminalOptions options;
+  // buildOption: an option only a build takes; -f goes with more.
   bool force = false, check = false, buildOption = false, list = false, extract = false;
+  bool pad = false;
   std::string folder;  // --from-dir DIR
   bool fromDir = false;
   TLongNames longNames = TLongNames::Refuse;
@@ -363,12 +368,13 @@ int main(int argc, char** argv) {
   // Long options without a short form carry ids past the character range.
   enum : int {
     OptCheck = 256, OptFromDir, OptSkipMissing, OptSkipClashes, OptStats, OptVersion,
-    OptShortNames, OptList, OptExtract
+    OptShortNames, OptList, OptExtract, OptPad
   };
   static const option LongOptions[] = {
       {"check", no_argument, nullptr, OptCheck},
       {"list", no_argument, nullptr, OptList},
       {"extract", no_argument, nullptr, OptExtract},
+      {"pad", no_argument, nullptr, OptPad},
       {"from-dir", required_argument, nullptr, OptFromDir},
       {"skip-missing", no_argument, nullptr, OptSkipMissing},
       {"skip-clashes", no_argument, nullptr, OptSkipClashes},
@@ -388,6 +394,7 @@ int main(int argc, char** argv) {
       case OptCheck: check = true; break;
       case OptList: list = true; break;
       case OptExtract: extract = true; break;
+      case OptPad: pad = buildOption = true; break;
       case OptFromDir:
         fromDir = true;
         folder = optarg;
@@ -396,7 +403,7 @@ int main(int argc, char** argv) {
       case OptSkipClashes: options.SkipClashes = buildOption = true; break;
       case OptStats: options.StatsOnly = buildOption = true; break;
       case OptShortNames: longNames = TLongNames::Shorten; break;
-      case 'f': force = buildOption = true; break;
+      case 'f': force = true; break;
       case 'q': options.Quiet = true; break;
       case 'h': std::fputs(Usage, stdout); return ExitComplete;
       case OptVersion: std::puts("qvimage " QV_VERSION); return ExitComplete;
@@ -411,12 +418,12 @@ int main(int argc, char** argv) {
   if (int(check) + int(list) + int(extract) > 1)
     return UsageError("--check, --list and --extract go one at a time");
   if (list || extract) {
+    const char* mode = list ? "--list" : "--extract";
     if (fromDir || longNames == TLongNames::Shorten)
-      return UsageError("--from-dir builds an image; it does not go with --list or --extract");
-    if (buildOption && !(extract && force && !options.SkipMissing && !options.SkipClashes &&
-                         !options.StatsOnly))
-      return UsageError(list ? "--list takes no build options"
-                             : "--extract takes no build options but -f");
+      return UsageError(std::string("--from-dir builds an image; it does not go with ") + mode);
+    if (buildOption || (list && force))
+      return UsageError(std::string(mode) +
+                        (list ? " takes no build options" : " takes no build options but -f"));
     const std::size_t want = list ? 1 : 2;
     if (operands.size() != want)
       return UsageError(operands.size() > want ? "too many arguments"
@@ -424,7 +431,8 @@ int main(int argc, char** argv) {
     if (list) return ListMode(operands[0]);
     return ExtractMode(operands[0], operands[1], options, force);
   }
-  if (check && buildOption) return UsageError("--check writes nothing and takes no build options");
+  if (check && (buildOption || force))
+    return UsageError("--check writes nothing and takes no build options");
   if (longNames == TLongNames::Shorten && !fromDir)
     return UsageError("--short-names names the files of --from-dir DIR; a LIST names its own");
   if (check && !fromDir) {
@@ -447,5 +455,5 @@ int main(int argc, char** argv) {
               : !ReadList(operands[0], entries))
     return ExitUsage;
   if (check) return CheckMode(options.ImagePath, &entries, options.Quiet);
-  return BuildMode(entries, options, force);
+  return BuildMode(entries, options, force, pad);
 }

@@ -131,6 +131,7 @@ bool TTerminalHost::ConfirmStatistics(const TStatistics& stats) {
     Erase();
     for (const auto& [label, figure] : StatisticsTable(stats))
       std::printf("%s %d\n", label, static_cast<int>(figure));
+    std::printf("%s\n", CdFitText(stats.ImageSize).c_str());
     std::fflush(stdout);
   }
   return !Options.StatsOnly;

@@ -29,6 +29,9 @@ struct TBuildOptions {
   // leaves it as far as it got), but a file the user chose to replace is
   // replaced as above, so that a stopped or failed build leaves it whole.
   bool KeepReplacedFile = false;
+  // Zeros after the tail bring the file to whole CD blocks, beyond the
+  // volume, so that a CD emulator serves its last bytes too.
+  bool PadToCdBlocks = false;
 };
 
 class TImageBuild : public TSteppedWork {

@@ -70,7 +70,7 @@ struct TStatistics {
   int32_t ClusterSize = 0;    // bytes
   int32_t ClusterTotal = 0;   // used clusters plus the added empty ones
   int32_t SectorsPerFat = 0;
-  int32_t ImageSize = 0;      // bytes
+  int32_t ImageSize = 0;      // bytes of the file, padded ones too
 };
 
 class TBuildHost {

@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "disc/cd_medium.h"
+
 namespace {
 constexpr const char* CaptionError = "Error";
 constexpr const char* CaptionFileError = "File Error";
@@ -137,6 +139,19 @@ std::array<std::pair<const char*, int32_t>, StatisticsRows> StatisticsTable(
            {Msg::LabelClusters, stats.ClusterTotal},
            {Msg::LabelSectorsPerFat, stats.SectorsPerFat},
            {Msg::LabelImageSize, stats.ImageSize}}};
+}
+
+std::string CdFitText(int64_t imageSize) {
+  const int64_t over80 = BytesBeyondCd(imageSize, Blocks80Minutes);
+  const int64_t over74 = BytesBeyondCd(imageSize, Blocks74Minutes);
+  if (over80 > 0)
+    return FormatText("Too large for an 80-minute CD-R by %lld bytes: for an SD-card emulator "
+                      "only.",
+                      static_cast<long long>(over80));
+  if (over74 > 0)
+    return FormatText("Fits an 80-minute CD-R, not a 74-minute one (%lld bytes too large).",
+                      static_cast<long long>(over74));
+  return "Fits an 80-minute CD-R (and a 74-minute one).";
 }
 
 std::string FormatText(const char* format, ...) {

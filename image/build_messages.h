@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -51,6 +52,11 @@ constexpr const char* LabelImageSize = "Image file size:";
 constexpr int StatisticsRows = 5;
 std::array<std::pair<const char*, int32_t>, StatisticsRows> StatisticsTable(
     const TStatistics& stats);
+
+// The line under the statistics: whether an image file of imageSize bytes
+// fits an 80-minute and a 74-minute CD-R, and if not, by how much it is
+// too large.
+std::string CdFitText(int64_t imageSize);
 
 // printf-style formatting into a string of any length.
 std::string FormatText(const char* format, ...)
