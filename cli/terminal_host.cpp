@@ -121,6 +121,8 @@ TAnswer TTerminalHost::Answer(const TQuestion& question) {
       return TAnswer::No;
     case TQuestionKind::TooDeep: return TAnswer::Yes;
     case TQuestionKind::SourceUnopenable: return TAnswer::Cancel;  // Retry or Cancel
+    // Asked only without --force: the file stays.
+    case TQuestionKind::CardExists: return TAnswer::No;
     default: return TAnswer::Ok;  // a message that stops the work
   }
 }

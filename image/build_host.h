@@ -49,6 +49,19 @@ enum class TQuestionKind {
   NotAFolder,
   CantCreate,
   CantReadImage,
+  // Copying an image to an SD card; all Ok but CardExists. CardUnreadable:
+  // Path the image, Detail why; CardImageDamaged: as ImageDamaged;
+  // CardNamesTaken: Path the folder; CardExists (Yes replaces the file, No
+  // keeps it) and CardAppeared: Path the copy's name; CardNoSpace: Path the
+  // drive or folder, Number the bytes the copy takes; CardDiffers: Path the
+  // copy, Number the first byte that differs.
+  CardUnreadable,
+  CardImageDamaged,
+  CardNamesTaken,
+  CardExists,
+  CardAppeared,
+  CardNoSpace,
+  CardDiffers,
 };
 
 struct TQuestion {

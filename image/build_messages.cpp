@@ -90,6 +90,33 @@ TWording WordingOf(TQuestionKind kind) {
       return {"Sorry, I can't create %s: %s", CaptionFileError, TButtons::Ok};
     case K::CantReadImage:
       return {"Error reading file %s: %s", CaptionFileError, TButtons::Ok};
+    case K::CardUnreadable:
+      return {"Sorry, I can't copy %s: %s", CaptionFileError, TButtons::Ok};
+    // A damaged image would be as damaged on the card.
+    case K::CardImageDamaged:
+      return {"The image %s is damaged, so it is not copied (the instrument could not read "
+              "it from a card either): %s",
+              CaptionFileError, TButtons::Ok};
+    case K::CardNamesTaken:
+      return {"The folder %s holds CD%d.iso to CD%d.iso already. Please choose another name "
+              "for the copy.",
+              CaptionFileError, TButtons::Ok};
+    case K::CardExists:
+      return {"The file %s already exists. Do you want to replace it?", CaptionFileError,
+              TButtons::YesNo};
+    case K::CardAppeared:
+      return {"The file %s appeared while the copy was being made and is left as it is. "
+              "Please copy the image again under another name.",
+              CaptionFileError, TButtons::Ok};
+    case K::CardNoSpace:
+      return {"Not enough space on %s for the copy of %lld bytes. Please free space on the "
+              "card or use another one.",
+              CaptionError, TButtons::Ok};
+    // What the card gives back is not what was written to it.
+    case K::CardDiffers:
+      return {"The copy %s differs from the image at byte %lld (block %lld). The card may be "
+              "failing: please try another one.",
+              CaptionFileError, TButtons::Ok};
   }
   return {"%s", CaptionError, TButtons::Ok};
 }
@@ -103,17 +130,26 @@ std::string QuestionText(const TQuestion& q) {
   const int number = static_cast<int>(q.Number);
   switch (q.Kind) {
     case K::SourceUnreachable:
+    case K::CardUnreadable:
     case K::CantWrite:
     case K::ReadError:
     case K::CantCreate:
     case K::CantReadImage:
       return FormatText(text, path, detail);
     case K::ImageDamaged:
+    case K::CardImageDamaged:
       if (q.Number > 0)
         return FormatText(text, path,
                           FormatText("%s (and %lld more problems)", detail,
                                      static_cast<long long>(q.Number)).c_str());
       return FormatText(text, path, detail);
+    case K::CardNamesTaken:
+      return FormatText(text, path, FirstCardId, LastCardId);
+    case K::CardNoSpace:
+      return FormatText(text, path, static_cast<long long>(q.Number));
+    case K::CardDiffers:
+      return FormatText(text, path, static_cast<long long>(q.Number),
+                        static_cast<long long>(q.Number / CdBlockSize));
     case K::ImagePathTooLong:
       return FormatText(text, path, detail, number);
     case K::TooDeep:

@@ -1,6 +1,6 @@
-// Every text a build or an unpacking shows, in one place: the words of
-// each question and message the host is asked, the captions, the status
-// lines and the statistics' labels.
+// Every text a build, an unpacking or a copy to a card shows, in one
+// place: the words of each question and message the host is asked, the
+// captions, the status lines and the statistics' labels.
 #pragma once
 
 #include <array>
@@ -39,6 +39,13 @@ constexpr const char* CaptionRead = "Reading Image";
 constexpr const char* CaptionCheckFolder = "Checking Folder";
 constexpr const char* CaptionUnpack = "Unpacking Image";
 constexpr const char* StatusList = "Writing List";
+
+// Copying an image to an SD card.
+constexpr const char* CaptionCheckImage = "Checking Image";
+constexpr const char* CaptionCopy = "Copying to SD Card";
+constexpr const char* CaptionCompare = "Comparing Copy";
+// Why an image that shrank while it was copied cannot be read on.
+constexpr const char* ImageShrank = "it is shorter than when the copy began";
 
 // The labels of the statistics' figures, also those --check prints.
 constexpr const char* LabelItems = "Directories & files:";
