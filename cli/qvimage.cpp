@@ -1,7 +1,8 @@
 // qvimage: builds a disk image from a list of files or a folder tree, with
 // the same engine as the window program, answering its questions from the
 // command line; checks an image read back before it is burnt; lists an
-// image and unpacks it into a folder with the list that builds it again.
+// image and unpacks it into a folder with the list that builds it again;
+// copies an image onto an SD card for a CD emulator.
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -18,6 +19,8 @@
 #include "entries/folder_list.h"
 #include "entries/list_file.h"
 #include "cli/terminal_host.h"
+#include "disc/card_copy.h"
+#include "disc/cd_medium.h"
 #include "entries/dir_entry.h"
 #include "image/build_driver.h"
 #include "image/build_messages.h"
@@ -44,9 +47,11 @@ const char Usage[] =
     "       qvimage --check [-q] [--short-names] --from-dir DIR IMAGE\n"
     "       qvimage --list IMAGE\n"
     "       qvimage --extract [-f] [-q] IMAGE DIR\n"
+    "       qvimage --card [-f] [-q] IMAGE DEST\n"
     "Builds the FAT16 disk image IMAGE (*.trk) from the files named in LIST,\n"
     "or from every file and folder under DIR; --check reads an image back;\n"
-    "--list and --extract read any FAT12 or FAT16 image.\n"
+    "--list and --extract read any FAT12 or FAT16 image; --card copies one\n"
+    "onto an SD card for a CD emulator.\n"
     "\n"
     "LIST is a text file (- for standard input) with one entry per line:\n"
     "the image path, a TAB, the real path, for example\n"
@@ -69,12 +74,20 @@ const char Usage[] =
     "  --extract        write every folder and file of IMAGE under DIR (made if\n"
     "                   needed), and DIR.qvl: a LIST that builds the same image\n"
     "                   again; nothing in DIR is replaced without -f\n"
+    "  --card           copy IMAGE to DEST, a card's folder (there the copy is\n"
+    "                   named CD3.iso, or CD4.iso ... CD6.iso when that is\n"
+    "                   taken) or a file name, padded with zeros to whole\n"
+    "                   2048-byte blocks, then read back from the card and\n"
+    "                   compared; a damaged IMAGE is not copied; DEST is not\n"
+    "                   replaced without -f\n"
     "  --skip-missing   leave out files that cannot be reached (default: stop)\n"
     "  --skip-clashes   leave out an entry whose name is already in the image\n"
     "                   (default: stop)\n"
     "  --stats          print the statistics and stop without writing anything\n"
+    "  --pad            pad IMAGE with zeros to whole 2048-byte blocks, as a CD\n"
+    "                   emulator serves it (--card always pads its copy)\n"
     "  -f, --force      replace IMAGE if it exists (default: refuse); with\n"
-    "                   --extract, replace files in DIR\n"
+    "                   --extract, replace files in DIR; with --card, DEST\n"
     "  -q, --quiet      no progress bar and no statistics (with --check: no\n"
     "                   figures, only OK or the problems)\n"
     "  -h, --help       show this help\n"
@@ -83,9 +96,10 @@ const char Usage[] =
     "Exit status: 0 the image is complete (with --check: it is sound), 1 the\n"
     "build stopped and IMAGE is left as it was (with --check: problems were\n"
     "found; with --list, --extract: IMAGE is damaged or could not be read, or\n"
-    "the unpacking stopped), or the report of --stats, --check or --list could\n"
-    "not be written, 2 a bad command line, a bad line in LIST or bad names in\n"
-    "DIR.\n";
+    "the unpacking stopped; with --card: the copy stopped and nothing is left\n"
+    "under its name), or the report of --stats, --check, --list or --card\n"
+    "could not be written, 2 a bad command line, a bad line in LIST or bad\n"
+    "names in DIR.\n";
 
 volatile std::sig_atomic_t Interrupted = 0;
 
@@ -308,7 +322,33 @@ int ExtractMode(const std::string& image, const std::string& folder, TTerminalOp
   return ExitComplete;
 }
 
-int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force) {
+// qvimage --card: the copy onto a card on the terminal, like a build.
+int CardMode(const std::string& image, const std::string& destination, TTerminalOptions options,
+             bool force) {
+  options.Progress = ErrorIsTerminal();
+  TTerminalHost host(options);
+  TCardOptions cardOptions;
+  cardOptions.Replace = force;
+  TCardCopy copy(image, destination, host, cardOptions);
+  if (!RunToEnd(copy, host)) {
+    host.Say("interrupted; no copy written");
+    return ExitStopped;
+  }
+  if (!copy.Done()) {
+    if (copy.Why() == TStop::Declined) host.Say("not replaced; use --force to replace it");
+    return ExitStopped;
+  }
+  if (!options.Quiet) {
+    std::printf("Copied to %s: %lld bytes, %lld blocks of %lld, read back and compared\n",
+                copy.CopyPath().c_str(), static_cast<long long>(copy.CopySize()),
+                static_cast<long long>(copy.CopySize() / CdBlockSize),
+                static_cast<long long>(CdBlockSize));
+    if (!ReportWritten()) return ExitStopped;
+  }
+  return ExitComplete;
+}
+
+int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force, bool pad) {
   options.Progress = ErrorIsTerminal();
   TTerminalHost host(options);
   // Refused before any work is done, as the save dialog would ask first.
@@ -327,6 +367,7 @@ int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force) {
   TBuildOptions buildOptions;
   buildOptions.WriteViaTemporary = true;
   buildOptions.ReplaceExisting = force;
+  buildOptions.PadToCdBlocks = pad;
   TImageBuild build(entries, host, buildOptions);
   if (!RunToEnd(build, host)) {
     host.Say("interrupted; no image written");
@@ -358,7 +399,9 @@ int main(int argc, char** argv) {
   argc = static_cast<int>(arguments.size());
   argv = pointers.data();
   TTerminalOptions options;
+  // buildOption: an option only a build takes; -f goes with more.
   bool force = false, check = false, buildOption = false, list = false, extract = false;
+  bool card = false, pad = false;
   std::string folder;  // --from-dir DIR
   bool fromDir = false;
   TLongNames longNames = TLongNames::Refuse;
@@ -366,12 +409,14 @@ int main(int argc, char** argv) {
   // Long options without a short form carry ids past the character range.
   enum : int {
     OptCheck = 256, OptFromDir, OptSkipMissing, OptSkipClashes, OptStats, OptVersion,
-    OptShortNames, OptList, OptExtract
+    OptShortNames, OptList, OptExtract, OptCard, OptPad
   };
   static const option LongOptions[] = {
       {"check", no_argument, nullptr, OptCheck},
       {"list", no_argument, nullptr, OptList},
       {"extract", no_argument, nullptr, OptExtract},
+      {"card", no_argument, nullptr, OptCard},
+      {"pad", no_argument, nullptr, OptPad},
       {"from-dir", required_argument, nullptr, OptFromDir},
       {"skip-missing", no_argument, nullptr, OptSkipMissing},
       {"skip-clashes", no_argument, nullptr, OptSkipClashes},
@@ -391,6 +436,8 @@ int main(int argc, char** argv) {
       case OptCheck: check = true; break;
       case OptList: list = true; break;
       case OptExtract: extract = true; break;
+      case OptCard: card = true; break;
+      case OptPad: pad = buildOption = true; break;
       case OptFromDir:
         fromDir = true;
         folder = optarg;
@@ -399,7 +446,7 @@ int main(int argc, char** argv) {
       case OptSkipClashes: options.SkipClashes = buildOption = true; break;
       case OptStats: options.StatsOnly = buildOption = true; break;
       case OptShortNames: longNames = TLongNames::Shorten; break;
-      case 'f': force = buildOption = true; break;
+      case 'f': force = true; break;
       case 'q': options.Quiet = true; break;
       case 'h': std::fputs(Usage, stdout); return ExitComplete;
       case OptVersion: std::puts("qvimage " QV_VERSION); return ExitComplete;
@@ -411,23 +458,27 @@ int main(int argc, char** argv) {
   std::vector<std::string> operands(argv + optind, argv + argc);
   if (fromDir) operands.insert(operands.begin(), folder);
 
-  if (int(check) + int(list) + int(extract) > 1)
-    return UsageError("--check, --list and --extract go one at a time");
-  if (list || extract) {
+  if (int(check) + int(list) + int(extract) + int(card) > 1)
+    return UsageError("--check, --list, --extract and --card go one at a time");
+  if (list || extract || card) {
+    const char* mode = list ? "--list" : extract ? "--extract" : "--card";
     if (fromDir || longNames == TLongNames::Shorten)
-      return UsageError("--from-dir builds an image; it does not go with --list or --extract");
-    if (buildOption && !(extract && force && !options.SkipMissing && !options.SkipClashes &&
-                         !options.StatsOnly))
-      return UsageError(list ? "--list takes no build options"
-                             : "--extract takes no build options but -f");
+      return UsageError(std::string("--from-dir builds an image; it does not go with ") + mode);
+    if (buildOption || (list && force))
+      return UsageError(std::string(mode) +
+                        (list ? " takes no build options" : " takes no build options but -f"));
     const std::size_t want = list ? 1 : 2;
     if (operands.size() != want)
       return UsageError(operands.size() > want ? "too many arguments"
-                                               : list ? "IMAGE is needed" : "IMAGE and DIR are needed");
+                        : list                 ? "IMAGE is needed"
+                        : extract              ? "IMAGE and DIR are needed"
+                                               : "IMAGE and DEST are needed");
     if (list) return ListMode(operands[0]);
+    if (card) return CardMode(operands[0], operands[1], options, force);
     return ExtractMode(operands[0], operands[1], options, force);
   }
-  if (check && buildOption) return UsageError("--check writes nothing and takes no build options");
+  if (check && (buildOption || force))
+    return UsageError("--check writes nothing and takes no build options");
   if (longNames == TLongNames::Shorten && !fromDir)
     return UsageError("--short-names names the files of --from-dir DIR; a LIST names its own");
   if (check && !fromDir) {
@@ -450,5 +501,5 @@ int main(int argc, char** argv) {
               : !ReadList(operands[0], entries))
     return ExitUsage;
   if (check) return CheckMode(options.ImagePath, &entries, options.Quiet);
-  return BuildMode(entries, options, force);
+  return BuildMode(entries, options, force, pad);
 }

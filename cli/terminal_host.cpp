@@ -121,6 +121,8 @@ TAnswer TTerminalHost::Answer(const TQuestion& question) {
       return TAnswer::No;
     case TQuestionKind::TooDeep: return TAnswer::Yes;
     case TQuestionKind::SourceUnopenable: return TAnswer::Cancel;  // Retry or Cancel
+    // Asked only without --force: the file stays.
+    case TQuestionKind::CardExists: return TAnswer::No;
     default: return TAnswer::Ok;  // a message that stops the work
   }
 }
@@ -131,6 +133,7 @@ bool TTerminalHost::ConfirmStatistics(const TStatistics& stats) {
     Erase();
     for (const auto& [label, figure] : StatisticsTable(stats))
       std::printf("%s %d\n", label, static_cast<int>(figure));
+    std::printf("%s\n", CdFitText(stats.ImageSize).c_str());
     std::fflush(stdout);
   }
   return !Options.StatsOnly;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "disc/cd_medium.h"
 #include "entries/dir_entry.h"
 #include "image/build_messages.h"
 #include "image/ceil_div.h"
@@ -121,12 +122,16 @@ bool TImageBuild::AfterWalk() {
     Fail({TQuestionKind::TooLarge});
     return false;
   }
+  // Within the largest image still: only clusters under a block need it.
+  S.PadBytes = Options.PadToCdBlocks
+                   ? static_cast<int32_t>(PaddedToCdBlocks(S.ImageSize) - S.ImageSize)
+                   : 0;
   TStatistics stats;
   stats.ItemCount = S.ItemCount;
   stats.ClusterSize = S.ClusterSize();
   stats.ClusterTotal = S.ClusterCounts[S.Chosen] + S.FreeClusters;
   stats.SectorsPerFat = BootSectorsPerFat(S.BootSector);
-  stats.ImageSize = S.ImageSize;
+  stats.ImageSize = S.ImageSize + S.PadBytes;
   if (!Host.ConfirmStatistics(stats)) {
     End(TBuildEnd::Stopped, TStop::Declined);
     return false;
@@ -165,7 +170,7 @@ bool TImageBuild::CheckFreeSpace(const std::string& path) {
         std::min<uint64_t>(unitSize, INT32_MAX))));
   else if (units > 0)
     --units;
-  const uint64_t needed = CeilDiv(static_cast<uint64_t>(S.ImageSize), unitSize);
+  const uint64_t needed = CeilDiv(static_cast<uint64_t>(S.ImageSize) + S.PadBytes, unitSize);
   if (units >= needed) return true;
   // The drive on Windows ("C:\\"), the folder elsewhere.
   const std::string drive = DriveOfFolder(folder);
@@ -251,8 +256,8 @@ void TImageBuild::StepData() {
       Host.PaintNow();
     }
   }
-  if (S.TailBytes != 0 && !S.ImageFile.AppendZeros(static_cast<std::size_t>(S.TailBytes)))
-    return FileFailed();
+  const std::size_t zeros = static_cast<std::size_t>(S.TailBytes) + S.PadBytes;
+  if (zeros != 0 && !S.ImageFile.AppendZeros(zeros)) return FileFailed();
   S.State = TBuildStage::Finish;
 }
 

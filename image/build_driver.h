@@ -29,6 +29,9 @@ struct TBuildOptions {
   // name when the user chose it (the save prompt asked about replacing it)
   // is replaced; one that appeared later is not.
   bool ReplaceChosenFile = false;
+  // Zeros after the tail bring the file to whole CD blocks, beyond the
+  // volume, so that a CD emulator serves its last bytes too.
+  bool PadToCdBlocks = false;
 };
 
 class TImageBuild : public TSteppedWork {

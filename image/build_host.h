@@ -52,6 +52,19 @@ enum class TQuestionKind {
   CantCreate,
   CantReadImage,
   FolderNotListable,
+  // Copying an image to an SD card; all Ok but CardExists. CardUnreadable:
+  // Path the image, Detail why; CardImageDamaged: as ImageDamaged;
+  // CardNamesTaken: Path the folder; CardExists (Yes replaces the file, No
+  // keeps it) and CardAppeared: Path the copy's name; CardNoSpace: Path the
+  // drive or folder, Number the bytes the copy takes; CardDiffers: Path the
+  // copy, Number the first byte that differs.
+  CardUnreadable,
+  CardImageDamaged,
+  CardNamesTaken,
+  CardExists,
+  CardAppeared,
+  CardNoSpace,
+  CardDiffers,
 };
 
 struct TQuestion {
@@ -73,7 +86,7 @@ struct TStatistics {
   int32_t ClusterSize = 0;    // bytes
   int32_t ClusterTotal = 0;   // used clusters plus the added empty ones
   int32_t SectorsPerFat = 0;
-  int32_t ImageSize = 0;      // bytes
+  int32_t ImageSize = 0;      // bytes of the file, padded ones too
 };
 
 class TBuildHost {

@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "disc/cd_medium.h"
+
 namespace {
 constexpr const char* CaptionError = "Error";
 constexpr const char* CaptionFileError = "File Error";
@@ -96,6 +98,33 @@ TWording WordingOf(TQuestionKind kind) {
       return {"Sorry, I can't create %s: %s", CaptionFileError, TButtons::Ok};
     case K::CantReadImage:
       return {"Error reading file %s: %s", CaptionFileError, TButtons::Ok};
+    case K::CardUnreadable:
+      return {"Sorry, I can't copy %s: %s", CaptionFileError, TButtons::Ok};
+    // A damaged image would be as damaged on the card.
+    case K::CardImageDamaged:
+      return {"The image %s is damaged, so it is not copied (the instrument could not read "
+              "it from a card either): %s",
+              CaptionFileError, TButtons::Ok};
+    case K::CardNamesTaken:
+      return {"The folder %s holds CD%d.iso to CD%d.iso already. Please choose another name "
+              "for the copy.",
+              CaptionFileError, TButtons::Ok};
+    case K::CardExists:
+      return {"The file %s already exists. Do you want to replace it?", CaptionFileError,
+              TButtons::YesNo};
+    case K::CardAppeared:
+      return {"The file %s appeared while the copy was being made and is left as it is. "
+              "Please copy the image again under another name.",
+              CaptionFileError, TButtons::Ok};
+    case K::CardNoSpace:
+      return {"Not enough space on %s for the copy of %lld bytes. Please free space on the "
+              "card or use another one.",
+              CaptionError, TButtons::Ok};
+    // What the card gives back is not what was written to it.
+    case K::CardDiffers:
+      return {"The copy %s differs from the image at byte %lld (block %lld). The card may be "
+              "failing: please try another one.",
+              CaptionFileError, TButtons::Ok};
   }
   return {"%s", CaptionError, TButtons::Ok};
 }
@@ -109,6 +138,7 @@ std::string QuestionText(const TQuestion& q) {
   const int number = static_cast<int>(q.Number);
   switch (q.Kind) {
     case K::SourceUnreachable:
+    case K::CardUnreadable:
     case K::CantWrite:
     case K::ReadError:
     case K::CantCreate:
@@ -116,11 +146,19 @@ std::string QuestionText(const TQuestion& q) {
     case K::FolderNotListable:
       return FormatText(text, path, detail);
     case K::ImageDamaged:
+    case K::CardImageDamaged:
       if (q.Number > 0)
         return FormatText(text, path,
                           FormatText("%s (and %lld more problems)", detail,
                                      static_cast<long long>(q.Number)).c_str());
       return FormatText(text, path, detail);
+    case K::CardNamesTaken:
+      return FormatText(text, path, FirstCardId, LastCardId);
+    case K::CardNoSpace:
+      return FormatText(text, path, static_cast<long long>(q.Number));
+    case K::CardDiffers:
+      return FormatText(text, path, static_cast<long long>(q.Number),
+                        static_cast<long long>(q.Number / CdBlockSize));
     case K::ImagePathTooLong:
       return FormatText(text, path, detail, number);
     case K::TooDeep:
@@ -146,6 +184,19 @@ std::array<std::pair<const char*, int32_t>, StatisticsRows> StatisticsTable(
            {Msg::LabelClusters, stats.ClusterTotal},
            {Msg::LabelSectorsPerFat, stats.SectorsPerFat},
            {Msg::LabelImageSize, stats.ImageSize}}};
+}
+
+std::string CdFitText(int64_t imageSize) {
+  const int64_t over80 = BytesBeyondCd(imageSize, Blocks80Minutes);
+  const int64_t over74 = BytesBeyondCd(imageSize, Blocks74Minutes);
+  if (over80 > 0)
+    return FormatText("Too large for an 80-minute CD-R by %lld bytes: for an SD-card emulator "
+                      "only.",
+                      static_cast<long long>(over80));
+  if (over74 > 0)
+    return FormatText("Fits an 80-minute CD-R, not a 74-minute one (%lld bytes too large).",
+                      static_cast<long long>(over74));
+  return "Fits an 80-minute CD-R (and a 74-minute one).";
 }
 
 std::string FormatText(const char* format, ...) {

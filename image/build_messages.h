@@ -1,9 +1,10 @@
-// Every text a build or an unpacking shows, in one place: the words of
-// each question and message the host is asked, the captions, the status
-// lines and the statistics' labels.
+// Every text a build, an unpacking or a copy to a card shows, in one
+// place: the words of each question and message the host is asked, the
+// captions, the status lines and the statistics' labels.
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -39,6 +40,13 @@ constexpr const char* CaptionCheckFolder = "Checking Folder";
 constexpr const char* CaptionUnpack = "Unpacking Image";
 constexpr const char* StatusList = "Writing List";
 
+// Copying an image to an SD card.
+constexpr const char* CaptionCheckImage = "Checking Image";
+constexpr const char* CaptionCopy = "Copying to SD Card";
+constexpr const char* CaptionCompare = "Comparing Copy";
+// Why an image that shrank while it was copied cannot be read on.
+constexpr const char* ImageShrank = "it is shorter than when the copy began";
+
 // The labels of the statistics' figures, also those --check prints.
 constexpr const char* LabelItems = "Directories & files:";
 constexpr const char* LabelClusterSize = "Cluster size:";
@@ -51,6 +59,11 @@ constexpr const char* LabelImageSize = "Image file size:";
 constexpr int StatisticsRows = 5;
 std::array<std::pair<const char*, int32_t>, StatisticsRows> StatisticsTable(
     const TStatistics& stats);
+
+// The line under the statistics: whether an image file of imageSize bytes
+// fits an 80-minute and a 74-minute CD-R, and if not, by how much it is
+// too large.
+std::string CdFitText(int64_t imageSize);
 
 // printf-style formatting into a string of any length.
 std::string FormatText(const char* format, ...)

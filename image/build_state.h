@@ -57,6 +57,7 @@ struct TBuildState {
   int32_t Chosen = 0;
   int32_t ImageSize = 0;
   int32_t TailBytes = 0;
+  int32_t PadBytes = 0;  // zeros after the tail, beyond the volume
   int32_t RootDirSectors = 0;
   int32_t FreeClusters = 0;
   std::array<int32_t, CandidateCount> ClusterCounts{};

@@ -28,3 +28,16 @@ std::string CreateFileBeside(const std::string& path);
 bool RenameWithoutReplacing(const std::string& from, const std::string& to);
 // Writes what the system holds of the file to the disk.
 bool SyncFile(TFileHandle fd);
+// Has the system start writing n bytes of the file from offset to the
+// disk and, with wait, returns once they are there: a long copy then
+// reaches a slow disk as it goes, and its last SyncFile is short. Where the
+// system has no such call it does nothing and SyncFile writes it all.
+// False with errno when the disk failed.
+bool WriteOutRange(TFileHandle fd, int64_t offset, int64_t n, bool wait);
+// Lets go of the copy of the file's bytes the system holds in memory (once
+// they are on the disk), so that reading them again reads the disk itself.
+// Where the system cannot, the bytes read back may come from memory.
+bool ForgetCachedBytes(TFileHandle fd);
+// Writes the folder's own records (a name just given by a rename) to the
+// disk.
+bool SyncFolder(const std::string& folder);

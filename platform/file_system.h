@@ -63,6 +63,12 @@ bool CutFile(TFileHandle file, int64_t size);
 // as it is. Only a hint: false with errno (ENOSYS, EOPNOTSUPP ...) when
 // the system cannot, and the writes then find room as they go.
 bool ReserveFileSpace(TFileHandle file, int64_t size);
+// Takes room on the disk for the first size bytes of file before any is
+// written, wherever the system can, a file system in memory too; the
+// file's length stays as it is. False with errno ENOSPC when the disk has
+// too little, ENOSYS, EOPNOTSUPP or EINVAL when the system cannot take it
+// ahead.
+bool TakeFileSpace(TFileHandle file, int64_t size);
 
 // Folders held open, so that what is made inside them lands there even
 // when a path leading to them changes meanwhile; nothing made or opened

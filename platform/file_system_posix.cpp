@@ -109,6 +109,13 @@ bool ReserveFileSpace(TFileHandle file, int64_t size) {
     errno = EOPNOTSUPP;
     return false;
   }
+#endif
+  return TakeFileSpace(file, size);
+}
+
+bool TakeFileSpace(TFileHandle file, int64_t size) {
+#if defined(__linux__)
+  // Keeping the size is the one way FAT file systems take it ahead.
   int r;
   do r = ::fallocate(Fd(file), FALLOC_FL_KEEP_SIZE, 0, size); while (r < 0 && errno == EINTR);
   return r == 0;
@@ -123,6 +130,38 @@ bool SyncFile(TFileHandle file) {
   int r;
   do r = ::fsync(Fd(file)); while (r < 0 && errno == EINTR);
   return r == 0;
+}
+
+bool WriteOutRange(TFileHandle file, int64_t offset, int64_t n, bool wait) {
+#if defined(__linux__)
+  const unsigned how = wait ? SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                  SYNC_FILE_RANGE_WAIT_AFTER
+                            : SYNC_FILE_RANGE_WRITE;
+  int r;
+  do r = ::sync_file_range(Fd(file), offset, n, how); while (r < 0 && errno == EINTR);
+  // A system or file system without the call: SyncFile writes it all.
+  return r == 0 || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP;
+#else
+  (void)file, (void)offset, (void)n, (void)wait;
+  return true;
+#endif
+}
+
+bool ForgetCachedBytes(TFileHandle file) {
+  const int r = ::posix_fadvise(Fd(file), 0, 0, POSIX_FADV_DONTNEED);
+  if (r != 0) errno = r;
+  return r == 0;
+}
+
+bool SyncFolder(const std::string& folder) {
+  const TFileHandle fd = Open(folder, O_RDONLY | O_DIRECTORY);
+  if (fd == NoFile) return false;
+  // Some file systems keep no folder apart to flush: nothing to do there.
+  const bool ok = SyncFile(fd) || errno == EINVAL;
+  const int error = errno;
+  ::close(Fd(fd));
+  errno = error;
+  return ok;
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {

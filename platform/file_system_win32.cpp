@@ -215,6 +215,24 @@ bool SyncFile(TFileHandle file) {
   return FlushFileBuffers(Handle(file)) ? true : Failed();
 }
 
+// Setting the allocation takes the room at once, or fails on a full disk.
+bool TakeFileSpace(TFileHandle file, int64_t size) {
+  FILE_ALLOCATION_INFO room{};
+  room.AllocationSize.QuadPart = size;
+  return SetFileInformationByHandle(Handle(file), FileAllocationInfo, &room, sizeof room)
+             ? true
+             : Failed();
+}
+
+// No call writes a range ahead here; SyncFile writes it all.
+bool WriteOutRange(TFileHandle, int64_t, int64_t, bool) { return true; }
+
+// The system's cache of a file cannot be dropped from an open handle.
+bool ForgetCachedBytes(TFileHandle) { return true; }
+
+// Renames go to the disk with the name already (MOVEFILE_WRITE_THROUGH).
+bool SyncFolder(const std::string&) { return true; }
+
 bool RenameFile(const std::string& from, const std::string& to) {
   return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)

@@ -10,13 +10,15 @@
 #include "app/dialog_layout.h"
 
 namespace {
-// Dialog 240, in dialog units.
-const wxSize DialogUnits(124, 76);
+// Dialog 240, in dialog units, with a row more for the line saying which
+// CD-R the image fits: it runs under the figures, as wide as the dialog,
+// in as many lines as it takes.
+const wxSize DialogUnits(124, 86);
 constexpr int RowTop = 4, RowStep = 10, RowHeight = 8;
 constexpr int LabelLeft = 4, LabelWidth = 68;
 constexpr int ValueLeft = 74, ValueWidth = 46;
-const wxRect OkUnits(22, 58, 38, 14);
-const wxRect CancelUnits(64, 58, 38, 14);
+const wxRect OkUnits(22, 68, 38, 14);
+const wxRect CancelUnits(64, 68, 38, 14);
 }  // namespace
 
 TStatDialog::TStatDialog(wxWindow* parent, const TStatistics& stats)
@@ -44,6 +46,9 @@ TStatDialog::TStatDialog(wxWindow* parent, const TStatistics& stats)
   int gap = px(ValueLeft - LabelLeft - LabelWidth, 0).x;
   int valueLeft = labelLeft + labelWidth + gap;
   int width = std::max(px(DialogUnits.x, 0).x, valueLeft + valueWidth + labelLeft);
+  Fit = new wxStaticText(this, IdStatDialog + 1 + Rows, wxString());
+  Fit->SetLabelText(CdFitText(stats.ImageSize));
+  Fit->Wrap(width - 2 * labelLeft);
 
   std::vector<TDialogItem> items;
   for (int i = 0; i < Rows; ++i) {
@@ -52,6 +57,8 @@ TStatDialog::TStatDialog(wxWindow* parent, const TStatistics& stats)
     items.push_back({labels[i], wxRect(labelLeft, top, labelWidth, height)});
     items.push_back({Values[i], wxRect(valueLeft, top, valueWidth, height)});
   }
+  items.push_back({Fit, wxRect(labelLeft, px(0, RowTop + Rows * RowStep).y,
+                               width - 2 * labelLeft, px(0, RowHeight).y)});
   auto* ok = new wxButton(this, wxID_OK, "OK");
   auto* cancel = new wxButton(this, wxID_CANCEL, "Cancel");
   // The two buttons share one width, at least their best, and stay centred
@@ -71,6 +78,12 @@ TStatDialog::TStatDialog(wxWindow* parent, const TStatistics& stats)
   ok->SetFocus();
   SetClientSize(width, px(0, DialogUnits.y).y + extra);
   CentreOnParent();
+}
+
+wxString TStatDialog::FitText() const {
+  wxString text = Fit->GetLabelText();
+  text.Replace("\n", " ");  // as it was before it was wrapped
+  return text;
 }
 
 wxString TStatDialog::ValueText(int row) const {

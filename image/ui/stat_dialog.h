@@ -1,4 +1,5 @@
-// "Some Statistics": the figures of the chosen layout, for OK or Cancel.
+// "Some Statistics": the figures of the chosen layout and which CD-R the
+// image fits, for OK or Cancel.
 #pragma once
 
 #include <wx/dialog.h>
@@ -16,7 +17,10 @@ class TStatDialog : public wxDialog {
 
   // The shown value of row i (0 = "Directories & files:").
   wxString ValueText(int row) const;
+  // The line under the figures: which CD-R the image fits.
+  wxString FitText() const;
 
  private:
   wxStaticText* Values[Rows] = {};
+  wxStaticText* Fit = nullptr;
 };

@@ -260,7 +260,9 @@ TEST_F(QvImageCheck, DamagedOrHostileImagesAreNotUnpacked) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--list"}, {"--list", "out/good.trk", "x"},
         {"--extract", "out/good.trk"}, {"--extract", "--stats", "out/good.trk", "x"},
-        {"--list", "--check", "out/good.trk"}, {"--extract", "--from-dir=src", "x"}}) {
+        {"--list", "--check", "out/good.trk"}, {"--extract", "--from-dir=src", "x"},
+        {"--list", "-f", "out/good.trk"}, {"--card", "out/good.trk"},
+        {"--card", "--pad", "out/good.trk", "x"}, {"--card", "--extract", "out/good.trk", "x"}}) {
     TResult r = Run(args);
     EXPECT_EQ(r.Code, 2) << args[0] << " " << args.size() << r.Err;
     EXPECT_EQ(r.Out, "");

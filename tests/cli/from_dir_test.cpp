@@ -49,7 +49,8 @@ TEST_F(QvImageFromDir, AGoodTreeBecomesAnImageThatReadersAndCheckAccept) {
   EXPECT_EQ(ReadBytes(Out + "/again.trk"), ReadBytes(Out + "/tree.trk"));
   EXPECT_EQ(Run({"--stats", "--from-dir", "tree", "out/stats.trk"}).Out,
             "Directories & files: 11\nCluster size: 512\nNumber of clusters: 4096\n"
-            "Sectors per FAT: 17\nImage file size: 2131456\n");
+            "Sectors per FAT: 17\nImage file size: 2131456\n"
+            "Fits an 80-minute CD-R (and a 74-minute one).\n");
 }
 
 TEST_F(QvImageFromDir, EveryBadNameIsListedAndNothingIsWritten) {

@@ -86,6 +86,33 @@ const TCase Cases[] = {
      "File Error", TAnswer::Ok, TAnswer::Ok},
     {{K::CantReadImage, "i.trk", "Input/output error"}, "Error reading file i.trk: Input/output error",
      "File Error", TAnswer::Ok, TAnswer::Ok},
+    {{K::CardUnreadable, "i.trk", "cannot read i.trk: it is a directory"},
+     "Sorry, I can't copy i.trk: cannot read i.trk: it is a directory", "File Error", TAnswer::Ok,
+     TAnswer::Ok},
+    {{K::CardImageDamaged, "i.trk", "cluster 5 is used twice", 1},
+     "The image i.trk is damaged, so it is not copied (the instrument could not read it from a "
+     "card either): cluster 5 is used twice (and 1 more problems)",
+     "File Error", TAnswer::Ok, TAnswer::Ok},
+    {{K::CardNamesTaken, "/media/card"},
+     "The folder /media/card holds CD3.iso to CD6.iso already. Please choose another name for the "
+     "copy.",
+     "File Error", TAnswer::Ok, TAnswer::Ok},
+    // qvimage asks only without --force, and keeps the file.
+    {{K::CardExists, "/media/card/CD3.iso"},
+     "The file /media/card/CD3.iso already exists. Do you want to replace it?", "File Error",
+     TAnswer::No, TAnswer::No},
+    {{K::CardAppeared, "/media/card/CD3.iso"},
+     "The file /media/card/CD3.iso appeared while the copy was being made and is left as it is. "
+     "Please copy the image again under another name.",
+     "File Error", TAnswer::Ok, TAnswer::Ok},
+    {{K::CardNoSpace, "/media/card/", {}, 2131968},
+     "Not enough space on /media/card/ for the copy of 2131968 bytes. Please free space on the "
+     "card or use another one.",
+     "Error", TAnswer::Ok, TAnswer::Ok},
+    {{K::CardDiffers, "/media/card/CD3.iso", {}, 2147188736},
+     "The copy /media/card/CD3.iso differs from the image at byte 2147188736 (block 1048432). The "
+     "card may be failing: please try another one.",
+     "File Error", TAnswer::Ok, TAnswer::Ok},
 };
 
 TEST(HostQuestions, EachKindHasItsWordsAndQvimageAnswersItByKind) {

@@ -63,7 +63,8 @@ TEST_F(QvImage, PrintsTheStatisticsAndWithStatsWritesNothing) {
       "Cluster size: 512\n"
       "Number of clusters: 4096\n"
       "Sectors per FAT: 17\n"
-      "Image file size: 2131456\n";
+      "Image file size: 2131456\n"
+      "Fits an 80-minute CD-R (and a 74-minute one).\n";
   TResult only = Run({"--stats", list, "out/a.trk"});
   EXPECT_EQ(only.Code, 0) << only.Err;
   EXPECT_EQ(only.Out, stats);
@@ -73,6 +74,54 @@ TEST_F(QvImage, PrintsTheStatisticsAndWithStatsWritesNothing) {
   EXPECT_EQ(built.Code, 0) << built.Err;
   EXPECT_EQ(built.Out, stats);
   EXPECT_EQ(fs::file_size(Out + "/a.trk"), 2131456u);
+}
+
+// Images too large to write here, measured from sparse files: the line
+// under the figures says which CD-R they fit, or by how much they are too
+// large for one.
+TEST_F(QvImage, TheStatisticsSayWhichCdRTheImageFits) {
+  const std::pair<int64_t, std::string> cases[] = {
+      {700000000,
+       "Image file size: 700203008\n"
+       "Fits an 80-minute CD-R, not a 74-minute one (18219008 bytes too large).\n"},
+      // The largest volume of 32768-byte clusters.
+      {int64_t(65518) * 32768,
+       "Cluster size: 32768\n"
+       "Number of clusters: 65518\n"
+       "Sectors per FAT: 256\n"
+       "Image file size: 2147188736\n"
+       "Too large for an 80-minute CD-R by 1409908736 bytes: for an SD-card emulator only.\n"},
+  };
+  for (const auto& [size, tail] : cases) {
+    ASSERT_EQ(truncate(Work.File("big").c_str(), size), 0);
+    TResult r = Run({"--stats", List("\\BIG\t" + Work / "big" + "\n"), "out/big.trk"});
+    EXPECT_EQ(r.Code, 0) << r.Err;
+    ASSERT_GE(r.Out.size(), tail.size());
+    EXPECT_EQ(r.Out.substr(r.Out.size() - tail.size()), tail);
+  }
+}
+
+// --pad brings an image to whole 2048-byte blocks with zeros beyond its
+// volume; those, and any other bytes there, are no damage to the readers.
+TEST_F(QvImage, APaddedImageIsReadAsItIs) {
+  std::string a = Work.File("a.bin", RandomBytes(1000000, 3));
+  std::string list = List("\\A.BIN\t" + a + "\n");
+  TResult padded = Run({"--pad", list, "out/p.trk"});
+  ASSERT_EQ(padded.Code, 0) << padded.Err;
+  EXPECT_NE(padded.Out.find("Image file size: 2131968\n"), std::string::npos) << padded.Out;
+  ASSERT_EQ(Run({"-q", list, "out/a.trk"}).Code, 0);
+  const std::string plain = ReadBytes(Out + "/a.trk");
+  EXPECT_EQ(ReadBytes(Out + "/p.trk"), plain + std::string(512, '\0'));  // 1041 blocks
+
+  Work.File("out/junk.trk", plain + "bytes beyond the volume");
+  for (const char* image : {"out/p.trk", "out/junk.trk"}) {
+    SCOPED_TRACE(image);
+    ExpectReadable(Work / image, {{"A.BIN", a}});
+    EXPECT_EQ(Run({"--check", "-q", image, list}).Out, "OK\n");
+    EXPECT_EQ(Run({"--list", image}).Out, "   1000000  \\A.BIN\n");
+    ASSERT_EQ(Run({"-q", "-f", "--extract", image, "x"}).Code, 0);
+    EXPECT_EQ(ReadBytes(Work / "x/A.BIN"), ReadBytes(a));
+  }
 }
 
 TEST_F(QvImage, UsageAndListFaultsExitWithTwoAndWriteNothing) {

@@ -300,6 +300,8 @@ TEST_F(TBuildDialogTest, DialogsKeepTheirControlsApartAndWhole) {
   ExpectControlsApart(&stat);
   EXPECT_EQ(stat.GetTitle(), "Some Statistics");
   EXPECT_EQ(stat.ValueText(4), "2147188736");
+  EXPECT_EQ(stat.FitText(), "Too large for an 80-minute CD-R by 1409908736 bytes: for an "
+                            "SD-card emulator only.");
   TMessageBox box(&write, "Sorry, I can't open the file /tmp/x for writing.", "File Error",
                   TButtons::AbortRetryIgnore);
   ExpectControlsApart(&box);

@@ -1,0 +1,236 @@
+#include "disc/card_copy.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "disc/cd_medium.h"
+#include "image/build_messages.h"
+#include "image/ceil_div.h"
+#include "image/status_text.h"
+#include "platform/file_io.h"
+
+namespace {
+// Bytes written, or compared, at a time: a card takes a piece in a few
+// hundredths of a second, so a step that waits for one still ends soon.
+constexpr std::size_t PieceSize = 256 << 10;
+// Bytes that may be on their way to the card at once. The writes wait for
+// the card beyond it, so the gauge shows what the card has, memory does not
+// fill with the copy, and the last flush is short.
+constexpr int64_t InFlight = 4 << 20;
+}  // namespace
+
+TCardCopy::TCardCopy(std::string imagePath, std::string destination, TBuildHost& host,
+                     TCardOptions options)
+    : TSteppedWork(host),
+      ImagePath(std::move(imagePath)),
+      Destination(std::move(destination)),
+      Options(options),
+      Reader(ImagePath),
+      Piece(PieceSize),
+      Back(PieceSize) {}
+
+TCardCopy::~TCardCopy() { Release(); }
+
+void TCardCopy::Release() {
+  Stage = TStage::Idle;
+  if (Out != NoFile) CloseFile(Out);
+  Out = NoFile;
+  if (!WritePath.empty()) RemoveFile(WritePath);
+  WritePath.clear();
+}
+
+void TCardCopy::Start() {
+  Host.SetCaption(Msg::CaptionCheckImage);
+  Host.SetButtonText(Msg::ButtonCancel);
+  Gauge(0);
+  if (!Reader.Open()) {
+    const TImageCheck& check = Reader.Result();
+    if (Reader.Unreadable())
+      return Fail({TQuestionKind::CardUnreadable, ImagePath, check.Problems[0]});
+    return Fail({TQuestionKind::CardImageDamaged, ImagePath, check.Problems[0],
+                 static_cast<int64_t>(check.ProblemCount - 1)});
+  }
+  Stage = TStage::Check;
+}
+
+void TCardCopy::Step() {
+  if (!Running()) return;
+  switch (Stage) {
+    case TStage::Check: StepCheck(); break;
+    case TStage::Write: StepWrite(); break;
+    case TStage::Settle: StepSettle(); break;
+    case TStage::Compare: StepCompare(); break;
+    case TStage::Idle: break;
+  }
+}
+
+void TCardCopy::StepCheck() {
+  const bool more = Reader.ReadDirectory();
+  if (!Reader.Items().empty()) SetStatus(Host, Reader.Items().back().Path);
+  Gauge(PercentOf(Reader.Result().UsedClusters, Reader.MarkedClusters(), 100));
+  if (more) return;
+  Reader.Finish();
+  const TImageCheck& check = Reader.Result();
+  if (!check.Problems.empty())
+    return Fail({TQuestionKind::CardImageDamaged, ImagePath, check.Problems[0],
+                 static_cast<int64_t>(check.ProblemCount - 1)});
+  if (!Prepare()) return;
+  Host.SetCaption(Msg::CaptionCopy);
+  Host.SetStatusText(Target);
+  Gauge(0);
+  Stage = TStage::Write;
+}
+
+// The copy's name, leave to replace a file there, and the file beside it
+// with the copy's whole room.
+bool TCardCopy::Prepare() {
+  TPathInfo info;
+  Target = Destination;
+  if (PathInfo(Destination, info) && info.Kind == TPathKind::Directory) {
+    Target = CardImageName(Destination);
+    if (Target.empty()) {
+      Fail({TQuestionKind::CardNamesTaken, Destination});
+      return false;
+    }
+  }
+  Replacing = false;
+  if (PathInfo(Target, info)) {
+    // A device or a pipe under the name is no copy to replace.
+    if (info.Kind != TPathKind::File) {
+      Fail({TQuestionKind::CantOpen, Target});
+      return false;
+    }
+    if (!Options.Replace && Host.Ask({TQuestionKind::CardExists, Target}) != TAnswer::Yes) {
+      End(TBuildEnd::Stopped, TStop::Declined);
+      return false;
+    }
+    Replacing = true;
+  }
+  if (!HandleInfo(Reader.Fd(), info)) {
+    Fail({TQuestionKind::CantReadImage, ImagePath, std::strerror(errno)});
+    return false;
+  }
+  ImageBytes = info.Size;
+  Padded = PaddedToCdBlocks(ImageBytes);
+  WritePath = CreateFileBeside(Target);
+  if (!WritePath.empty()) Out = OpenForWriting(WritePath);
+  if (Out == NoFile) {
+    Fail({TQuestionKind::CantOpen, Target});
+    return false;
+  }
+  return TakeRoom();
+}
+
+// The whole room first: a card that is too full says so before a byte is
+// written, and the copy lies in one piece there, as emulators want it.
+bool TCardCopy::TakeRoom() {
+  const std::string folder = FolderOfPath(Target);
+  bool full = false;
+  if (!TakeFileSpace(Out, Padded)) {
+    if (errno == ENOSPC) {
+      full = true;
+    } else if (errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL) {
+      // Where room cannot be taken ahead, the free space tells.
+      uint64_t units = 0, unitSize = 0;
+      full = Host.QueryFreeSpace(folder, units, unitSize) && unitSize > 0 &&
+             units < CeilDiv(static_cast<uint64_t>(Padded), unitSize);
+    } else {
+      WriteFailed(errno);
+      return false;
+    }
+  }
+  if (full) Fail({TQuestionKind::CardNoSpace, DriveOfFolder(folder), {}, Padded});
+  return !full;
+}
+
+void TCardCopy::WriteFailed(int error) {
+  Fail({TQuestionKind::CantWrite, Target, std::strerror(error)});
+}
+
+bool TCardCopy::ReadImage(int64_t offset, std::size_t n) {
+  const auto fromImage =
+      static_cast<std::size_t>(std::clamp<int64_t>(ImageBytes - offset, 0, int64_t(n)));
+  const int64_t got = ReadFully(Reader.Fd(), Piece.data(), fromImage, offset);
+  if (got != static_cast<int64_t>(fromImage)) {
+    Fail({TQuestionKind::CantReadImage, ImagePath, got < 0 ? std::strerror(errno) : Msg::ImageShrank});
+    return false;
+  }
+  std::memset(Piece.data() + fromImage, 0, n - fromImage);
+  return true;
+}
+
+bool TCardCopy::SettlePiece() {
+  const int64_t n = std::min<int64_t>(PieceSize, Written - Settled);
+  if (!WriteOutRange(Out, Settled, n, true)) {
+    WriteFailed(errno);
+    return false;
+  }
+  Settled += n;
+  return true;
+}
+
+void TCardCopy::StepWrite() {
+  const TStepTimer timer;
+  do {
+    const auto n = static_cast<std::size_t>(std::min<int64_t>(PieceSize, Padded - Written));
+    if (!ReadImage(Written, n)) return;
+    if (!WriteFully(Out, Piece.data(), n, Written) || !WriteOutRange(Out, Written, n, false))
+      return WriteFailed(errno);
+    Written += static_cast<int64_t>(n);
+    while (Written - Settled > InFlight)
+      if (!SettlePiece()) return;
+    Gauge(PercentOf(Settled, Padded));
+  } while (Written < Padded && !timer.Spent());
+  if (Written == Padded) Stage = TStage::Settle;
+}
+
+void TCardCopy::StepSettle() {
+  const TStepTimer timer;
+  while (Settled < Written) {
+    if (!SettlePiece()) return;
+    Gauge(PercentOf(Settled, Padded));
+    if (timer.Spent()) return;
+  }
+  // What the card holds now is read back from the card itself, not from
+  // the copy in memory: only so does the comparison prove the card.
+  if (!SyncFile(Out)) return WriteFailed(errno);
+  ForgetCachedBytes(Out);
+  Host.SetCaption(Msg::CaptionCompare);
+  Gauge(0);
+  Stage = TStage::Compare;
+}
+
+void TCardCopy::StepCompare() {
+  const TStepTimer timer;
+  do {
+    const auto n = static_cast<std::size_t>(std::min<int64_t>(PieceSize, Padded - Compared));
+    if (!ReadImage(Compared, n)) return;
+    const int64_t got = ReadFully(Out, Back.data(), n, Compared);
+    if (got < 0)
+      return Fail({TQuestionKind::CantReadImage, Target, std::strerror(errno)});
+    const auto same = static_cast<std::size_t>(
+        std::mismatch(Back.begin(), Back.begin() + got, Piece.begin()).first - Back.begin());
+    if (same < n) return Fail({TQuestionKind::CardDiffers, Target, {}, Compared + int64_t(same)});
+    Compared += static_cast<int64_t>(n);
+    Gauge(PercentOf(Compared, Padded));
+  } while (Compared < Padded && !timer.Spent());
+  if (Compared == Padded) Finish();
+}
+
+void TCardCopy::Finish() {
+  const bool closed = CloseFile(Out);
+  Out = NoFile;
+  if (!closed) return WriteFailed(errno);
+  const bool renamed =
+      Replacing ? RenameFile(WritePath, Target) : RenameWithoutReplacing(WritePath, Target);
+  if (!renamed) {
+    if (errno == EEXIST) return Fail({TQuestionKind::CardAppeared, Target});
+    return WriteFailed(errno);
+  }
+  WritePath.clear();
+  // The new name reaches the card too, before the card may be taken out.
+  if (!SyncFolder(FolderOfPath(Target))) return WriteFailed(errno);
+  Stage = TStage::Idle;
+  Complete();
+}
