@@ -16,6 +16,7 @@
 #include <optional>
 #include <sys/stat.h>
 #include <thread>
+#include <vector>
 
 #include <libburn/libburn.h>
 
@@ -102,7 +103,7 @@ class TLibrary {
  private:
   TLibrary() : Running(burn_initialize() != 0) {
     if (!Running) return;
-    static char prefix[] = "qvimage: ", all[] = "ALL", never[] = "NEVER";
+    static char prefix[] = "", all[] = "ALL", never[] = "NEVER";
     burn_msgs_set_severities(all, never, prefix);
     burn_allow_drive_role_4(StdioRoles);
   }
@@ -179,13 +180,6 @@ TDriveActivity ActivityOf(burn_drive_status status) {
     case BURN_DRIVE_FORMATTING: return TDriveActivity::Blanking;
     default: return TDriveActivity::Starting;
   }
-}
-
-// What libburn wants for an address: a writable C string.
-std::vector<char> CAddress(const std::string& address) {
-  std::vector<char> c(address.begin(), address.end());
-  c.push_back('\0');
-  return c;
 }
 
 // The one-track disc of an image, handed to libburn.
@@ -410,7 +404,7 @@ TDriveResult OpenDiscDrive(const std::string& address, std::unique_ptr<TDiscDriv
   }
   TakeMessages();
   burn_drive_info* infos = nullptr;
-  std::vector<char> cAddress = CAddress(address);
+  std::vector<char> cAddress(address.c_str(), address.c_str() + address.size() + 1);  // libburn's char*
   // Loading closes an open tray, as a person putting a disc in expects.
   int grabbed = burn_drive_scan_and_grab(&infos, cAddress.data(), 1);
   TMessages said = TakeMessages();
