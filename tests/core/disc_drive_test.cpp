@@ -197,22 +197,33 @@ TEST(DiscDrive, AWriteErrorEndsTheJobWithTheReason) {
   EXPECT_EQ(result, TDriveResult::Failed);
   EXPECT_NE(drive->Message().find("File too large"), std::string::npos) << drive->Message();
   EXPECT_LT(progress.Done, 1041);
+
+  // A disc file that cannot even be made fails the same way.
+  std::string readOnly = tmp.Dir("ro");
+  TReadOnlyFolder noWrites(readOnly);
+  if (!noWrites.Ok()) GTEST_SKIP() << noWrites.Why();
+  auto unwritable = Open("stdio:" + readOnly + "/disc");
+  ASSERT_TRUE(unwritable);
+  ASSERT_EQ(unwritable->StartWrite(image, {}), TDriveResult::Ok) << unwritable->Message();
+  EXPECT_EQ(Finish(*unwritable, progress), TDriveResult::Failed);
+  EXPECT_FALSE(unwritable->Message().empty());
 }
 
 // Cancelled at once, while libburn's thread still starts, or by closing the
-// drive mid-write (a window closed during the burn): the write stops early.
-TEST(DiscDrive, ACancelledOrClosedWriteStopsEarly) {
+// drive mid-write (a window closed during the burn): the write stops early,
+// and a burn started right after gets its whole image.
+TEST(DiscDrive, ACancelledOrClosedWriteStopsEarlyAndTheNextBurnIsWhole) {
   TTempDir tmp;
   constexpr int64_t Blocks = 131072;  // 256 MiB, read from a sparse file
-  std::string image = tmp.File("x.trk");
-  fs::resize_file(image, Blocks * DiscBlockSize);
+  std::string large = tmp.File("large.trk"), image = tmp.File("x.trk", Random(ImageSize, 6));
+  fs::resize_file(large, Blocks * DiscBlockSize);
+  TDriveProgress progress;
   for (bool byClose : {false, true}) {
     SCOPED_TRACE(byClose ? "closed" : "cancelled");
     std::string disc = tmp / (byClose ? "closed" : "cancelled");
     auto drive = Open("stdio:" + disc);
     ASSERT_TRUE(drive);
-    ASSERT_EQ(drive->StartWrite(image, {}), TDriveResult::Ok) << drive->Message();
-    TDriveProgress progress;
+    ASSERT_EQ(drive->StartWrite(large, {}), TDriveResult::Ok) << drive->Message();
     if (byClose) {
       EXPECT_EQ(drive->Close(false), TDriveResult::Ok) << drive->Message();
     } else {
@@ -221,6 +232,11 @@ TEST(DiscDrive, ACancelledOrClosedWriteStopsEarly) {
     }
     EXPECT_LT(SizeOf(disc), static_cast<uintmax_t>(Blocks * DiscBlockSize / 2));
   }
+  auto next = Open("stdio:" + tmp / "next");
+  ASSERT_TRUE(next);
+  ASSERT_EQ(next->StartWrite(image, {}), TDriveResult::Ok) << next->Message();
+  EXPECT_EQ(Finish(*next, progress), TDriveResult::Ok) << next->Message();
+  EXPECT_EQ(SizeOf(tmp / "next"), static_cast<uintmax_t>(1041 * DiscBlockSize));
 }
 #endif
 }  // namespace
