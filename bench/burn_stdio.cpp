@@ -24,7 +24,8 @@ template <class TCall>
 auto Timed(TCall call) {
   auto start = TClock::now();
   auto result = call();
-  Longest = std::max(Longest, std::chrono::duration<double, std::milli>(TClock::now() - start).count());
+  Longest =
+      std::max(Longest, std::chrono::duration<double, std::milli>(TClock::now() - start).count());
   return result;
 }
 
@@ -39,12 +40,14 @@ int main(int argc, char** argv) {
   if (argc != 3 + verify) return Fail("usage", "burn_stdio [--verify] IMAGE DISC");
   std::string image = argv[1 + verify], disc = argv[2 + verify], message;
   std::unique_ptr<TDiscDrive> drive;
-  if (OpenDiscDrive("stdio:" + disc, drive, message) != TDriveResult::Ok) return Fail(disc, message);
+  if (OpenDiscDrive("stdio:" + disc, drive, message) != TDriveResult::Ok)
+    return Fail(disc, message);
   if (verify) {
     std::ifstream in(image, std::ios::binary);
     std::vector<char> want(MaxReadBlocks * DiscBlockSize);
     std::vector<uint8_t> got(want.size());
-    for (int64_t first = 0; in.read(want.data(), want.size()) || in.gcount() > 0; first += MaxReadBlocks) {
+    for (int64_t first = 0; in.read(want.data(), want.size()) || in.gcount() > 0;
+         first += MaxReadBlocks) {
       int64_t blocks = (in.gcount() + DiscBlockSize - 1) / DiscBlockSize;
       if (Timed([&] { return drive->ReadBlocks(first, blocks, got.data()); }) != TDriveResult::Ok)
         return Fail(disc, drive->Message());

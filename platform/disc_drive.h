@@ -60,7 +60,7 @@ struct TDiscMedium {
   TDiscState State = TDiscState::NoDisc;
   std::string Name;       // the drive's own name of the disc type ("CD-RW")
   bool Erasable = false;  // holds something that blanking can clear
-  int64_t FreeBytes = 0;  // what a new track may hold
+  int64_t FreeBytes = 0;  // what a new track may hold; 0 unless blank
 };
 
 struct TDriveInfo {
@@ -114,7 +114,8 @@ class TDiscDrive {
   virtual TDriveResult ReadBlocks(int64_t first, int64_t count, uint8_t* data) = 0;
 
   // Releases the drive, ejecting the disc when asked. A job still running
-  // is cancelled and waited for first (a blank runs to its end).
+  // is cancelled and waited for first (a blank runs to its end). The drive
+  // then holds no disc for this object.
   virtual TDriveResult Close(bool eject) = 0;
 
   // libburn's own words on the last call or job that failed, with the

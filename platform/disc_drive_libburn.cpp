@@ -154,7 +154,8 @@ TDiscMedium ReadMedium(burn_drive* drive) {
   bool used = medium.State == TDiscState::Appendable || medium.State == TDiscState::Closed;
   // libburn blanks a write-only file by emptying it but calls it not erasable.
   medium.Erasable = used && (role == RoleWriteOnlyFile || burn_disc_erasable(drive) != 0);
-  if (medium.State == TDiscState::Blank) medium.FreeBytes = burn_disc_available_space(drive, nullptr);
+  if (medium.State == TDiscState::Blank)
+    medium.FreeBytes = burn_disc_available_space(drive, nullptr);
   return medium;
 }
 
@@ -265,8 +266,8 @@ class TLibburnDrive : public TDiscDrive {
     if (disc->Blocks * DiscBlockSize > burn_disc_available_space(Drive, opts.Opts))
       return TDriveResult::TooLarge;
     burn_drive_set_speed(Drive, 0, (options.Speed * CdSpeedTenthsKb + 9) / 10);
-    TDriveResult started =
-        Begin(TDriveActivity::Writing, disc->Blocks, [&] { burn_disc_write(opts.Opts, disc->Disc); });
+    TDriveResult started = Begin(TDriveActivity::Writing, disc->Blocks,
+                                 [&] { burn_disc_write(opts.Opts, disc->Disc); });
     if (started == TDriveResult::Ok) Disc = std::move(disc);  // libburn reads it until the end
     return started;
   }
@@ -289,7 +290,8 @@ class TLibburnDrive : public TDiscDrive {
         Progress.Activity = ActivityOf(status);
         // libburn counts from 0 again while it closes the disc: keep the
         // count where it got to.
-        if (p.sectors > 0) Progress = {Progress.Activity, std::max<int64_t>(Progress.Done, p.sector), p.sectors};
+        if (p.sectors > 0)
+          Progress = {Progress.Activity, std::max<int64_t>(Progress.Done, p.sector), p.sectors};
         IdleSince.reset();
       } else if (Job == TDriveActivity::Writing && !Said.WriterEnded) {
         if (!IdleSince) IdleSince = std::chrono::steady_clock::now();
@@ -314,18 +316,20 @@ class TLibburnDrive : public TDiscDrive {
 
   TDriveResult ReadBlocks(int64_t first, int64_t count, uint8_t* data) override {
     if (JobRunning) return TDriveResult::Busy;
-    if (count < 1 || count > MaxReadBlocks || first < 0) {
+    if (!Infos || count < 1 || count > MaxReadBlocks || first < 0) {
       Text = "cannot read " + std::to_string(count) + " blocks from block " + std::to_string(first);
       return TDriveResult::Failed;
     }
     TakeMessages();
     off_t got = 0;
-    int done = burn_read_data(Drive, static_cast<off_t>(first * DiscBlockSize), reinterpret_cast<char*>(data),
+    int done = burn_read_data(Drive, static_cast<off_t>(first * DiscBlockSize),
+                              reinterpret_cast<char*>(data),
                               static_cast<off_t>(count * DiscBlockSize), &got, 0);
     if (done > 0 && got == count * DiscBlockSize) return TDriveResult::Ok;
     Text = TakeMessages().Text;
-    if (Text.empty()) Text = "the drive read " + std::to_string(got / DiscBlockSize) + " of " +
-                             std::to_string(count) + " blocks from block " + std::to_string(first);
+    if (Text.empty())
+      Text = "the drive read " + std::to_string(got / DiscBlockSize) + " of " +
+             std::to_string(count) + " blocks from block " + std::to_string(first);
     return TDriveResult::Failed;
   }
 
@@ -337,6 +341,7 @@ class TLibburnDrive : public TDiscDrive {
     burn_drive_release(Drive, eject ? 1 : 0);
     burn_drive_info_free(Infos);
     Infos = nullptr;
+    Information.Medium = TDiscMedium();  // no disc to write or blank any more
     TMessages left = TakeMessages();
     if (left.Text.empty()) return TDriveResult::Ok;
     Text = left.Text;
@@ -370,7 +375,9 @@ class TLibburnDrive : public TDiscDrive {
   void EndJob() {
     JobRunning = false;
     bool well = burn_drive_wrote_well(Drive) != 0;
-    JobResult = well ? TDriveResult::Ok : CancelAsked ? TDriveResult::Cancelled : TDriveResult::Failed;
+    JobResult = well          ? TDriveResult::Ok
+                : CancelAsked ? TDriveResult::Cancelled
+                              : TDriveResult::Failed;
     if (!well) Text = Said.Text;
     Progress.Activity = TDriveActivity::Idle;
     if (well) Progress.Done = Progress.Total;
@@ -404,14 +411,17 @@ TDriveResult OpenDiscDrive(const std::string& address, std::unique_ptr<TDiscDriv
   }
   TakeMessages();
   burn_drive_info* infos = nullptr;
-  std::vector<char> cAddress(address.c_str(), address.c_str() + address.size() + 1);  // libburn's char*
+  // libburn takes the address as a char*.
+  std::vector<char> cAddress(address.c_str(), address.c_str() + address.size() + 1);
   // Loading closes an open tray, as a person putting a disc in expects.
   int grabbed = burn_drive_scan_and_grab(&infos, cAddress.data(), 1);
   TMessages said = TakeMessages();
   if (grabbed <= 0) {
     if (infos) burn_drive_info_free(infos);  // found but not grabbed: forget it
     message = said.Text;
-    return said.Busy ? TDriveResult::Busy : grabbed == 0 ? TDriveResult::NoDrive : TDriveResult::Failed;
+    return said.Busy      ? TDriveResult::Busy
+           : grabbed == 0 ? TDriveResult::NoDrive
+                          : TDriveResult::Failed;
   }
   drive = std::make_unique<TLibburnDrive>(infos, address);
   return TDriveResult::Ok;

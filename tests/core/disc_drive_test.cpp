@@ -62,7 +62,8 @@ std::string ReadBack(TDiscDrive& drive, int64_t blocks) {
   std::string bytes(static_cast<std::size_t>(blocks * DiscBlockSize), '\0');
   for (int64_t first = 0; first < blocks; first += MaxReadBlocks) {
     int64_t count = std::min(MaxReadBlocks, blocks - first);
-    auto* data = reinterpret_cast<uint8_t*>(&bytes[static_cast<std::size_t>(first * DiscBlockSize)]);
+    auto* data =
+        reinterpret_cast<uint8_t*>(&bytes[static_cast<std::size_t>(first * DiscBlockSize)]);
     EXPECT_EQ(drive.ReadBlocks(first, count, data), TDriveResult::Ok) << drive.Message();
   }
   return bytes;
