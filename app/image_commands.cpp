@@ -4,12 +4,15 @@
 // notice that steps either of them.
 #include <wx/dir.h>
 #include <wx/dirdlg.h>
+#include <wx/utils.h>
 #include <wx/filename.h>
 
 #include "app/list_window.h"
 #include "app/message_box.h"
 #include "app/text_convert.h"
+#include "image/build_messages.h"
 #include "image/build_state.h"
+#include "image/image_reader.h"
 #include "image/image_unpack.h"
 #include "image/ui/write_dialog.h"
 
@@ -47,6 +50,18 @@ void TMyWindow::OnOpenImage(wxCommandEvent&) {
   ImageData.FileName = wxFileName(ImageData.FileName).GetFullName();
   if (!RunFileDialog(this, "Open Image", ImageData)) return;
   const std::string image = FromWx(ImageData.FileName);
+  {
+    // A damaged image is said before a folder is asked for.
+    wxBusyCursor reading;
+    TImageReader reader(image);
+    reader.ReadAll();
+    TQuestion refused{TQuestionKind::ImageDamaged};
+    if (!CanUnpack(reader, image, refused)) {
+      ShowMessageBox(this, ToWx(QuestionText(refused)), QuestionCaption(refused.Kind),
+                     QuestionButtons(refused.Kind));
+      return;
+    }
+  }
   std::string folder = FromWx(ImageData.Folder);
   for (;;) {
     if (!FolderPrompt(*this, folder)) return;

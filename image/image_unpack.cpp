@@ -51,6 +51,23 @@ std::string AbsolutePath(const std::string& path) {
 }
 }  // namespace
 
+bool CanUnpack(const TImageReader& reader, const std::string& imagePath, TQuestion& why) {
+  const TImageCheck& check = reader.Result();
+  if (!check.Problems.empty()) {
+    why = {TQuestionKind::ImageDamaged, imagePath, check.Problems[0],
+           static_cast<int64_t>(check.ProblemCount - 1)};
+    return false;
+  }
+  for (const TImageItem& item : reader.Items()) {
+    // Its entry could not be read back from a list, nor built again.
+    if (item.Path.size() > MaxImagePath) {
+      why = {TQuestionKind::ImagePathTooLong, imagePath, item.Path, MaxImagePath};
+      return false;
+    }
+  }
+  return true;
+}
+
 TImageUnpack::TImageUnpack(std::string imagePath, std::string folder, TBuildHost& host,
                            TUnpackOptions options)
     : TSteppedWork(host),
@@ -118,15 +135,10 @@ void TImageUnpack::StepRead() {
   ShowProgress();
   if (more) return;
   Reader.Finish();
-  const TImageCheck& check = Reader.Result();
-  if (!check.Problems.empty())
-    return Fail({TQuestionKind::ImageDamaged, ImagePath, check.Problems[0],
-                 static_cast<int64_t>(check.ProblemCount - 1)});
+  TQuestion refused{TQuestionKind::ImageDamaged};
+  if (!CanUnpack(Reader, ImagePath, refused)) return Fail(refused);
   std::string longest;
   for (const TImageItem& item : Items()) {
-    // Its entry could not be read back from a list, nor built again.
-    if (item.Path.size() > MaxImagePath)
-      return Fail({TQuestionKind::ImagePathTooLong, ImagePath, item.Path, MaxImagePath});
     if (item.Path.size() > longest.size()) longest = item.Path;
     TotalBytes += item.Size;
   }

@@ -17,6 +17,11 @@
 #include "image/stepped_work.h"
 
 class TBuildHost;
+struct TQuestion;
+
+// Whether the image read whole by reader can be unpacked: sound, and every
+// path one an entry list holds. If not, why gets the message that says so.
+bool CanUnpack(const TImageReader& reader, const std::string& imagePath, TQuestion& why);
 
 struct TUnpackOptions {
   // Files already in the folder under an image path are replaced; without

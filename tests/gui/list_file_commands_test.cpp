@@ -352,6 +352,18 @@ TEST_F(TListFileTest, AnImageThatCannotBeReadIsSaidAndTheWindowGoesOn) {
   EXPECT_EQ(Window->WriteDialog, nullptr);
   EXPECT_EQ(Shown(), before);
   EXPECT_FALSE(std::filesystem::exists(Dir / "into")) << "no folder is made for nothing";
+
+  // Open Image says so before it asks for a folder.
+  Answers.Boxes.clear();
+  Answers.RunBox = nullptr;
+  Answers.BoxAnswers = {TAnswer::No, TAnswer::Ok};
+  Answers.FileChoices = {bad};
+  Command(CmOpenImage);
+  ASSERT_EQ(Answers.Boxes.size(), 2u);
+  EXPECT_EQ(Answers.Boxes[1].Text.rfind("Sorry, I can't unpack " + bad + ": ", 0), 0u)
+      << Answers.Boxes[1].Text;
+  EXPECT_TRUE(FolderProposals.empty());
+  EXPECT_EQ(Shown(), before);
 }
 
 }  // namespace
