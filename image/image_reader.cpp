@@ -470,6 +470,8 @@ long TImageReader::TakeRecord(TLevel& level, std::size_t slot, const uint8_t* r)
     else if (first != target)
       Problem(FormatText("%s: \"%s\" points to cluster %u, not %u", shown.c_str(), want, first,
                          target));
+    else if (r[CaseFlags] & NoShortName)
+      Problem(FormatText("%s: \"%s\" is marked as having no 8.3 name", shown.c_str(), want));
     return -1;
   }
   if (name == "." || name == "..") {

@@ -140,6 +140,13 @@ TEST(ImageReader, CatchesEachKindOfDamageWithItsOwnMessage) {
        },
        "a stray volume label record"},
       {"volume marked open", [](TImage& i) { i.Poke(37, {0x01}); }, "not closed cleanly"},
+      // fsck.fat: "Is a dot with no 8.3 name flag set".
+      {"a dot without its 8.3 name",
+       [](TImage& i) {
+         uint16_t sub = i.FirstCluster(i.FindRecord(i.RootOffset, "SUB        "));
+         i.Poke(i.ClusterAt(sub) + 32 + 12, {0x20});
+       },
+       "\\SUB: \"..\" is marked as having no 8.3 name"},
   };
   for (const TDamage& d : damages) {
     TImage image;
