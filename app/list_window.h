@@ -130,6 +130,8 @@ class TMyWindow : public wxWindow, public TListEditor {
   void OnLeftDClick(wxMouseEvent& event);
   void OnMouseWheel(wxMouseEvent& event);
   void OnSysColourChanged(wxSysColourChangedEvent& event);
+  void OnDpiChanged(wxDPIChangedEvent& event);
+  void MakeFonts();
   void OnCommand(wxCommandEvent& event);
   void OnUpdateNeedsLines(wxUpdateUIEvent& event);
   void OnUpdateAlways(wxUpdateUIEvent& event);
