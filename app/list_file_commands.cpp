@@ -15,6 +15,7 @@
 #include "entries/list_file.h"
 #include "image/image_unpack.h"
 #include "image/ui/write_dialog.h"
+#include "platform/file_system.h"
 
 namespace {
 
@@ -26,10 +27,12 @@ wxString ListFilter() {
   return wxString(ListFileFilter) + "|All Files (*.*)|*.*";
 }
 
-// The name shown for a list file: its last component.
+// The name shown for a list file: its last component (after a backslash
+// too, on Windows).
 std::string ShownName(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  std::size_t i = path.size();
+  while (i > 0 && !IsPathSeparator(path[i - 1])) --i;
+  return path.substr(i);
 }
 
 }  // namespace
