@@ -54,7 +54,7 @@ TMyDecoratedFrame::TMyDecoratedFrame() : wxFrame(nullptr, wxID_ANY, AppTitle) {
   Client = new TMyWindow(this);
   CreateBars();
   SetMenuBar(CreateMainMenu());
-  SetIcon(AppIcon());
+  SetIcons(AppIcons());
   SetMinTrackHeight();
   SetFirstSize();
   Client->SetFocus();
