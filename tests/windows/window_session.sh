@@ -20,19 +20,7 @@
 set -euo pipefail
 build=$(cd "${1:?usage: window_session.sh BUILD_DIR}" && pwd)
 [ -f "$build/qvimaker.exe" ] || { echo "no $build/qvimaker.exe (wxWidgets missing?)"; exit 1; }
-
-# Waits up to $2 seconds (30) for a visible window whose name matches $1
-# and prints its id.
-wait_window() {
-  local id
-  for _ in $(seq $((${2:-30} * 4))); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-    if [ -n "$id" ]; then echo "$id"; return 0; fi
-    sleep 0.25
-  done
-  echo "window_session: no window \"$1\" came up" >&2
-  return 1
-}
+source "$(dirname "$0")/desktop.sh"
 
 # Types keys into the window $1 once it has the focus.
 keys_to() {
@@ -193,26 +181,8 @@ done <<LIST
 LIST
 "$build/linux/cli/qvimage" -q "$linux_list" "$t/linux.trk"
 
-# The X server, the window manager and Wine end with the session, however
-# it ends.
-xvfb="" wm="" app=""
-end_desktop() {
-  [ -z "$app" ] || kill "$app" 2>/dev/null || true
-  wineserver -k 2>/dev/null || true
-  [ -z "$wm" ] || kill "$wm" 2>/dev/null || true
-  [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
-  xvfb="" wm="" app=""
-}
-trap end_desktop EXIT
-export DISPLAY=:$((90 + RANDOM % 100))
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-sleep 1
-openbox >/dev/null 2>&1 &
-wm=$!
-sleep 1
+start_desktop
 wine "$build/qvimaker.exe" 'D:\sounds.qvl' >"$t/wine.log" 2>&1 &
-app=$!
 status=0
 drive_window "$list" "$shots" || status=1
 end_desktop
