@@ -132,7 +132,7 @@ TAboutDialog::TAboutDialog(wxWindow* parent)
                               wxDefaultPosition, wxDefaultSize, centred);
   Texts[2] = new wxStaticText(this, IdLine1, "FAT16 images for CD-ROM", wxDefaultPosition,
                               wxDefaultSize, centred);
-  Texts[3] = new wxStaticText(this, IdLine2, "Made for Linux desktops", wxDefaultPosition,
+  Texts[3] = new wxStaticText(this, IdLine2, "Free software, MIT License", wxDefaultPosition,
                               wxDefaultSize, centred);
   EtchedLine = new wxStaticLine(this, IdEtchedLine);
   OkButton = new wxButton(this, wxID_OK, "Ok");
