@@ -41,8 +41,13 @@ namespace {
 // Every list and dialog text is drawn at this pixel height, grown or shrunk
 // as the desktop scales its text.
 constexpr int FontPixelHeight = 13;
-// The desktop font those 13 pixels match: 10 points at 96 dots per inch.
+// The desktop font those 13 pixels match at 96 dots per inch: Windows' own
+// message font of 9 points, a GTK desktop's usual 10.
+#ifdef __WXMSW__
+constexpr double ReferenceFontPoints = 9.0;
+#else
 constexpr double ReferenceFontPoints = 10.0;
+#endif
 constexpr double ReferenceDotsPerInch = 96.0;
 // The first window shows both columns and this many lines, if the work
 // area has room.
@@ -58,23 +63,26 @@ constexpr int AlphabetLength = 52;
 
 // How much larger the desktop draws its text than the reference font: a
 // larger desktop font, Xft.dpi or GDK_DPI_SCALE grow menus and dialogs,
-// and the list with them.
-double DesktopTextScale(const wxFont& desktopFont) {
+// and the list with them; on Windows the text size and the DPI of the
+// monitor the window is on.
+double DesktopTextScale([[maybe_unused]] const wxWindow& window, const wxFont& desktopFont) {
   double dpi = ReferenceDotsPerInch;
 #ifdef __WXGTK__
   if (GdkScreen* screen = gdk_screen_get_default()) {
     double resolution = gdk_screen_get_resolution(screen);
     if (resolution > 0) dpi = resolution;
   }
+#else
+  if (window.GetDPI().y > 0) dpi = window.GetDPI().y;
 #endif
   double points = desktopFont.GetFractionalPointSize();
   if (points <= 0) points = ReferenceFontPoints;
   return points * dpi / (ReferenceFontPoints * ReferenceDotsPerInch);
 }
 
-wxFont GuiFont(bool bold) {
+wxFont GuiFont(const wxWindow& window, bool bold) {
   wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
-  int height = static_cast<int>(FontPixelHeight * DesktopTextScale(font) + 0.5);
+  int height = static_cast<int>(FontPixelHeight * DesktopTextScale(window, font) + 0.5);
   font.SetPixelSize(wxSize(0, std::max(1, height)));
   font.SetWeight(bold ? wxFONTWEIGHT_BOLD : wxFONTWEIGHT_NORMAL);
   font.SetStyle(wxFONTSTYLE_NORMAL);
@@ -141,6 +149,7 @@ wxBEGIN_EVENT_TABLE(TMyWindow, wxWindow)
   EVT_LEFT_DCLICK(TMyWindow::OnLeftDClick)
   EVT_MOUSEWHEEL(TMyWindow::OnMouseWheel)
   EVT_SYS_COLOUR_CHANGED(TMyWindow::OnSysColourChanged)
+  EVT_DPI_CHANGED(TMyWindow::OnDpiChanged)
   EVT_MENU(CmNewList, TMyWindow::OnNewList)
   EVT_MENU(CmOpenList, TMyWindow::OnOpenList)
   EVT_MENU(CmSaveList, TMyWindow::OnSaveList)
@@ -167,9 +176,7 @@ wxEND_EVENT_TABLE()
 
 TMyWindow::TMyWindow(wxWindow* parent)
     : wxWindow(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-               wxVSCROLL | wxWANTS_CHARS | wxBORDER_NONE),
-      ListFont(GuiFont(false)),
-      DialogFont(GuiFont(!NewShell)) {
+               wxVSCROLL | wxWANTS_CHARS | wxBORDER_NONE) {
   SaveData.Filter = "Disk Image (*.trk)|*.trk|All Files (*.*)|*.*";
   SaveData.DefaultExt = "TRK";
   SaveData.Style = wxFD_SAVE | wxFD_OVERWRITE_PROMPT;
@@ -182,18 +189,10 @@ TMyWindow::TMyWindow(wxWindow* parent)
   ImageData.DefaultExt = SaveData.DefaultExt;
   ImageData.Style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
   BackgroundBrush = MakeBackgroundBrush();
-  NameWidths = std::make_unique<TTextWidths>(*this, ListFont);
+  MakeFonts();
 
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
   SetAcceleratorTable(CreateListAccelerators());
-
-  // Set-up: the line height from ListFont, the dialog metrics from DialogFont.
-  int w = 0, h = 0, descent = 0, leading = 0;
-  GetTextExtent("Ag", &w, &h, &descent, &leading, &ListFont);
-  LineHeight = std::max(1, h + leading);
-  GetTextExtent(AlphabetText, &w, &h, &descent, &leading, &DialogFont);
-  DialogCharWidth = w / AlphabetLength;
-  DialogCharHeight = h;
 
   SetDropTarget(new TDropTarget(*this));
   SetScrollbar(wxVERTICAL, 0, 1, 1);
@@ -206,6 +205,29 @@ TMyWindow::TMyWindow(wxWindow* parent)
 }
 
 TMyWindow::~TMyWindow() = default;
+
+// The two fonts at the desktop's text scale, and what is measured in them:
+// the line height and the dialog metrics.
+void TMyWindow::MakeFonts() {
+  ListFont = GuiFont(*this, false);
+  DialogFont = GuiFont(*this, !NewShell);
+  NameWidths = std::make_unique<TTextWidths>(*this, ListFont);
+  int w = 0, h = 0, descent = 0, leading = 0;
+  GetTextExtent("Ag", &w, &h, &descent, &leading, &ListFont);
+  LineHeight = std::max(1, h + leading);
+  GetTextExtent(AlphabetText, &w, &h, &descent, &leading, &DialogFont);
+  DialogCharWidth = w / AlphabetLength;
+  DialogCharHeight = h;
+}
+
+// Moved to a monitor of another DPI (Windows): the list's text follows it.
+void TMyWindow::OnDpiChanged(wxDPIChangedEvent& event) {
+  MakeFonts();
+  MeasureNameColumn();
+  VisibleLines = GetClientSize().y / LineHeight;
+  Refresh();
+  event.Skip();
+}
 
 int TMyWindow::FirstVisibleLine() const { return TopLine; }
 

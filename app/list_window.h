@@ -101,6 +101,8 @@ class TMyWindow : public wxWindow, public TListEditor {
   void OnLeftDClick(wxMouseEvent& event);
   void OnMouseWheel(wxMouseEvent& event);
   void OnSysColourChanged(wxSysColourChangedEvent& event);
+  void OnDpiChanged(wxDPIChangedEvent& event);
+  void MakeFonts();
   // The commands, one handler each.
   void OnNewList(wxCommandEvent& event);
   void OnOpenList(wxCommandEvent& event);

@@ -49,7 +49,7 @@ TMyDecoratedFrame::TMyDecoratedFrame() : wxFrame(nullptr, wxID_ANY, AppTitle) {
   Client = new TMyWindow(this);
   CreateBars();
   SetMenuBar(CreateMainMenu());
-  SetIcon(AppIcon());
+  SetIcons(AppIcons());
   SetMinTrackHeight();
   SetFirstSize();
   Client->SetFocus();
@@ -76,7 +76,8 @@ void TMyDecoratedFrame::CreateBars() {
   wxStatusBar* status = CreateStatusBar(1, wxSTB_DEFAULT_STYLE);
   status->SetStatusStyles(1, std::array<int, 1>{wxSB_SUNKEN}.data());
   wxToolBar* tools = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT);
-  tools->SetToolBitmapSize(wxSize(20, 20));
+  // 20 x 20 at 96 DPI; wx grows them by whole factors on denser screens.
+  tools->SetToolBitmapSize(tools->FromDIP(wxSize(20, 20)));
   for (int id : ToolBarLayout) {
     if (id == 0) {
       tools->AddSeparator();

@@ -28,12 +28,9 @@
 #include "image/image_reader.h"
 #include "image/image_unpack.h"
 #include "platform/file_system.h"
+#include "qv_version.h"
 
 namespace {
-
-#ifndef QV_VERSION
-#define QV_VERSION "1.4"
-#endif
 
 // Exit codes.
 constexpr int ExitComplete = 0;  // the image is complete (or --stats printed)

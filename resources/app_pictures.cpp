@@ -5,6 +5,8 @@
 
 #include <wx/bitmap.h>
 #include <wx/icon.h>
+#include <wx/iconbndl.h>
+#include <wx/log.h>
 
 namespace {
 const char* const GlyphCreateImage[] = {
@@ -277,3 +279,14 @@ wxBitmap ToolGlyph(int command) {
 }
 
 wxIcon AppIcon() { return wxIcon(IconApp); }
+
+wxIconBundle AppIcons() {
+#ifdef __WXMSW__
+  // The .exe's icon 300 holds every size Windows asks for at any DPI
+  // (packaging/windows/); a program built without it has the drawing.
+  wxLogNull quiet;
+  wxIconBundle icons("#300", 0);
+  if (!icons.IsEmpty()) return icons;
+#endif
+  return wxIconBundle(AppIcon());
+}

@@ -11,6 +11,7 @@
 #include "app/dialog_layout.h"
 #include "resources/about_pictures/about_pictures.h"
 #include "resources/app_pictures.h"
+#include "qv_version.h"
 
 namespace {
 
@@ -126,12 +127,12 @@ TAboutDialog::TAboutDialog(wxWindow* parent)
   const long centred = wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE;
   Texts[0] = new wxStaticText(this, IdName, "Quorel CD-ROM Image Maker", wxDefaultPosition,
                               wxDefaultSize, centred);
-  // "&&" shows one ampersand: a single one would mark a mnemonic.
-  Texts[1] = new wxStaticText(this, IdVersion, "Version 1.4 for Win32s && Win95",
+  // This build's own version and the system it runs on.
+  Texts[1] = new wxStaticText(this, IdVersion, "Version " QV_VERSION " for " QV_BUILT_FOR,
                               wxDefaultPosition, wxDefaultSize, centred);
   Texts[2] = new wxStaticText(this, IdLine1, "FAT16 images for CD-ROM", wxDefaultPosition,
                               wxDefaultSize, centred);
-  Texts[3] = new wxStaticText(this, IdLine2, "Made for Linux desktops", wxDefaultPosition,
+  Texts[3] = new wxStaticText(this, IdLine2, "Free software, MIT License", wxDefaultPosition,
                               wxDefaultSize, centred);
   EtchedLine = new wxStaticLine(this, IdEtchedLine);
   OkButton = new wxButton(this, wxID_OK, "Ok");

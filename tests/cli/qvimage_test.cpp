@@ -5,6 +5,7 @@
 #include <chrono>
 #include <csignal>
 
+#include "qv_version.h"
 #include "qvimage_fixture.h"
 
 namespace fs = std::filesystem;
@@ -151,7 +152,7 @@ TEST_F(QvImage, UsageAndListFaultsExitWithTwoAndWriteNothing) {
   TResult help = Run({"--help"});
   EXPECT_EQ(help.Code, 0);
   EXPECT_NE(help.Out.find("qvimage [options] LIST IMAGE"), std::string::npos);
-  EXPECT_EQ(Run({"--version"}).Out, "qvimage 1.4\n");
+  EXPECT_EQ(Run({"--version"}).Out, "qvimage " QV_VERSION "\n");
 }
 
 TEST_F(QvImage, OptionsCombineAndTakeValuesAsOnAnyCommandLine) {

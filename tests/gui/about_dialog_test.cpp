@@ -10,6 +10,7 @@
 #include "app/command_ids.h"
 #include "gui_fixture.h"
 #include "resources/about_pictures/about_pictures.h"
+#include "qv_version.h"
 #include "window_checks.h"
 
 namespace {
@@ -128,7 +129,7 @@ TEST_F(TAboutBoxTest, CommandOpensTheBoxWidenedByItsPicture) {
       EXPECT_LE(child->GetRect().GetRight(), about->GetClientSize().x) << child->GetId();
       EXPECT_LE(child->GetRect().GetBottom(), about->GetClientSize().y) << child->GetId();
     }
-    EXPECT_EQ(about->Texts[1]->GetLabelText(), "Version 1.4 for Win32s & Win95");
+    EXPECT_EQ(about->Texts[1]->GetLabelText(), "Version " QV_VERSION " for Linux");
 
     // The picture on screen, pixel for pixel: centred in its item, not stretched.
     ASSERT_TRUE(PumpUntil([&] { return about->IsShownOnScreen(); }));

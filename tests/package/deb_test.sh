@@ -133,16 +133,17 @@ handlers=$(in_desktop gio mime application/x-qvimaker-list)
 grep -q '^Default application.*: qvimaker\.desktop$' <<<"$handlers" ||
   fail "list files do not open with qvimaker.desktop: $handlers"
 
-# The manual pages are gzipped and format without a warning, and the
-# packaged qvimage runs.
+# The manual pages are gzipped, format without a warning and name the
+# package's version; the packaged qvimage runs and says the same version.
+deb_version=$(dpkg-deb -f "$deb" Version)
 for page in "$root"/usr/share/man/man1/*; do
   warnings=$(gzip -dc "$page" | groff -man -ww -z 2>&1)
   [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
+  gzip -dc "$page" | head -1 | grep -q " $deb_version\" \"User Commands\"$" ||
+    fail "$(basename "$page") names another version: $(gzip -dc "$page" | head -1)"
 done
-deb_version=$(dpkg-deb -f "$deb" Version)
 version=$("$root/usr/bin/qvimage" --version)
-[ "$version" = "qvimage $(cut -d. -f1,2 <<<"$deb_version")" ] ||
-  fail "qvimage --version says $version"
+[ "$version" = "qvimage $deb_version" ] || fail "qvimage --version says $version"
 
 # The copyright file is Debian's machine-readable format, and its licence
 # text is LICENSE's, word for word.
@@ -155,19 +156,21 @@ awk '/^License: Expat$/ {n++; next} n == 2 && /^ / {sub(/^ /, ""); if ($0 == "."
 sed -n '/^Permission/,$p' "$src/LICENSE" | cmp -s - "$work/licence.txt" ||
   fail "the licence text of the copyright file differs from LICENSE"
 
-# The changelog is the repository's, and its newest released entry is
-# this package's version; an UNRELEASED entry may only stand above it,
-# for a later version. Software centres list the same release.
+# The changelog is the repository's, and its newest entry is this
+# package's version: the release itself, or the UNRELEASED entry that
+# collects the changes for the next one, later than the newest release.
+# Software centres list the newest release.
 gzip -dc "$doc/changelog.gz" | cmp -s - "$src/CHANGELOG" || fail "changelog.gz is not CHANGELOG"
 dpkg-parsechangelog -l "$src/CHANGELOG" --all --format rfc822 |
   awk '/^Version:/ {v = $2} /^Distribution:/ {print v, $2}' >"$work/releases"
+newest=$(awk '{print $1; exit}' "$work/releases")
+[ "$newest" = "$deb_version" ] ||
+  fail "the newest entry of CHANGELOG is ${newest:-none}, the package is $deb_version"
 released=$(awk '$2 != "UNRELEASED" {print $1; exit}' "$work/releases")
-[ "$released" = "$deb_version" ] ||
-  fail "the newest released entry of CHANGELOG is ${released:-none}, the package is $deb_version"
 while read -r next _; do
   [ "$next" != "$released" ] || break
-  dpkg --compare-versions "$next" gt "$deb_version" ||
-    fail "the UNRELEASED entry $next is not later than $deb_version"
+  dpkg --compare-versions "$next" gt "$released" ||
+    fail "the UNRELEASED entry $next is not later than the release $released"
 done <"$work/releases"
 released_date=$(dpkg-parsechangelog -l "$src/CHANGELOG" --all --format rfc822 |
   awk -v r="$released" '/^Version:/ {v = $2} /^Date:/ && v == r {sub(/^Date: /, ""); print; exit}')
