@@ -53,12 +53,11 @@ bool TMyWindow::RunDrivePrompt(TMyWindow& window, std::string& address) {
   return true;
 }
 
-bool TMyWindow::RunWork(const TWriteDialog::TMakeWork& make) {
+void TMyWindow::RunWork(const TWriteDialog::TMakeWork& make) {
   TWriteDialog dialog(this, make, DialogFont);
   WriteDialog = &dialog;
   dialog.ShowModal();
   WriteDialog = nullptr;
-  return dialog.Work().Done();
 }
 
 bool TMyWindow::AskMediumImage(const wxString& title, std::string& image) {

@@ -131,8 +131,8 @@ class TMyWindow : public wxWindow, public TListEditor {
   // The copy's name on the card, and whether it replaces a file there
   // (asked); false when cancelled.
   bool AskCardName(const std::string& image, std::string& copy, bool& replace);
-  // Runs the work that make gives in the progress dialog; whether it completed.
-  bool RunWork(const std::function<std::unique_ptr<TSteppedWork>(TBuildHost&)>& make);
+  // Runs the work that make gives in the progress dialog.
+  void RunWork(const std::function<std::unique_ptr<TSteppedWork>(TBuildHost&)>& make);
   void OnRunFileManager(wxCommandEvent& event);
   void OnInsert(wxCommandEvent& event);
   void OnDelete(wxCommandEvent& event);

@@ -425,9 +425,10 @@ int BurnMode(const std::string& image, const TBurnOptions& burn, TTerminalOption
   TTerminalHost host(options);
   TDiscBurn work(image, host, burn);
   if (!RunToEnd(work, host)) {
-    // Once writing began, the message said that the disc is spoiled.
+    // Stopped while writing, the message said that the disc is spoiled.
     host.Say(host.LastAsked() == TQuestionKind::BurnCancelled ? "interrupted"
-                                                               : "interrupted; nothing was burnt");
+             : work.Burnt() ? "interrupted; the disc is burnt, but not read back to its end"
+                            : "interrupted; nothing was burnt");
     return ExitStopped;
   }
   if (!work.Done()) {

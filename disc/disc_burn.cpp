@@ -211,6 +211,7 @@ void TDiscBurn::StepWrite() {
   }
   Writing = false;
   if (polled != TDriveResult::Ok) return DriveFailed(polled, K::BurnFailed);
+  Written = !Options.Simulate;
   Gauge(100);
   if (Options.Simulate || !Options.Verify) {
     Stage = TStage::Close;

@@ -46,6 +46,8 @@ class TDiscBurn : public TSteppedWork {
   const std::string& DriveAddress() const { return Address; }
   // The track's blocks of 2048 bytes, once the image is read through.
   int64_t Blocks() const { return TrackBlocks; }
+  // The disc holds the whole image and is closed (read back or not).
+  bool Burnt() const { return Written; }
   // Every block was read back from the disc and found as written.
   bool Verified() const { return Compared == TrackBlocks && TrackBlocks > 0; }
 
@@ -76,6 +78,7 @@ class TDiscBurn : public TSteppedWork {
   std::string Address;
   std::unique_ptr<TDiscDrive> Drive;
   bool Writing = false;  // libburn's write job runs: stopping it spoils the disc
+  bool Written = false;  // it ended well, and not as a simulation
   int64_t ImageBytes = 0, TrackBlocks = 0, Compared = 0;
   // The last look at the write's speed: when, and the blocks done then.
   std::chrono::steady_clock::time_point SpeedSince;
