@@ -21,6 +21,11 @@ using TClock = std::chrono::steady_clock;
 constexpr auto PollPause = std::chrono::milliseconds(10);
 // The write's speed on the status line is measured over about this long.
 constexpr auto SpeedInterval = std::chrono::milliseconds(500);
+
+// libburn's words on a failure, or that it gave none.
+std::string Words(const std::string& message) {
+  return message.empty() ? "libburn gave no reason" : message;
+}
 }  // namespace
 
 TQuestion NoDrivesQuestion(const std::string& message) {
@@ -103,7 +108,7 @@ void TDiscBurn::StepOpen() {
     const K kind = opened == TDriveResult::NoDrive ? K::DriveMissing
                    : opened == TDriveResult::Busy  ? K::DriveBusy
                                                    : K::DriveFailed;
-    return Fail({kind, Address, message.empty() ? "libburn gave no reason" : message});
+    return Fail({kind, Address, Words(message)});
   }
   UseDisc();
 }
@@ -138,7 +143,11 @@ void TDiscBurn::UseDisc() {
   if (disc.State != TDiscState::Blank) {
     if (!disc.Erasable)
       return Fail({disc.State == TDiscState::Closed ? K::DiscClosed : K::DiscAppendable, Address});
-    if (Host.Ask({K::BlankDisc, Address}) != TAnswer::Yes) return End(TBuildEnd::Stopped, TStop::Declined);
+    // Blanked once and still not blank: asking again would go round for ever.
+    if (Blanked) return Fail({K::BlankFailed, Address, "the disc still holds data"});
+    if (Host.Ask({K::BlankDisc, Address}) != TAnswer::Yes)
+      return End(TBuildEnd::Stopped, TStop::Declined);
+    Blanked = true;
     const TDriveResult started = Drive->StartBlank(true);
     if (started != TDriveResult::Ok) return DriveFailed(started, K::BlankFailed);
     Host.SetCaption(Msg::CaptionBlank);
@@ -166,16 +175,13 @@ void TDiscBurn::StartWrite() {
 
 void TDiscBurn::DriveFailed(TDriveResult result, TQuestionKind failure) {
   switch (result) {
-    case TDriveResult::Busy: return Fail({K::DriveBusy, Address, Drive->Message()});
+    case TDriveResult::Busy: return Fail({K::DriveBusy, Address, Words(Drive->Message())});
     case TDriveResult::NotBlank: return Fail({K::DiscClosed, Address});
     case TDriveResult::TooLarge:
       // libburn counts the room with the way it would write: a little less.
       return Fail({K::DiscTooSmall, Address, {},
                    std::max<int64_t>(1, TrackBlocks * DiscBlockSize - Drive->Medium().FreeBytes)});
-    default: {
-      const std::string& words = Drive->Message();
-      return Fail({failure, Address, words.empty() ? "libburn gave no reason" : words});
-    }
+    default: return Fail({failure, Address, Words(Drive->Message())});
   }
 }
 

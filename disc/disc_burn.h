@@ -79,6 +79,7 @@ class TDiscBurn : public TSteppedWork {
   std::unique_ptr<TDiscDrive> Drive;
   bool Writing = false;  // libburn's write job runs: stopping it spoils the disc
   bool Written = false;  // it ended well, and not as a simulation
+  bool Blanked = false;  // the disc was blanked once
   int64_t ImageBytes = 0, TrackBlocks = 0, Compared = 0;
   // The last look at the write's speed: when, and the blocks done then.
   std::chrono::steady_clock::time_point SpeedSince;
