@@ -13,6 +13,9 @@ enum TCommandId : int {
   CmSaveList = 108,
   CmSaveListAs = 109,
   CmOpenImage = 110,
+  // putting an image onto its medium
+  CmBurnImage = 111,
+  CmCopyToCard = 112,
   CmAbout = 199,
   // dialogs
   IdAboutDialog = 200,

@@ -24,6 +24,7 @@ void TMyWindow::OnCreateImage(wxCommandEvent&) {
     WriteDialog = &dialog;
     code = dialog.ShowModal();
     WriteDialog = nullptr;
+    if (dialog.Work().Done()) LastImage = FromWx(SaveData.FileName);
   }
   if (code == BuildEndFailedEntry) SetCurrentLine(FailedEntry);
 }
@@ -87,6 +88,7 @@ bool TMyWindow::OpenImage(const std::string& imagePath, const std::string& folde
     dialog.ShowModal();
     WriteDialog = nullptr;
     if (!dialog.Unpack().Done()) return false;
+    LastImage = imagePath;
     const TEntryList& entries = dialog.Unpack().Entries();
     for (std::size_t i = 0; i < entries.Count(); ++i)
       read.Add(entries[i].ImagePath, entries[i].RealPath);

@@ -16,6 +16,8 @@
 #include "entries/dir_entry.h"
 #include "entries/ui/list_editor.h"
 
+class TSteppedWork;
+class TBuildHost;
 class TWriteDialog;
 
 // Program-wide flags about the host system, set once before any window.
@@ -38,6 +40,9 @@ class TMyWindow : public wxWindow, public TListEditor {
   TFileDialogData SaveData;    // the "Save Image" dialog of a build
   TFileDialogData BrowseData;  // the entry dialog's "Browse File" dialog
   TWriteDialog* WriteDialog = nullptr;  // the running build or unpacking, if any
+  // The image last built or opened, which Burn Image and Copy to SD Card
+  // propose, and the CD writer last burnt with.
+  std::string LastImage, LastDrive;
   wxFont ListFont;
   wxFont DialogFont;
 
@@ -86,6 +91,11 @@ class TMyWindow : public wxWindow, public TListEditor {
   // choice; false when cancelled. Tests put their own answer here.
   static std::function<bool(TMyWindow&, std::string& folder)> FolderPrompt;
   static bool RunFolderPrompt(TMyWindow& window, std::string& folder);
+  // The CD writer of Burn Image: address holds the proposal and gets the
+  // choice; false when cancelled or when there is none (that is said).
+  // Tests put their own answer here.
+  static std::function<bool(TMyWindow&, std::string& address)> DrivePrompt;
+  static bool RunDrivePrompt(TMyWindow& window, std::string& address);
 
   // Shared with the dialogs.
   static wxBrush BackgroundBrush;
@@ -112,6 +122,19 @@ class TMyWindow : public wxWindow, public TListEditor {
   // empty or new folder, and unpacks it there in the progress dialog.
   void OnOpenImage(wxCommandEvent& event);
   void OnCreateImage(wxCommandEvent& event);
+  // Burn Image...: asks for the image (proposing the last one) and the CD
+  // writer, and burns it in the progress dialog.
+  void OnBurnImage(wxCommandEvent& event);
+  // Copy to SD Card...: asks for the image and for the copy's name on the
+  // card (CD3.iso, or the next free id), and copies it in the progress dialog.
+  void OnCopyToCard(wxCommandEvent& event);
+  // The image to put onto a medium, asked for under title; false when cancelled.
+  bool AskMediumImage(const wxString& title, std::string& image);
+  // The copy's name on the card, and whether it replaces a file there
+  // (asked); false when cancelled.
+  bool AskCardName(const std::string& image, std::string& copy, bool& replace);
+  // Runs the work that make gives in the progress dialog.
+  void RunWork(const std::function<std::unique_ptr<TSteppedWork>(TBuildHost&)>& make);
   void OnRunFileManager(wxCommandEvent& event);
   void OnInsert(wxCommandEvent& event);
   void OnDelete(wxCommandEvent& event);
@@ -146,6 +169,7 @@ class TMyWindow : public wxWindow, public TListEditor {
   int LeftMargin = 2;
   TFileDialogData ImageData;  // Open Image's "Open Image" dialog
   TFileDialogData ListData;   // the "Open List" and "Save List" dialogs
+  TFileDialogData CardData;   // the copy's name on the SD card
   // GTK moves the scroll bar's thumb while it is dragged; the list keeps its
   // own top line so that it follows the thumb only when it is released.
   int TopLine = 0;

@@ -2,10 +2,12 @@
 // the same engine as the window program, answering its questions from the
 // command line; checks an image read back before it is burnt; lists an
 // image and unpacks it into a folder with the list that builds it again;
-// copies an image onto an SD card for a CD emulator.
+// copies an image onto an SD card for a CD emulator, or burns it onto a
+// CD-R (not on Windows yet).
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <getopt.h>
@@ -21,6 +23,7 @@
 #include "cli/terminal_host.h"
 #include "disc/card_copy.h"
 #include "disc/cd_medium.h"
+#include "disc/disc_burn.h"
 #include "entries/dir_entry.h"
 #include "image/build_driver.h"
 #include "image/build_messages.h"
@@ -36,6 +39,19 @@ namespace {
 constexpr int ExitComplete = 0;  // the image is complete (or --stats printed)
 constexpr int ExitStopped = 1;   // the build stopped; nothing under IMAGE
 constexpr int ExitUsage = 2;     // bad command line or bad LIST; nothing written
+// CD writers reach 52 times the CD's speed; --speed takes no more.
+constexpr long MaxCdSpeed = 52;
+// Why a burn stopped, beside 1 for a damaged image, Cancel and Ctrl-C.
+constexpr int ExitNoDrive = 3;     // no CD writer (at DRIVE), or no disc in it
+constexpr int ExitDriveBusy = 4;   // another program holds the CD writer
+constexpr int ExitDiscUnfit = 5;   // the disc cannot take the image; nothing written
+constexpr int ExitWriteFailed = 6; // writing or blanking failed
+constexpr int ExitDiffers = 7;     // the disc differs from the image, or cannot be read back
+
+// libburn, which burns, is there on Linux only.
+#ifndef _WIN32
+#define QV_BURNING 1
+#endif
 
 const char Usage[] =
     "Usage: qvimage [options] LIST IMAGE\n"
@@ -45,10 +61,19 @@ const char Usage[] =
     "       qvimage --list IMAGE\n"
     "       qvimage --extract [-f] [-q] IMAGE DIR\n"
     "       qvimage --card [-f] [-q] IMAGE DEST\n"
+#ifdef QV_BURNING
+    "       qvimage --burn [-q] [--drive DRIVE] [--speed N] [--simulate] [--no-verify]\n"
+    "               [--eject] [--blank] IMAGE\n"
+    "       qvimage --drives\n"
+#endif
     "Builds the FAT16 disk image IMAGE (*.trk) from the files named in LIST,\n"
     "or from every file and folder under DIR; --check reads an image back;\n"
     "--list and --extract read any FAT12 or FAT16 image; --card copies one\n"
-    "onto an SD card for a CD emulator.\n"
+    "onto an SD card for a CD emulator"
+#ifdef QV_BURNING
+    ", --burn burns one onto a CD-R"
+#endif
+    ".\n"
     "\n"
     "LIST is a text file (- for standard input) with one entry per line:\n"
     "the image path, a TAB, the real path, for example\n"
@@ -77,6 +102,21 @@ const char Usage[] =
     "                   2048-byte blocks, then read back from the card and\n"
     "                   compared; a damaged IMAGE is not copied; DEST is not\n"
     "                   replaced without -f\n"
+#ifdef QV_BURNING
+    "  --burn           burn IMAGE onto a blank CD-R (or CD-RW) as one data\n"
+    "                   track, close the disc, read it back and compare; a\n"
+    "                   damaged IMAGE, or one larger than the disc, is not burnt\n"
+    "  --drives         list the CD writers: address, vendor, model and disc\n"
+    "  --drive DRIVE    burn with the CD writer DRIVE (/dev/sr0, or stdio:FILE\n"
+    "                   for a file standing for the disc); default: the first\n"
+    "                   one that holds a blank disc\n"
+    "  --speed N        write at N times the CD speed (default: the fastest)\n"
+    "  --simulate       go through the burn with the laser off; nothing is\n"
+    "                   written or verified\n"
+    "  --no-verify      do not read the disc back\n"
+    "  --eject          eject the disc once it is burnt\n"
+    "  --blank          blank a CD-RW that holds data first (default: stop)\n"
+#endif
     "  --skip-missing   leave out files that cannot be reached (default: stop)\n"
     "  --skip-clashes   leave out an entry whose name is already in the image\n"
     "                   (default: stop)\n"
@@ -96,7 +136,15 @@ const char Usage[] =
     "the unpacking stopped; with --card: the copy stopped and nothing is left\n"
     "under its name), or the report of --stats, --check, --list or --card\n"
     "could not be written, 2 a bad command line, a bad line in LIST or bad\n"
-    "names in DIR.\n";
+    "names in DIR"
+#ifdef QV_BURNING
+    "; with --burn and --drives: 1 IMAGE is damaged or the burn was\n"
+    "interrupted, 3 no CD writer was found (at DRIVE) or it holds no disc, 4\n"
+    "the CD writer is in use, 5 the disc cannot take the image (written, not\n"
+    "a CD, too small, a CD-RW not blanked), 6 writing or blanking failed, 7\n"
+    "the disc differs from IMAGE or cannot be read back"
+#endif
+    ".\n";
 
 volatile std::sig_atomic_t Interrupted = 0;
 
@@ -345,6 +393,73 @@ int CardMode(const std::string& image, const std::string& destination, TTerminal
   return ExitComplete;
 }
 
+#ifdef QV_BURNING
+// The exit status of a burn that stopped on a message of kind.
+int BurnExit(TQuestionKind kind) {
+  using K = TQuestionKind;
+  switch (kind) {
+    case K::NoDrives:
+    case K::DriveMissing:
+    case K::DriveFailed:
+    case K::NoDisc: return ExitNoDrive;
+    case K::DriveBusy: return ExitDriveBusy;
+    case K::DiscClosed:
+    case K::DiscAppendable:
+    case K::DiscUnsuitable:
+    case K::DiscTooSmall: return ExitDiscUnfit;
+    case K::BurnRefused:
+    case K::BurnFailed:
+    case K::BlankFailed: return ExitWriteFailed;
+    case K::VerifyUnreadable:
+    case K::BurnDiffers: return ExitDiffers;
+    default: return ExitStopped;
+  }
+}
+
+// qvimage --burn: the burn on the terminal, like a build.
+int BurnMode(const std::string& image, const TBurnOptions& burn, TTerminalOptions options) {
+  options.Progress = ErrorIsTerminal();
+  TTerminalHost host(options);
+  TDiscBurn work(image, host, burn);
+  if (!RunToEnd(work, host)) {
+    // Stopped while writing, the message said that the disc is spoiled.
+    host.Say(host.LastAsked() == TQuestionKind::BurnCancelled ? "interrupted"
+             : work.Burnt() ? "interrupted; the disc is burnt, but not read back to its end"
+                            : "interrupted; nothing was burnt");
+    return ExitStopped;
+  }
+  if (!work.Done()) {
+    if (work.Why() == TStop::Declined) {
+      host.Say("not blanked; --blank blanks it first");
+      return ExitDiscUnfit;
+    }
+    return BurnExit(work.StopKind());
+  }
+  if (!options.Quiet) {
+    const char* how = burn.Simulate  ? "simulated, nothing written"
+                      : burn.Verify ? "read back and compared"
+                                    : "not read back";
+    std::printf("Burnt %s with %s: %lld blocks of %lld, %s\n", image.c_str(),
+                work.DriveAddress().c_str(), static_cast<long long>(work.Blocks()),
+                static_cast<long long>(DiscBlockSize), how);
+    if (!ReportWritten()) return ExitStopped;
+  }
+  return ExitComplete;
+}
+
+// qvimage --drives: one line a CD writer, or why there is none.
+int DrivesMode() {
+  std::vector<TDriveInfo> drives;
+  std::string message;
+  if (ListDiscDrives(drives, message) != TDriveResult::Ok || drives.empty()) {
+    std::fprintf(stderr, "qvimage: %s\n", QuestionText(NoDrivesQuestion(message)).c_str());
+    return ExitNoDrive;
+  }
+  for (const TDriveInfo& drive : drives) std::printf("%s\n", DriveText(drive).c_str());
+  return ReportWritten() ? ExitComplete : ExitStopped;
+}
+#endif
+
 int BuildMode(const TEntryList& entries, TTerminalOptions options, bool force, bool pad) {
   options.Progress = ErrorIsTerminal();
   TTerminalHost host(options);
@@ -398,7 +513,10 @@ int main(int argc, char** argv) {
   TTerminalOptions options;
   // buildOption: an option only a build takes; -f goes with more.
   bool force = false, check = false, buildOption = false, list = false, extract = false;
-  bool card = false, pad = false;
+  bool card = false, pad = false, burn = false, drives = false;
+  // burnOption: an option only --burn takes.
+  bool burnOption = false;
+  TBurnOptions burnOptions;
   std::string folder;  // --from-dir DIR
   bool fromDir = false;
   TLongNames longNames = TLongNames::Refuse;
@@ -406,7 +524,8 @@ int main(int argc, char** argv) {
   // Long options without a short form carry ids past the character range.
   enum : int {
     OptCheck = 256, OptFromDir, OptSkipMissing, OptSkipClashes, OptStats, OptVersion,
-    OptShortNames, OptList, OptExtract, OptCard, OptPad
+    OptShortNames, OptList, OptExtract, OptCard, OptPad, OptBurn, OptDrives, OptDrive, OptSpeed,
+    OptSimulate, OptNoVerify, OptEject, OptBlank
   };
   static const option LongOptions[] = {
       {"check", no_argument, nullptr, OptCheck},
@@ -414,6 +533,16 @@ int main(int argc, char** argv) {
       {"extract", no_argument, nullptr, OptExtract},
       {"card", no_argument, nullptr, OptCard},
       {"pad", no_argument, nullptr, OptPad},
+#ifdef QV_BURNING
+      {"burn", no_argument, nullptr, OptBurn},
+      {"drives", no_argument, nullptr, OptDrives},
+      {"drive", required_argument, nullptr, OptDrive},
+      {"speed", required_argument, nullptr, OptSpeed},
+      {"simulate", no_argument, nullptr, OptSimulate},
+      {"no-verify", no_argument, nullptr, OptNoVerify},
+      {"eject", no_argument, nullptr, OptEject},
+      {"blank", no_argument, nullptr, OptBlank},
+#endif
       {"from-dir", required_argument, nullptr, OptFromDir},
       {"skip-missing", no_argument, nullptr, OptSkipMissing},
       {"skip-clashes", no_argument, nullptr, OptSkipClashes},
@@ -435,6 +564,31 @@ int main(int argc, char** argv) {
       case OptExtract: extract = true; break;
       case OptCard: card = true; break;
       case OptPad: pad = buildOption = true; break;
+      case OptBurn: burn = true; break;
+      case OptDrives: drives = true; break;
+      case OptDrive:
+        burnOptions.Drive = optarg;
+        burnOption = true;
+        if (burnOptions.Drive.empty()) return UsageError("--drive needs a CD writer's address");
+        break;
+      case OptSpeed: {
+        char* end = nullptr;
+        errno = 0;
+        const long speed = std::strtol(optarg, &end, 10);
+        if (*optarg < '0' || *optarg > '9' || *end != '\0' || errno != 0 || speed > MaxCdSpeed)
+          return UsageError("--speed takes a number from 0 to " + std::to_string(MaxCdSpeed) +
+                            ", not '" + optarg + "'");
+        burnOptions.Speed = static_cast<int>(speed);
+        burnOption = true;
+        break;
+      }
+      case OptSimulate: burnOptions.Simulate = burnOption = true; break;
+      case OptNoVerify:
+        burnOptions.Verify = false;
+        burnOption = true;
+        break;
+      case OptEject: burnOptions.Eject = burnOption = true; break;
+      case OptBlank: options.Blank = burnOption = true; break;
       case OptFromDir:
         fromDir = true;
         folder = optarg;
@@ -455,8 +609,20 @@ int main(int argc, char** argv) {
   std::vector<std::string> operands(argv + optind, argv + argc);
   if (fromDir) operands.insert(operands.begin(), folder);
 
-  if (int(check) + int(list) + int(extract) + int(card) > 1)
-    return UsageError("--check, --list, --extract and --card go one at a time");
+  if (int(check) + int(list) + int(extract) + int(card) + int(burn) + int(drives) > 1)
+    return UsageError("--check, --list, --extract, --card, --burn and --drives go one at a time");
+  if (burnOption && !burn) return UsageError("--drive, --speed, --simulate, --no-verify, "
+                                             "--eject and --blank go with --burn");
+#ifdef QV_BURNING
+  if (burn || drives) {
+    if (fromDir || longNames == TLongNames::Shorten || buildOption || force)
+      return UsageError(std::string(burn ? "--burn" : "--drives") + " takes no build options");
+    if (drives) return operands.empty() ? DrivesMode() : UsageError("--drives takes no arguments");
+    if (operands.size() != 1)
+      return UsageError(operands.empty() ? "IMAGE is needed" : "too many arguments");
+    return BurnMode(operands[0], burnOptions, options);
+  }
+#endif
   if (list || extract || card) {
     const char* mode = list ? "--list" : extract ? "--extract" : "--card";
     if (fromDir || longNames == TLongNames::Shorten)

@@ -123,6 +123,10 @@ TAnswer TTerminalHost::Answer(const TQuestion& question) {
     case TQuestionKind::SourceUnopenable: return TAnswer::Cancel;  // Retry or Cancel
     // Asked only without --force: the file stays.
     case TQuestionKind::CardExists: return TAnswer::No;
+    case TQuestionKind::BlankDisc:
+      if (!Options.Blank) return TAnswer::No;
+      Say("blanking it (--blank)");
+      return TAnswer::Yes;
     default: return TAnswer::Ok;  // a message that stops the work
   }
 }

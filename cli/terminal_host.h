@@ -12,6 +12,7 @@ struct TTerminalOptions {
   bool SkipMissing = false;  // "Error accessing file": Ignore, not Abort
   bool SkipClashes = false;  // "... already exists": No (skip), not Yes (abort)
   bool StatsOnly = false;    // print the statistics and write nothing
+  bool Blank = false;        // "Do you want to blank it?" (a CD-RW): Yes, not No
   bool Quiet = false;        // no progress bar and no statistics
   bool Progress = false;     // draw the progress bar (stderr is a terminal)
   std::string ImagePath;     // the answer to the save prompt

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "disc/cd_medium.h"
+#include "disc/damaged_image.h"
 #include "image/build_messages.h"
 #include "image/ceil_div.h"
 #include "image/status_text.h"
@@ -44,13 +45,7 @@ void TCardCopy::Start() {
   Host.SetCaption(Msg::CaptionCheckImage);
   Host.SetButtonText(Msg::ButtonCancel);
   Gauge(0);
-  if (!Reader.Open()) {
-    const TImageCheck& check = Reader.Result();
-    if (Reader.Unreadable())
-      return Fail({TQuestionKind::CardUnreadable, ImagePath, check.Problems[0]});
-    return Fail({TQuestionKind::CardImageDamaged, ImagePath, check.Problems[0],
-                 static_cast<int64_t>(check.ProblemCount - 1)});
-  }
+  if (!Reader.Open()) return Fail(Damaged());
   Stage = TStage::Check;
 }
 
@@ -71,15 +66,17 @@ void TCardCopy::StepCheck() {
   Gauge(PercentOf(Reader.Result().UsedClusters, Reader.MarkedClusters(), 100));
   if (more) return;
   Reader.Finish();
-  const TImageCheck& check = Reader.Result();
-  if (!check.Problems.empty())
-    return Fail({TQuestionKind::CardImageDamaged, ImagePath, check.Problems[0],
-                 static_cast<int64_t>(check.ProblemCount - 1)});
+  if (!Reader.Result().Ok()) return Fail(Damaged());
   if (!Prepare()) return;
   Host.SetCaption(Msg::CaptionCopy);
   Host.SetStatusText(Target);
   Gauge(0);
   Stage = TStage::Write;
+}
+
+TQuestion TCardCopy::Damaged() const {
+  return DamagedImage(Reader, ImagePath, TQuestionKind::CardUnreadable,
+                      TQuestionKind::CardImageDamaged);
 }
 
 // The copy's name, leave to replace a file there, and the file beside it

@@ -42,6 +42,8 @@ class TCardCopy : public TSteppedWork {
  private:
   enum class TStage { Idle, Check, Write, Settle, Compare };
   void StepCheck();
+  // The message that keeps the image off the card.
+  TQuestion Damaged() const;
   bool Prepare();
   bool TakeRoom();
   void StepWrite();

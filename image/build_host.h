@@ -65,6 +65,34 @@ enum class TQuestionKind {
   CardAppeared,
   CardNoSpace,
   CardDiffers,
+  // Burning an image onto a CD-R; all Ok but BlankDisc. BurnUnreadable:
+  // Path the image, Detail why; BurnImageDamaged: as ImageDamaged;
+  // NoDrives: no values. The others name the drive's address in Path:
+  // DriveMissing, DriveBusy and DriveFailed with libburn's words in Detail;
+  // NoDisc, DiscClosed, DiscAppendable; DiscUnsuitable with the disc's kind
+  // in Detail; BlankDisc (Yes blanks a rewritable disc that holds data, No
+  // keeps it); DiscTooSmall with the bytes the image has too many in
+  // Number; BurnRefused (nothing written), BurnFailed, BlankFailed and
+  // VerifyUnreadable with libburn's words in Detail; BurnCancelled; and
+  // BurnDiffers with the first byte that differs in Number.
+  BurnUnreadable,
+  BurnImageDamaged,
+  NoDrives,
+  DriveMissing,
+  DriveBusy,
+  DriveFailed,
+  NoDisc,
+  DiscClosed,
+  DiscAppendable,
+  DiscUnsuitable,
+  BlankDisc,
+  DiscTooSmall,
+  BurnRefused,
+  BurnFailed,
+  BlankFailed,
+  BurnCancelled,
+  VerifyUnreadable,
+  BurnDiffers,
 };
 
 struct TQuestion {

@@ -8,6 +8,8 @@
 namespace {
 constexpr const char* CaptionError = "Error";
 constexpr const char* CaptionFileError = "File Error";
+// The command a question of the burn belongs to.
+constexpr const char* CaptionBurnCommand = "Burn Image";
 
 // What each kind's message says, its caption and its buttons. The text's
 // %s and %d take the question's values in the order QuestionText gives.
@@ -125,6 +127,69 @@ TWording WordingOf(TQuestionKind kind) {
       return {"The copy %s differs from the image at byte %lld (block %lld). The card may be "
               "failing: please try another one.",
               CaptionFileError, TButtons::Ok};
+    case K::BurnUnreadable:
+      return {"Sorry, I can't burn %s: %s", CaptionFileError, TButtons::Ok};
+    // A damaged image would be as damaged on the disc.
+    case K::BurnImageDamaged:
+      return {"The image %s is damaged, so it is not burnt (the instrument could not read it "
+              "from a CD either): %s",
+              CaptionFileError, TButtons::Ok};
+    case K::NoDrives:
+      return {"No CD writer was found (%s).", CaptionError, TButtons::Ok};
+    case K::DriveMissing:
+      return {"There is no CD writer at %s: %s", CaptionError, TButtons::Ok};
+    case K::DriveBusy:
+      return {"The CD writer %s is in use by another program: %s. Please try again once it is "
+              "done.",
+              CaptionError, TButtons::Ok};
+    case K::DriveFailed:
+      return {"Sorry, I can't use the CD writer %s: %s", CaptionError, TButtons::Ok};
+    case K::NoDisc:
+      return {"There is no disc in the CD writer %s. Please insert a blank CD-R.", CaptionError,
+              TButtons::Ok};
+    case K::DiscClosed:
+      return {"The disc in the CD writer %s is written and closed. Please insert a blank CD-R.",
+              CaptionError, TButtons::Ok};
+    // The instrument reads the first session only: the image needs a disc
+    // of its own.
+    case K::DiscAppendable:
+      return {"The disc in the CD writer %s holds data already. The image needs a blank CD-R "
+              "of its own: please insert one.",
+              CaptionError, TButtons::Ok};
+    case K::DiscUnsuitable:
+      return {"The disc in the CD writer %s (%s) cannot take the image. Please insert a blank "
+              "CD-R.",
+              CaptionError, TButtons::Ok};
+    case K::BlankDisc:
+      return {"The CD-RW in the CD writer %s holds data. Do you want to blank it? Everything on "
+              "it will be lost.",
+              CaptionBurnCommand, TButtons::YesNo};
+    case K::DiscTooSmall:
+      return {"The disc in the CD writer %s is %lld bytes too small for the image. Nothing was "
+              "written: use a larger disc, or copy the image to an SD card.",
+              CaptionError, TButtons::Ok};
+    case K::BurnRefused:
+      return {"Sorry, the CD writer %s cannot write the image: %s. Nothing was written.",
+              CaptionError, TButtons::Ok};
+    // libburn's own words say what went wrong; a half-written disc is lost.
+    case K::BurnFailed:
+      return {"Sorry, writing the image to the disc in the CD writer %s failed: %s. The disc is "
+              "probably unusable.",
+              CaptionError, TButtons::Ok};
+    case K::BlankFailed:
+      return {"Sorry, the disc in the CD writer %s could not be blanked: %s", CaptionError,
+              TButtons::Ok};
+    case K::BurnCancelled:
+      return {"The burn was cancelled. The disc in the CD writer %s is unusable now.",
+              CaptionError, TButtons::Ok};
+    case K::VerifyUnreadable:
+      return {"Sorry, the disc in the CD writer %s could not be read back: %s", CaptionError,
+              TButtons::Ok};
+    // What the disc gives back is not what was written to it.
+    case K::BurnDiffers:
+      return {"The disc in the CD writer %s differs from the image at block %lld (byte %lld). "
+              "Please burn the image again onto another disc.",
+              CaptionError, TButtons::Ok};
   }
   return {"%s", CaptionError, TButtons::Ok};
 }
@@ -139,6 +204,15 @@ std::string QuestionText(const TQuestion& q) {
   switch (q.Kind) {
     case K::SourceUnreachable:
     case K::CardUnreadable:
+    case K::BurnUnreadable:
+    case K::DriveMissing:
+    case K::DriveBusy:
+    case K::DriveFailed:
+    case K::DiscUnsuitable:
+    case K::BurnRefused:
+    case K::BurnFailed:
+    case K::BlankFailed:
+    case K::VerifyUnreadable:
     case K::CantWrite:
     case K::ReadError:
     case K::CantCreate:
@@ -147,6 +221,7 @@ std::string QuestionText(const TQuestion& q) {
       return FormatText(text, path, detail);
     case K::ImageDamaged:
     case K::CardImageDamaged:
+    case K::BurnImageDamaged:
       if (q.Number > 0)
         return FormatText(text, path,
                           FormatText("%s (and %lld more problems)", detail,
@@ -159,6 +234,11 @@ std::string QuestionText(const TQuestion& q) {
     case K::CardDiffers:
       return FormatText(text, path, static_cast<long long>(q.Number),
                         static_cast<long long>(q.Number / CdBlockSize));
+    case K::BurnDiffers:
+      return FormatText(text, path, static_cast<long long>(q.Number / CdBlockSize),
+                        static_cast<long long>(q.Number));
+    case K::DiscTooSmall:
+      return FormatText(text, path, static_cast<long long>(q.Number));
     case K::ImagePathTooLong:
       return FormatText(text, path, detail, number);
     case K::TooDeep:
@@ -168,6 +248,8 @@ std::string QuestionText(const TQuestion& q) {
       return FormatText(text, number);
     case K::TooLarge:
       return text;
+    case K::NoDrives:
+      return FormatText(text, detail);
     default:
       return FormatText(text, path);
   }
@@ -197,6 +279,45 @@ std::string CdFitText(int64_t imageSize) {
     return FormatText("Fits an 80-minute CD-R, not a 74-minute one (%lld bytes too large).",
                       static_cast<long long>(over74));
   return "Fits an 80-minute CD-R (and a 74-minute one).";
+}
+
+std::string WritingSpeedText(double bytesPerSecond) {
+  return FormatText("%s %.1f MB/s", Msg::StatusWriting, bytesPerSecond / 1e6);
+}
+
+std::string DiscMediumText(const TDiscMedium& medium) {
+  const char* kind = "disc";
+  switch (medium.Kind) {
+    case TDiscKind::CdR: kind = "CD-R"; break;
+    case TDiscKind::CdRw: kind = "CD-RW"; break;
+    case TDiscKind::CdRom: kind = "CD-ROM"; break;
+    case TDiscKind::File: kind = "file"; break;
+    case TDiscKind::Other:
+      if (!medium.Name.empty()) kind = medium.Name.c_str();
+      break;
+    case TDiscKind::None: break;
+  }
+  switch (medium.State) {
+    case TDiscState::NoDisc: return "no disc";
+    case TDiscState::Blank:
+      return FormatText("blank %s, %lld bytes free", kind,
+                        static_cast<long long>(medium.FreeBytes));
+    case TDiscState::Appendable:
+    case TDiscState::Closed:
+      if (medium.Erasable) return FormatText("%s holding data, to be blanked", kind);
+      return FormatText("%s %s, no room", medium.State == TDiscState::Closed ? "closed" : "appendable",
+                        kind);
+    case TDiscState::Unsuitable: break;
+  }
+  return FormatText("%s, not writable", kind);
+}
+
+std::string DriveText(const TDriveInfo& drive) {
+  // Drives give their vendor and model padded with blanks.
+  std::string name = drive.Vendor + " " + drive.Model;
+  name.erase(0, name.find_first_not_of(' '));
+  name.erase(name.find_last_not_of(' ') + 1);
+  return drive.Address + "  " + (name.empty() ? "" : name + "  ") + DiscMediumText(drive.Medium);
 }
 
 std::string FormatText(const char* format, ...) {

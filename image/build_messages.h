@@ -1,5 +1,5 @@
-// Every text a build, an unpacking or a copy to a card shows, in one
-// place: the words of each question and message the host is asked, the
+// Every text a build, an unpacking, a copy to a card or a burn shows, in
+// one place: the words of each question and message the host is asked, the
 // captions, the status lines and the statistics' labels.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "image/build_host.h"
+#include "platform/disc_drive.h"
 
 // The words of a question or message, its caption and its buttons.
 std::string QuestionText(const TQuestion& question);
@@ -47,6 +48,22 @@ constexpr const char* CaptionCompare = "Comparing Copy";
 // Why an image that shrank while it was copied cannot be read on.
 constexpr const char* ImageShrank = "it is shorter than when the copy began";
 
+// Burning an image onto a CD-R; the writing's status line is StatusWriting
+// and the speed (WritingSpeedText).
+constexpr const char* CaptionOpenDrive = "Opening CD Writer";
+constexpr const char* CaptionBlank = "Blanking Disc";
+constexpr const char* CaptionBurn = "Burning Image";
+constexpr const char* CaptionVerify = "Verifying Disc";
+constexpr const char* StatusWriting = "Writing";
+constexpr const char* StatusClosing = "Closing Disc";
+constexpr const char* StatusVerifying = "Verifying";
+constexpr const char* StatusBurnt = "Burnt and verified";
+constexpr const char* StatusBurntUnverified = "Burnt, not verified";
+constexpr const char* StatusSimulated = "Simulated: nothing was written";
+// Why libburn may list no drive on a computer that has one: without read
+// and write rights on /dev/sr0 it sees none.
+constexpr const char* NoDrivesReason = "a user may need to be in the group cdrom to use one";
+
 // The labels of the statistics' figures, also those --check prints.
 constexpr const char* LabelItems = "Directories & files:";
 constexpr const char* LabelClusterSize = "Cluster size:";
@@ -64,6 +81,15 @@ std::array<std::pair<const char*, int32_t>, StatisticsRows> StatisticsTable(
 // fits an 80-minute and a 74-minute CD-R, and if not, by how much it is
 // too large.
 std::string CdFitText(int64_t imageSize);
+
+// "Writing 12.3 MB/s": the status line while a disc is written.
+std::string WritingSpeedText(double bytesPerSecond);
+// What a drive holds, as --drives and the window's choice of drive show it:
+// "blank CD-R, 737280000 bytes free", "CD-RW holding data, to be blanked",
+// "no disc".
+std::string DiscMediumText(const TDiscMedium& medium);
+// One drive on one line: its address, vendor, model and disc.
+std::string DriveText(const TDriveInfo& drive);
 
 // printf-style formatting into a string of any length.
 std::string FormatText(const char* format, ...)

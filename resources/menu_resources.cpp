@@ -27,6 +27,8 @@ const TCommandText CommandTexts[] = {
     {CmSaveList, "&Save List\tCtrl+S", "Save the entry list"},
     {CmSaveListAs, "Save List &As...\tShift+Ctrl+S", "Save the entry list under a new name"},
     {CmOpenImage, "Open &Image...", "Unpack an image into a folder and open its entries"},
+    {CmBurnImage, "&Burn Image...", "Burn an image file onto a blank CD-R"},
+    {CmCopyToCard, "Copy to S&D Card...", "Copy an image file onto an SD card for a CD emulator"},
 };
 
 const TCommandText* Find(int command) {
@@ -50,6 +52,10 @@ wxMenuBar* CreateMainMenu() {
   Append(file, CmOpenImage);
   file->AppendSeparator();
   Append(file, CmCreateImage);
+#ifndef _WIN32  // burning needs libburn, which the Windows build lacks
+  Append(file, CmBurnImage);
+#endif
+  Append(file, CmCopyToCard);
   file->AppendSeparator();
   Append(file, CmRunFileManager);
   auto* edit = new wxMenu;

@@ -6,8 +6,9 @@
 class wxMenuBar;
 class wxAcceleratorTable;
 
-// Menu 100: File (the list files, Open Image, Create Image, Run File Manager), Edit and
-// Help, with every command's hint.
+// Menu 100: File (the list files, Open Image, Create Image, Burn Image (not on
+// Windows), Copy to SD Card, Run File Manager), Edit and Help, with every
+// command's hint.
 wxMenuBar* CreateMainMenu();
 // Accelerator table 500: Del 101, Enter 103, Ins 102, on the keypad too;
 // Ctrl+N, Ctrl+O, Ctrl+S and Shift+Ctrl+S for the list files.

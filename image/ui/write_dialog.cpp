@@ -54,6 +54,13 @@ TWriteDialog::TWriteDialog(wxWindow* parent, const std::string& imagePath,
   MakeControls(font);
 }
 
+TWriteDialog::TWriteDialog(wxWindow* parent, const TMakeWork& make, const wxFont& font)
+    : wxDialog(parent, IdWriteDialog, wxString(), wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
+      Engine(make(*this)) {
+  MakeControls(font);
+}
+
 void TWriteDialog::MakeControls(const wxFont& font) {
   StatusText = new TStatusLine(this, IdStatusText, font);
   Gauge = new TMyGauge(this, IdGauge, font);

@@ -1,8 +1,9 @@
 // The build dialog: caption, status line, gauge and one button, showing an
-// image build, or the unpacking of an image into a folder, that the list
-// window drives one step per idle notice.
+// image build, the unpacking of an image into a folder, a copy onto an SD
+// card or a burn, that the list window drives one step per idle notice.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -34,6 +35,9 @@ class TWriteDialog : public wxDialog, public TBuildHost {
   // Unpacks the image at imagePath into folder (made when new).
   TWriteDialog(wxWindow* parent, const std::string& imagePath, const std::string& folder,
                const wxFont& font);
+  // Shows the work that make gives with this dialog as its host.
+  using TMakeWork = std::function<std::unique_ptr<TSteppedWork>(TBuildHost& host)>;
+  TWriteDialog(wxWindow* parent, const TMakeWork& make, const wxFont& font);
   ~TWriteDialog() override;
 
   // One build step, unless a step is already running (a message box that a

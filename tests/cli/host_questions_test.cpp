@@ -1,5 +1,6 @@
-// What the build and the unpacking ask, as the user reads it and as
-// qvimage answers it: by the question's kind, never by its words.
+// What the build, the unpacking, a copy to a card and a burn ask, as the
+// user reads it and as qvimage answers it: by the question's kind, never by
+// its words.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -14,7 +15,8 @@ struct TCase {
   TQuestion Question;
   const char* Words;
   const char* Caption;
-  TAnswer Plain, Skipping;  // qvimage's answer, and with --skip-missing --skip-clashes
+  // qvimage's answer, and with --skip-missing --skip-clashes --blank.
+  TAnswer Plain, Skipping;
 };
 
 const TCase Cases[] = {
@@ -113,11 +115,58 @@ const TCase Cases[] = {
      "The copy /media/card/CD3.iso differs from the image at byte 2147188736 (block 1048432). The "
      "card may be failing: please try another one.",
      "File Error", TAnswer::Ok, TAnswer::Ok},
+    {{K::BurnUnreadable, "i.trk", "No such file or directory"},
+     "Sorry, I can't burn i.trk: No such file or directory", "File Error", TAnswer::Ok, TAnswer::Ok},
+    {{K::BurnImageDamaged, "i.trk", "cluster 5 is used twice"},
+     "The image i.trk is damaged, so it is not burnt (the instrument could not read it from a CD "
+     "either): cluster 5 is used twice",
+     "File Error", TAnswer::Ok, TAnswer::Ok},
+    {{K::NoDrives, {}, "libburn could not be started"},
+     "No CD writer was found (libburn could not be started).", "Error", TAnswer::Ok, TAnswer::Ok},
+    {{K::DriveMissing, "/dev/sr9", "not found"}, "There is no CD writer at /dev/sr9: not found",
+     "Error", TAnswer::Ok, TAnswer::Ok},
+    {{K::DriveBusy, "/dev/sr0", "Device or resource busy"},
+     "The CD writer /dev/sr0 is in use by another program: Device or resource busy. Please try "
+     "again once it is done.",
+     "Error", TAnswer::Ok, TAnswer::Ok},
+    {{K::DriveFailed, "/dev/sr0", "Permission denied"},
+     "Sorry, I can't use the CD writer /dev/sr0: Permission denied", "Error", TAnswer::Ok,
+     TAnswer::Ok},
+    {{K::NoDisc, "/dev/sr0"}, "There is no disc in the CD writer /dev/sr0. Please insert a blank "
+     "CD-R.", "Error", TAnswer::Ok, TAnswer::Ok},
+    {{K::DiscClosed, "/dev/sr0"}, "The disc in the CD writer /dev/sr0 is written and closed. "
+     "Please insert a blank CD-R.", "Error", TAnswer::Ok, TAnswer::Ok},
+    {{K::DiscAppendable, "/dev/sr0"}, "The disc in the CD writer /dev/sr0 holds data already. The "
+     "image needs a blank CD-R of its own: please insert one.", "Error", TAnswer::Ok, TAnswer::Ok},
+    {{K::DiscUnsuitable, "/dev/sr0", "blank DVD+R, 4700372992 bytes free"},
+     "The disc in the CD writer /dev/sr0 (blank DVD+R, 4700372992 bytes free) cannot take the "
+     "image. Please insert a blank CD-R.", "Error", TAnswer::Ok, TAnswer::Ok},
+    // qvimage blanks only with --blank.
+    {{K::BlankDisc, "/dev/sr0"}, "The CD-RW in the CD writer /dev/sr0 holds data. Do you want to "
+     "blank it? Everything on it will be lost.", "Burn Image", TAnswer::No, TAnswer::Yes},
+    {{K::DiscTooSmall, "/dev/sr0", {}, 2048}, "The disc in the CD writer /dev/sr0 is 2048 bytes "
+     "too small for the image. Nothing was written: use a larger disc, or copy the image to an SD "
+     "card.", "Error", TAnswer::Ok, TAnswer::Ok},
+    {{K::BurnRefused, "/dev/sr0", "no suitable write mode"}, "Sorry, the CD writer /dev/sr0 "
+     "cannot write the image: no suitable write mode. Nothing was written.", "Error", TAnswer::Ok,
+     TAnswer::Ok},
+    {{K::BurnFailed, "/dev/sr0", "write error"}, "Sorry, writing the image to the disc in the CD "
+     "writer /dev/sr0 failed: write error. The disc is probably unusable.", "Error", TAnswer::Ok,
+     TAnswer::Ok},
+    {{K::BlankFailed, "/dev/sr0", "medium error"}, "Sorry, the disc in the CD writer /dev/sr0 "
+     "could not be blanked: medium error", "Error", TAnswer::Ok, TAnswer::Ok},
+    {{K::BurnCancelled, "/dev/sr0"}, "The burn was cancelled. The disc in the CD writer /dev/sr0 "
+     "is unusable now.", "Error", TAnswer::Ok, TAnswer::Ok},
+    {{K::VerifyUnreadable, "/dev/sr0", "read error"}, "Sorry, the disc in the CD writer /dev/sr0 "
+     "could not be read back: read error", "Error", TAnswer::Ok, TAnswer::Ok},
+    {{K::BurnDiffers, "/dev/sr0", {}, 737279999}, "The disc in the CD writer /dev/sr0 differs "
+     "from the image at block 359999 (byte 737279999). Please burn the image again onto another "
+     "disc.", "Error", TAnswer::Ok, TAnswer::Ok},
 };
 
 TEST(HostQuestions, EachKindHasItsWordsAndQvimageAnswersItByKind) {
   TTerminalOptions skipping;
-  skipping.SkipMissing = skipping.SkipClashes = true;
+  skipping.SkipMissing = skipping.SkipClashes = skipping.Blank = true;
   // The terminal prints each message; the table needs only its answers.
   std::FILE* err = std::freopen("/dev/null", "w", stderr);
   ASSERT_NE(err, nullptr);

@@ -26,6 +26,8 @@ class TScriptHost : public TBuildHost {
   uint64_t FreeUnits = uint64_t(1) << 40, UnitSize = 4096;
   std::size_t StatusWidth = 1000;  // characters that fit on the status line
   std::function<void()> OnPaint;   // runs at every PaintNow
+  // Runs at every caption, as the work moves on to its next stage.
+  std::function<void(const std::string&)> OnCaption;
 
   std::vector<TAsked> Asked;
   std::vector<std::string> Captions, Statuses, SaveProposals;
@@ -35,7 +37,10 @@ class TScriptHost : public TBuildHost {
   int Ended = -1;
   int Paints = 0;
 
-  void SetCaption(const std::string& c) override { Captions.push_back(c); }
+  void SetCaption(const std::string& c) override {
+    Captions.push_back(c);
+    if (OnCaption) OnCaption(c);
+  }
   void SetStatusText(const std::string& t) override { Statuses.push_back(t); }
   bool StatusFits(const std::string& t) override { return t.size() <= StatusWidth; }
   void SetGauge(int p) override { Gauges.push_back(p); }

@@ -1,7 +1,9 @@
-// Create Image through the real build dialog, driven by idle notices, with
-// the statistics, save prompt and message boxes answered by the hook.
+// Create Image, Burn Image and Copy to SD Card through the real progress
+// dialog, driven by idle notices, with the statistics, file prompts and
+// message boxes answered by the hook.
 #include <dirent.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include <wx/button.h>
@@ -10,6 +12,7 @@
 #include "app/command_ids.h"
 #include "gui_fixture.h"
 #include "image/build_driver.h"
+#include "image/build_messages.h"
 #include "image/build_state.h"
 #include "image/ui/gauge_control.h"
 #include "image/ui/status_line.h"
@@ -47,7 +50,7 @@ class TBuildDialogTest : public TFrameTest {
         e.Skip();
         Gauges.push_back(dialog->Gauge->GetValue());
         if (OnIdle) OnIdle(dialog);
-        if (dialog->Build().Done() && !PressedOk) {
+        if (dialog->Work().Done() && !PressedOk) {
           PressedOk = true;
           Captions.push_back(FromWx(dialog->GetTitle()));
           ButtonText = FromWx(dialog->CancelButton->GetLabel());
@@ -55,6 +58,10 @@ class TBuildDialogTest : public TFrameTest {
         }
       });
     };
+  }
+  void TearDown() override {
+    TMyWindow::DrivePrompt = TMyWindow::RunDrivePrompt;
+    TFrameTest::TearDown();
   }
   static void Press(TWriteDialog* dialog) {
     wxCommandEvent click(wxEVT_BUTTON, IdCancelButton);
@@ -256,6 +263,100 @@ TEST_F(TBuildDialogTest, TheCloseBoxAndEscCancelLikeTheButton) {
   EXPECT_EQ(Answers.StatShown, 0);
   EXPECT_TRUE(Answers.FilesAsked.empty());
   EXPECT_EQ(Window->WriteDialog, nullptr);
+}
+
+// The image just created is proposed; a burn cancelled while it writes says
+// that the disc is lost, and the next burn, proposing the drive used last,
+// puts the whole image on a new disc.
+TEST_F(TBuildDialogTest, BurnImageBurnsTheImageJustCreatedAndACancelledBurnSaysTheDiscIsLost) {
+  Add("\\A.BIN", Dir.File("src/a.bin", Bytes(1000000, 1)));
+  Answers.FileChoices = {Image};
+  Command(CmCreateImage);
+  std::string padded = ReadBytes(Image);
+  padded.resize((padded.size() + 2047) / 2048 * 2048, '\0');
+  // An image that takes long enough to write for Cancel to come first.
+  const std::string large = Dir / "large.trk", source = Dir.File("large/BIG.BIN");
+  std::filesystem::resize_file(source, 128 << 20);
+  const std::string command = std::string("'") + QVIMAGE_PATH + "' -q --from-dir '" +
+                              (Dir / "large") + "' '" + large + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+
+  std::vector<std::string> proposed;
+  std::string disc = Dir / "lost";
+  TMyWindow::DrivePrompt = [&](TMyWindow&, std::string& address) {
+    proposed.push_back(address);
+    address = "stdio:" + disc;
+    return true;
+  };
+  bool cancelled = false;
+  OnIdle = [&](TWriteDialog* dialog) {
+    if (!cancelled && FromWx(dialog->GetTitle()) == Msg::CaptionBurn) {
+      cancelled = true;
+      Press(dialog);
+    }
+  };
+  PressedOk = false;
+  Answers.FileChoices = {large};
+  Answers.BoxAnswers = {TAnswer::Ok};
+  Command(CmBurnImage);
+  ASSERT_EQ(Answers.FilesAsked.size(), 2u);
+  EXPECT_EQ(Answers.FilesAsked[1].Title, "Burn Image");
+  EXPECT_EQ(Answers.FilesAsked[1].Name, "OUT.trk");
+  EXPECT_EQ(Answers.FilesAsked[1].Folder, Dir.Path);
+  ASSERT_EQ(Answers.Boxes.size(), 1u);
+  EXPECT_EQ(Answers.Boxes[0].Text,
+            "The burn was cancelled. The disc in the CD writer stdio:" + disc + " is unusable now.");
+  EXPECT_LT(std::filesystem::file_size(disc), std::filesystem::file_size(large) / 2);
+  EXPECT_FALSE(PressedOk);
+  EXPECT_EQ(Window->WriteDialog, nullptr);
+
+  OnIdle = nullptr;
+  disc = Dir / "disc";
+  Answers.FileChoices = {Image};
+  Command(CmBurnImage);
+  EXPECT_TRUE(PressedOk);
+  EXPECT_EQ(Captions.back(), "Done");
+  EXPECT_TRUE(ReadBytes(disc) == padded) << "the disc is not the image";
+  EXPECT_EQ(proposed, (std::vector<std::string>{"", "stdio:" + Dir / "lost"}));
+  EXPECT_EQ(Answers.Boxes.size(), 1u);
+}
+
+// Copy to SD Card proposes the image just created, and in the folder
+// chosen last the first CDn.iso that is free; replacing a file is asked
+// first.
+TEST_F(TBuildDialogTest, CopyToSdCardProposesTheFreeIdAndAsksBeforeReplacing) {
+  Frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+  for (int id : {CmBurnImage, CmCopyToCard})
+    EXPECT_TRUE(Frame->GetMenuBar()->IsEnabled(id)) << "no list is needed: " << id;
+  Add("\\A.BIN", Dir.File("src/a.bin", Bytes(1000000, 2)));
+  Answers.FileChoices = {Image};
+  Command(CmCreateImage);
+  std::string padded = ReadBytes(Image);
+  padded.resize((padded.size() + 2047) / 2048 * 2048, '\0');
+  const std::string card = Dir.Dir("card");
+  Dir.File("card/CD3.iso", "old");
+
+  PressedOk = false;
+  Answers.FileChoices = {Image, card + "/CD4.iso"};
+  Command(CmCopyToCard);
+  EXPECT_TRUE(PressedOk);
+  ASSERT_EQ(Answers.FilesAsked.size(), 3u);
+  EXPECT_EQ(Answers.FilesAsked[1].Name, "OUT.trk");
+  EXPECT_EQ(Answers.FilesAsked[2].Title, "Copy to SD Card");
+  EXPECT_EQ(Answers.FilesAsked[2].Folder, Dir.Path);
+  EXPECT_EQ(Answers.FilesAsked[2].Name, "CD3.iso");
+  EXPECT_TRUE(ReadBytes(card + "/CD4.iso") == padded);
+
+  PressedOk = false;
+  Answers.FileChoices = {Image, card + "/CD3.iso", card + "/CD3.iso"};
+  Answers.BoxAnswers = {TAnswer::No, TAnswer::Yes};
+  Command(CmCopyToCard);
+  EXPECT_TRUE(PressedOk);
+  ASSERT_EQ(Answers.Boxes.size(), 2u);
+  EXPECT_EQ(Answers.Boxes[1].Text,
+            "The file " + card + "/CD3.iso already exists. Do you want to replace it?");
+  EXPECT_EQ(Answers.FilesAsked.back().Name, "CD5.iso");
+  EXPECT_TRUE(ReadBytes(card + "/CD3.iso") == padded);
 }
 
 TEST_F(TBuildDialogTest, StatusLineCutsThePathAtItsFrontUntilItFits) {
