@@ -124,12 +124,16 @@ in_desktop() {
     XDG_CONFIG_DIRS="$xdg/config" XDG_DATA_DIRS="$xdg/share:/usr/share" "$@"
 }
 for list in "$work/lists/show.qvl" "$work/lists/OLD.QVL"; do
-  type=$(in_desktop gio info -a standard::content-type "$list" | sed -n 's/.*standard::content-type: //p')
+  # gio's own failure is told, not ended on by set -e without a word.
+  info=$(in_desktop gio info -a standard::content-type "$list" 2>&1) ||
+    fail "gio info failed on $(basename "$list"): $info"
+  type=$(sed -n 's/.*standard::content-type: //p' <<<"$info")
   [ "$type" = application/x-qvimaker-list ] || fail "$(basename "$list") is seen as $type"
 done
 # Read whole before matching: grep -q stops at the first match, and under
 # pipefail gio's broken pipe would then fail the check.
-handlers=$(in_desktop gio mime application/x-qvimaker-list)
+handlers=$(in_desktop gio mime application/x-qvimaker-list 2>&1) ||
+  fail "gio mime failed: $handlers"
 grep -q '^Default application.*: qvimaker\.desktop$' <<<"$handlers" ||
   fail "list files do not open with qvimaker.desktop: $handlers"
 
