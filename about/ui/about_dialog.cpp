@@ -117,6 +117,16 @@ void TMeControl::OnPaletteChanged(wxPaletteChangedEvent& event) {
 
 // ---- TAboutDialog
 
+namespace {
+// The source is under the MIT licence; the Linux programs link libburn and
+// are therefore distributed under the GPL, version 2 or later.
+#ifdef _WIN32
+constexpr const char* AboutLicence = "Free software, MIT License";
+#else
+constexpr const char* AboutLicence = "Free software, GNU GPL 2 or later";
+#endif
+}  // namespace
+
 TAboutDialog::TAboutDialog(wxWindow* parent)
     : wxDialog(parent, IdAboutDialog, "About...", wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
@@ -132,8 +142,8 @@ TAboutDialog::TAboutDialog(wxWindow* parent)
                               wxDefaultPosition, wxDefaultSize, centred);
   Texts[2] = new wxStaticText(this, IdLine1, "FAT16 images for CD-ROM", wxDefaultPosition,
                               wxDefaultSize, centred);
-  Texts[3] = new wxStaticText(this, IdLine2, "Free software, MIT License", wxDefaultPosition,
-                              wxDefaultSize, centred);
+  Texts[3] = new wxStaticText(this, IdLine2, AboutLicence, wxDefaultPosition, wxDefaultSize,
+                              centred);
   EtchedLine = new wxStaticLine(this, IdEtchedLine);
   OkButton = new wxButton(this, wxID_OK, "Ok");
   OkButton->SetDefault();
