@@ -61,11 +61,7 @@ void TCardCopy::Step() {
 }
 
 void TCardCopy::StepCheck() {
-  const bool more = Reader.ReadDirectory();
-  if (!Reader.Items().empty()) SetStatus(Host, Reader.Items().back().Path);
-  Gauge(PercentOf(Reader.Result().UsedClusters, Reader.MarkedClusters(), 100));
-  if (more) return;
-  Reader.Finish();
+  if (ReadImageStep(Reader)) return;
   if (!Reader.Result().Ok()) return Fail(Damaged());
   if (!Prepare()) return;
   Host.SetCaption(Msg::CaptionCopy);

@@ -79,11 +79,7 @@ void TDiscBurn::Step() {
 }
 
 void TDiscBurn::StepCheck() {
-  const bool more = Reader.ReadDirectory();
-  if (!Reader.Items().empty()) SetStatus(Host, Reader.Items().back().Path);
-  Gauge(PercentOf(Reader.Result().UsedClusters, Reader.MarkedClusters(), 100));
-  if (more) return;
-  Reader.Finish();
+  if (ReadImageStep(Reader)) return;
   if (!Reader.Result().Ok())
     return Fail(DamagedImage(Reader, ImagePath, K::BurnUnreadable, K::BurnImageDamaged));
   TPathInfo info;

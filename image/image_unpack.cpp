@@ -130,11 +130,7 @@ void TImageUnpack::Step() {
 }
 
 void TImageUnpack::StepRead() {
-  const bool more = Reader.ReadDirectory();
-  if (!Items().empty()) SetStatus(Host, Items().back().Path);
-  ShowProgress();
-  if (more) return;
-  Reader.Finish();
+  if (ReadImageStep(Reader)) return;
   TQuestion refused{TQuestionKind::ImageDamaged};
   if (!CanUnpack(Reader, ImagePath, refused)) return Fail(refused);
   std::string longest;

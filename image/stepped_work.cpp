@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "image/build_messages.h"
+#include "image/image_reader.h"
+#include "image/status_text.h"
 
 int PercentOf(int64_t done, int64_t total, int whenEmpty) {
   if (total <= 0) return whenEmpty;
@@ -29,6 +31,14 @@ void TSteppedWork::Complete() {
   Host.SetCaption(Msg::CaptionDone);
   Host.SetStatusText("");
   Host.SetButtonText(Msg::ButtonOk);
+}
+
+bool TSteppedWork::ReadImageStep(TImageReader& reader) {
+  const bool more = reader.ReadDirectory();
+  if (!reader.Items().empty()) SetStatus(Host, reader.Items().back().Path);
+  Gauge(PercentOf(reader.Result().UsedClusters, reader.MarkedClusters(), 100));
+  if (!more) reader.Finish();
+  return more;
 }
 
 void TSteppedWork::Gauge(int percent) {

@@ -10,6 +10,8 @@
 
 #include "image/build_host.h"
 
+class TImageReader;
+
 // A percentage of done out of total, within 0..100; whenEmpty when there
 // is nothing to count.
 int PercentOf(int64_t done, int64_t total, int whenEmpty = 0);
@@ -70,6 +72,10 @@ class TSteppedWork {
   void EndOnMessage(TBuildEnd end = TBuildEnd::Stopped) { End(end, TStop::Message); }
   // Finished: caption "Done", an empty status line, the button "Ok".
   void Complete();
+  // Reads the next directory of an open image, showing its last item on
+  // the status line and the clusters claimed so far on the gauge; once
+  // every directory is read, finishes the reading and returns false.
+  bool ReadImageStep(TImageReader& reader);
   // Moves the gauge to percent (within 0..100); the host hears only of a
   // change.
   void Gauge(int percent);
