@@ -96,6 +96,20 @@ TEST(ShortName, TakesTheFirstTailThatIsFreeInTheFolder) {
   const TFolderNames root = NamesInFolder(list, "\\");
   for (const char* name : {"SAMPLES", "SAMPLESX.WAV", "OTHER"}) EXPECT_TRUE(root.Taken(name)) << name;
   EXPECT_FALSE(root.Taken("PIANO.QVF"));
+
+  // A folder on disk with a long name: its short name, free at its level;
+  // a folder already holding lines of it lends its name to the next drop.
+  const std::string kick = "/home/me/Samples/Drum Kits/909/kick.wav";
+  list.Add("\\HOME\\ME\\SAMPLES\\DRUMKI~1\\A.WAV", "/old/Drum Kits Old/a.wav");
+  list.Add("\\HOME\\ME\\SAMPLES\\DRUMKI~2", "/old/drums");  // a file
+  EXPECT_EQ(ImageFolderOf(list, kick), "\\HOME\\ME\\SAMPLES\\DRUMKI~3\\909\\");
+  list.Add("\\HOME\\ME\\SAMPLES\\DRUMKI~3\\909\\KICK.WAV", kick);
+  list.Add("\\HOME\\ME\\SAMPLES\\A.WAV", "/home/me/Samples/Drum Kits/a.wav");
+  EXPECT_EQ(ImageFolderOf(list, "/home/me/Samples/Drum Kits/909/snare.wav"),
+            "\\HOME\\ME\\SAMPLES\\DRUMKI~3\\909\\");
+  EXPECT_EQ(ImageFolderOf(list, "/home/me/Samples/Drum Kit/a.wav"),
+            "\\HOME\\ME\\SAMPLES\\DRUMKI~4\\");
+  EXPECT_EQ(ImageFolderOf(list, "/home/me/. . ./a.wav"), "");
 }
 
 // A real path split in its folder and its own name, as --extract names its
@@ -116,6 +130,7 @@ TEST(RealPathParts, FolderAndNameOfARealPath) {
       {"/", "/", "", "\\"},
       {"sounds/Kick.wav", "sounds", "Kick.wav", "\\SOUNDS\\"},
       {"/a//b/c.wav", "/a//b", "c.wav", "\\A\\B\\"},
+      {"/My Music/Drum Kits/909/", "/My Music/Drum Kits", "909", "\\MYMUSI~1\\DRUMKI~1\\"},
       {"out//", "", "out", "\\"},
       {"show.qvl", "", "show.qvl", "\\"},
 #ifdef _WIN32
@@ -138,7 +153,7 @@ TEST(RealPathParts, FolderAndNameOfARealPath) {
   for (const TCase& c : table) {
     EXPECT_EQ(FolderOfPath(c.Path), c.Folder) << c.Path;
     EXPECT_EQ(NameOfPath(c.Path), c.Name) << c.Path;
-    EXPECT_EQ(ImageFolderOf(c.Path), c.ImageFolder) << c.Path;
+    EXPECT_EQ(ImageFolderOf(TEntryList(), c.Path), c.ImageFolder) << c.Path;
   }
 }
 

@@ -142,10 +142,25 @@ TEST_F(TDropTest, EveryNameBecomesALineUnderTheProposedFolder) {
 }
 
 TEST_F(TDropTest, ProposalsAndTypedDestinations) {
-  EXPECT_EQ(DropProposal("/piano.qvf"), "\\");
-  EXPECT_EQ(DropProposal("/home/me/x.wav"), "\\HOME\\ME\\");
-  EXPECT_EQ(DropProposal("/home/me/drums/"), "\\HOME\\ME\\");
-  EXPECT_EQ(DropProposal("/"), "\\");
+  const TEntryList& none = Window->Entries;
+  EXPECT_EQ(DropProposal(none, "/piano.qvf"), "\\");
+  EXPECT_EQ(DropProposal(none, "/home/me/x.wav"), "\\HOME\\ME\\");
+  EXPECT_EQ(DropProposal(none, "/home/me/drums/"), "\\HOME\\ME\\");
+  EXPECT_EQ(DropProposal(none, "/"), "\\");
+  EXPECT_EQ(DropProposal(none, "/data/. . ./x.wav"), "\\");
+
+  // Folders on disk with long names: OK takes the proposal as it is, and a
+  // second drop from the same folder goes where the first went.
+  for (const char* dropped : {"/root/Samples/Drum Kits/909/kick.wav",
+                              "/root/Samples/Drum Kits/909/Snare 2.wav"}) {
+    Destination();
+    Drop({dropped});
+    EXPECT_EQ(Proposed, "\\ROOT\\SAMPLES\\DRUMKI~1\\909\\");
+  }
+  EXPECT_EQ(ListLines(Window),
+            (std::vector<std::string>{
+                "\\ROOT\\SAMPLES\\DRUMKI~1\\909\\KICK.WAV|/root/Samples/Drum Kits/909/kick.wav",
+                "\\ROOT\\SAMPLES\\DRUMKI~1\\909\\SNARE2~1.WAV|/root/Samples/Drum Kits/909/Snare 2.wav"}));
 
   struct TCase {
     const char* Typed;
@@ -403,20 +418,18 @@ TEST_F(TDropTest, DroppedFilesBuildAnImageThatFsckAndMtoolsRead) {
   std::string b = dir.File("src/Bass.wav", std::string(70000, 'b'));
   std::string c = dir.Dir("src/drums");
   dir.File("src/drums/kick.wav", "not in the image: the folder comes empty");
-  // The temporary folder's name is no DOS name: the user types another.
+  // The temporary folder is proposed by its short name; the user types
+  // another folder.
   Answers.OnDest = [this](TDropDestDialog* d) {
     Proposed = FromWx(d->DestEdit->GetValue());
-    Click(d, wxID_OK);
-    EXPECT_TRUE(d->IsModal());
     d->DestEdit->Clear();
     TypeInto(d->DestEdit, "sounds");
     PressToClose(d, WXK_RETURN);  // Enter in the field is OK
     EXPECT_FALSE(d->IsModal());
   };
   Drop({a, b, c});
-  std::string folder = UpperCase(dir.Path + "/src/");
-  std::replace(folder.begin(), folder.end(), '/', '\\');
-  EXPECT_EQ(Proposed, folder);
+  std::string proposed = Proposed;
+  EXPECT_TRUE(CheckPath(proposed, PathRooted | PathDirectory)) << Proposed;
   ASSERT_EQ(ListLines(Window), (std::vector<std::string>{"\\SOUNDS\\BASS.WAV|" + b,
                                                          "\\SOUNDS\\DRUMS|" + c,
                                                          "\\SOUNDS\\PIANO.QVF|" + a}));
