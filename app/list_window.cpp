@@ -175,7 +175,7 @@ TMyWindow::TMyWindow(wxWindow* parent)
   SaveData.Style = wxFD_SAVE | wxFD_OVERWRITE_PROMPT;
   BrowseData.Filter =
       "Quorel (*.qvf;*.qvx)|*.qvf;*.qvx|Wave Files (*.wav)|*.wav|"
-      "AIFF Files (*.aif)|*.aif|All Files (*.*)|*.*";
+      "AIFF Files (*.aif;*.aiff)|*.aif;*.aiff|All Files (*.*)|*.*";
   BrowseData.DefaultExt = "QVF";
   BrowseData.Style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
   ImageData.Filter = SaveData.Filter;
