@@ -13,6 +13,7 @@ enum TCommandId : int {
   CmSaveList = 108,
   CmSaveListAs = 109,
   CmOpenImage = 110,
+  CmQuit = 190,
   CmAbout = 199,
   // dialogs
   IdAboutDialog = 200,

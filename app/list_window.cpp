@@ -152,6 +152,7 @@ wxBEGIN_EVENT_TABLE(TMyWindow, wxWindow)
   EVT_MENU(CmDelete, TMyWindow::OnDelete)
   EVT_MENU(CmEdit, TMyWindow::OnEdit)
   EVT_MENU(CmAbout, TMyWindow::OnAbout)
+  EVT_MENU(CmQuit, TMyWindow::OnQuit)
   EVT_UPDATE_UI(CmNewList, TMyWindow::OnUpdateAlways)
   EVT_UPDATE_UI(CmOpenList, TMyWindow::OnUpdateAlways)
   EVT_UPDATE_UI(CmSaveList, TMyWindow::OnUpdateModified)
@@ -163,6 +164,7 @@ wxBEGIN_EVENT_TABLE(TMyWindow, wxWindow)
   EVT_UPDATE_UI(CmDelete, TMyWindow::OnUpdateNeedsLines)
   EVT_UPDATE_UI(CmEdit, TMyWindow::OnUpdateNeedsLines)
   EVT_UPDATE_UI(CmAbout, TMyWindow::OnUpdateAlways)
+  EVT_UPDATE_UI(CmQuit, TMyWindow::OnUpdateAlways)
 wxEND_EVENT_TABLE()
 
 TMyWindow::TMyWindow(wxWindow* parent)
@@ -447,6 +449,9 @@ void TMyWindow::OnEdit(wxCommandEvent&) {
 }
 
 void TMyWindow::OnAbout(wxCommandEvent&) { RunAboutDialog(this); }
+
+// As the close box: unsaved changes are asked about first.
+void TMyWindow::OnQuit(wxCommandEvent&) { wxGetTopLevelParent(this)->Close(); }
 
 bool TMyWindow::ListInUse() const { return WriteDialog || ActiveModalWindow(); }
 

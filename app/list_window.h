@@ -115,6 +115,7 @@ class TMyWindow : public wxWindow, public TListEditor {
   void OnDelete(wxCommandEvent& event);
   void OnEdit(wxCommandEvent& event);
   void OnAbout(wxCommandEvent& event);
+  void OnQuit(wxCommandEvent& event);
   // Enabling: each predicate serves every command it fits.
   void OnUpdateAlways(wxUpdateUIEvent& event);
   void OnUpdateNeedsLines(wxUpdateUIEvent& event);

@@ -27,6 +27,7 @@ const TCommandText CommandTexts[] = {
     {CmSaveList, "&Save List\tCtrl+S", "Save the entry list"},
     {CmSaveListAs, "Save List &As...\tShift+Ctrl+S", "Save the entry list under a new name"},
     {CmOpenImage, "Open &Image...", "Unpack an image into a folder and open its entries"},
+    {CmQuit, "&Quit\tCtrl+Q", "Close the window and end the program"},
 };
 
 const TCommandText* Find(int command) {
@@ -52,6 +53,8 @@ wxMenuBar* CreateMainMenu() {
   Append(file, CmCreateImage);
   file->AppendSeparator();
   Append(file, CmRunFileManager);
+  file->AppendSeparator();
+  Append(file, CmQuit);
   auto* edit = new wxMenu;
   Append(edit, CmEdit);
   edit->AppendSeparator();
@@ -75,6 +78,7 @@ wxAcceleratorTable CreateListAccelerators() {
       {wxACCEL_CTRL, 'O', CmOpenList},
       {wxACCEL_CTRL, 'S', CmSaveList},
       {wxACCEL_CTRL | wxACCEL_SHIFT, 'S', CmSaveListAs},
+      {wxACCEL_CTRL, 'Q', CmQuit},
       // The keypad's keys are the same keys on the original platform.
       {wxACCEL_NORMAL, WXK_NUMPAD_DELETE, CmDelete},
       {wxACCEL_NORMAL, WXK_NUMPAD_ENTER, CmEdit},

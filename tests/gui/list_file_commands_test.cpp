@@ -148,8 +148,8 @@ TEST_F(TListFileTest, SavedListOpensAgainAndTheCaptionFollowsTheList) {
   EXPECT_EQ(old.Count(), 4u);
 }
 
-// New, Open and closing the window with unsaved changes ask Save, Don't
-// Save or Cancel; Cancel keeps everything as it was.
+// New, Open, Quit and closing the window with unsaved changes ask Save,
+// Don't Save or Cancel; Cancel keeps everything as it was.
 TEST_F(TListFileTest, UnsavedChangesAreAskedAboutBeforeTheyGo) {
   AddLines(2);
   const std::vector<std::string> two = Shown();
@@ -166,10 +166,12 @@ TEST_F(TListFileTest, UnsavedChangesAreAskedAboutBeforeTheyGo) {
   Command(CmOpenList);
   EXPECT_TRUE(Prompts().empty()) << "no file is asked for after Cancel";
 
-  Answers.BoxAnswers = {TAnswer::Cancel};
+  Answers.BoxAnswers = {TAnswer::Cancel, TAnswer::Cancel};
   EXPECT_FALSE(Frame->Close());
+  Command(CmQuit);
   EXPECT_TRUE(Frame->IsShown());
   EXPECT_EQ(Shown(), two);
+  EXPECT_TRUE(Answers.BoxAnswers.empty());
 
   // Save, but the file prompt is cancelled: nothing goes either.
   Answers.BoxAnswers = {TAnswer::Save};
@@ -193,7 +195,14 @@ TEST_F(TListFileTest, UnsavedChangesAreAskedAboutBeforeTheyGo) {
   EXPECT_TRUE(Answers.BoxAnswers.empty());
   // Nothing changed since the open: no question.
   Command(CmNewList);
-  EXPECT_EQ(Answers.Boxes.size(), 6u);
+  EXPECT_EQ(Answers.Boxes.size(), 7u);
+
+  // Quit, Don't Save: the window goes.
+  AddLines(1);
+  Answers.BoxAnswers = {TAnswer::No};
+  Command(CmQuit);
+  EXPECT_EQ(Answers.Boxes.size(), 8u);
+  EXPECT_TRUE(wxTheApp->IsScheduledForDestruction(Frame));
 }
 
 // A list with a bad line is not half-loaded, and a save that fails keeps
@@ -266,6 +275,12 @@ TEST_F(TListFileTest, ControlKeysRunTheFileCommandsOnce) {
   Pump(60);
   EXPECT_EQ(Answers.Boxes.size(), 2u);
   EXPECT_EQ(Window->Entries.Count(), 0u);
+  AddLines(1);
+  Answers.BoxAnswers = {TAnswer::Cancel};
+  sim.Char('q', wxMOD_CONTROL);
+  Pump(60);
+  EXPECT_EQ(Answers.Boxes.size(), 3u);
+  EXPECT_TRUE(Frame->IsShown());
 }
 
 // Open Image...: an image made by qvimage, unpacked into a new folder (a
