@@ -139,6 +139,7 @@ wxBEGIN_EVENT_TABLE(TMyWindow, wxWindow)
   EVT_KEY_DOWN(TMyWindow::OnKeyDown)
   EVT_LEFT_DOWN(TMyWindow::OnLeftDown)
   EVT_LEFT_DCLICK(TMyWindow::OnLeftDClick)
+  EVT_MOTION(TMyWindow::OnMouseMove)
   EVT_MOUSEWHEEL(TMyWindow::OnMouseWheel)
   EVT_SYS_COLOUR_CHANGED(TMyWindow::OnSysColourChanged)
   EVT_MENU(CmNewList, TMyWindow::OnNewList)
@@ -366,6 +367,24 @@ void TMyWindow::OnMouseWheel(wxMouseEvent& event) {
   int notches = WheelRotation / delta;
   WheelRotation -= notches * delta;
   if (notches != 0) MoveTopLine(-notches * WheelLines);
+  ShowLineTip(event.GetY());
+}
+
+void TMyWindow::OnMouseMove(wxMouseEvent& event) {
+  ShowLineTip(event.GetY());
+  event.Skip();
+}
+
+void TMyWindow::ShowLineTip(int y) {
+  const int line = y / LineHeight + TopLine;
+  wxString tip;
+  if (y >= 0 && line < static_cast<int>(Entries.Count()))
+    tip = ToWx(Entries[line].ImagePath) + "\n" + ToWx(Entries[line].RealPath);
+  if (tip == GetToolTipText()) return;
+  if (tip.empty())
+    UnsetToolTip();
+  else
+    SetToolTip(tip);
 }
 
 void TMyWindow::OnKeyDown(wxKeyEvent& event) {

@@ -100,6 +100,10 @@ class TMyWindow : public wxWindow, public TListEditor {
   void OnLeftDown(wxMouseEvent& event);
   void OnLeftDClick(wxMouseEvent& event);
   void OnMouseWheel(wxMouseEvent& event);
+  void OnMouseMove(wxMouseEvent& event);
+  // Paths too long for the window are cut at its edge: the tooltip of the
+  // line at height y shows both whole.
+  void ShowLineTip(int y);
   void OnSysColourChanged(wxSysColourChangedEvent& event);
   // The commands, one handler each.
   void OnNewList(wxCommandEvent& event);

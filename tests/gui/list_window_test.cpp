@@ -223,7 +223,9 @@ TEST_F(TListWindowTest, TheListsTextGrowsWithTheDesktopsTextScaling) {
   EXPECT_GT(line, Window->LineHeight);
 }
 
-TEST_F(TListWindowTest, ClickSelectsALineAndBelowTheLastLineNothing) {
+// A click selects a line, and the pointer over it shows both its paths
+// whole in its tooltip; below the last line there is nothing of either.
+TEST_F(TListWindowTest, ClickSelectsALineTheTooltipShowsItsPathsAndBelowTheLastLineNothing) {
   TEntryAnswers answers;  // the entry dialog that a double click opens is cancelled
   AddLines(3);
   ShowLines(10);
@@ -239,6 +241,11 @@ TEST_F(TListWindowTest, ClickSelectsALineAndBelowTheLastLineNothing) {
   EXPECT_EQ(Window->CurrentLine, 1);
   EXPECT_EQ(EditMode, EditCurrentLine);
   EXPECT_EQ(answers.EditShown, 1);
+  Click(2 * Window->LineHeight + 1, wxEVT_MOTION);
+  EXPECT_EQ(Window->GetToolTipText(), "\\F002.QV\n/src/f002");
+  Click(5 * Window->LineHeight + 1, wxEVT_MOTION);
+  EXPECT_EQ(Window->GetToolTipText(), "");
+  EXPECT_EQ(Window->CurrentLine, 1);
 }
 
 TEST_F(TListWindowTest, DeleteKeepsTheCurrentLineUnlessTheLastWasDeleted) {
