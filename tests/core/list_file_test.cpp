@@ -109,6 +109,7 @@ TEST(ListFile, FirstBadLineIsNamedAndNothingIsAdded) {
       {std::string("\\A.TXT\t/a\0b", 11), "NUL byte"},
       {std::string("\\A\0.TXT\t/a", 10), "NUL byte"},
       {"\\A.TXT\t/" + std::string(PATH_MAX, 'x'), "real path longer"},
+      {"\\A.TXT\t/" + std::string(MaxListLine, 'x'), "line longer"},
   };
   for (const TCase& c : cases) {
     TParsed p;
@@ -118,6 +119,27 @@ TEST(ListFile, FirstBadLineIsNamedAndNothingIsAdded) {
     EXPECT_NE(p.Error.Message.find(c.MessagePart), std::string::npos)
         << c.Bad << " gave: " << p.Error.Message;
     EXPECT_EQ(p.Entries.Count(), 0u) << c.Bad;
+  }
+}
+
+// A file opened by mistake (a sample, a text of another kind) is no list:
+// said so, not the fault of its first line. A list with one bad line keeps
+// its line number.
+TEST(ListFile, AFileThatHoldsNoListIsSaidToBeNone) {
+  const std::pair<std::string, long> cases[] = {
+      {std::string("RIFF\x24\x08\0\0WAVEfmt \x10\0\0\0\1\0\2\0\n\\A\t/a\n", 30), 0},
+      {"# my notes\nGrand piano: keep\nStrings: too loud\n", 0},
+      {std::string(MaxListLine + 1, 'x') + "\n\\A.WAV\t/a\n", 0},
+      {"\\A.WAV /a\n\\B.WAV\t/b\n", 1},
+      {std::string("\\A.WAV\t/a\nRIFF\0\n", 16), 2},
+  };
+  for (const auto& [text, line] : cases) {
+    TParsed p;
+    Parse(text, p);
+    EXPECT_FALSE(p.Ok) << text;
+    EXPECT_EQ(p.Error.Line, line) << text;
+    EXPECT_EQ(p.Error.Message.find("is not a list file"), line == 0 ? 0 : std::string::npos)
+        << p.Error.Message;
   }
 }
 
@@ -152,8 +174,8 @@ TEST(ListFile, AHugeLineIsRefusedWithoutReadingItWhole) {
   TEntryList entries;
   TListError error;
   EXPECT_FALSE(ReadEntryList(in, entries, error));
-  EXPECT_EQ(error.Line, 1);
-  EXPECT_NE(error.Message.find("line longer"), std::string::npos);
+  EXPECT_EQ(error.Line, 0);
+  EXPECT_NE(error.Message.find("is not a list file"), std::string::npos);
   EXPECT_LT(endless.Given, 1 << 20);
 }
 
@@ -292,8 +314,8 @@ TEST(ListFile, AListThatIsNoFileIsRefusedWithItsReason) {
 #ifndef _WIN32
   // Bytes without end and without a line: refused after a piece.
   EXPECT_FALSE(LoadEntryList("/dev/zero", entries, error));
-  EXPECT_EQ(error.Line, 1);
-  EXPECT_NE(error.Message.find("line longer"), std::string::npos) << error.Message;
+  EXPECT_EQ(error.Line, 0);
+  EXPECT_NE(error.Message.find("is not a list file"), std::string::npos) << error.Message;
 #endif
 #ifdef __linux__
   // A read that fails (here at once) is no empty list.
