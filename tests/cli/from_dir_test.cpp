@@ -72,7 +72,9 @@ TEST_F(QvImageFromDir, EveryBadNameIsListedAndNothingIsWritten) {
             "  tree/Sounds/Long Folder as \\SOUNDS\\LONG FOLDER: a blank is not allowed, "
             "more than 8 characters\n"
             "  tree/Sounds/piano.qvf as \\SOUNDS\\PIANO.QVF: "
-            "the same name in the image as tree/Sounds/Piano.QVF\n");
+            "the same name in the image as tree/Sounds/Piano.QVF\n"
+            "qvimage: or run with --short-names, which gives 3 of them short names as a FAT "
+            "system would.\n");
 
   // One bad name alone is enough to stop it.
   fs::remove_all(Work / "tree/Sounds/Long Folder");
@@ -83,6 +85,7 @@ TEST_F(QvImageFromDir, EveryBadNameIsListedAndNothingIsWritten) {
   EXPECT_NE(one.Err.find("1 name under tree cannot go into the image as it is"),
             std::string::npos) << one.Err;
   EXPECT_NE(one.Err.find("GRANDPIANO.QVF"), std::string::npos);
+  EXPECT_NE(one.Err.find("--short-names, which gives it a short name"), std::string::npos);
   EXPECT_TRUE(OutFiles().empty());
 }
 
@@ -120,6 +123,7 @@ TEST_F(QvImageFromDir, WithShortNamesLongNamesGoInUnderTheirShortNames) {
   EXPECT_EQ(dots.Code, 2);
   EXPECT_NE(dots.Err.find("1 name under long cannot go"), std::string::npos) << dots.Err;
   EXPECT_NE(dots.Err.find("long/... as \\...: begins with a dot"), std::string::npos) << dots.Err;
+  EXPECT_EQ(dots.Err.find("--short-names"), std::string::npos) << dots.Err;
   EXPECT_EQ(Run({"--short-names", "list.txt", "out/x.trk"}).Code, 2);
 }
 
