@@ -76,13 +76,18 @@ std::string CheckListFileInput(const uint8_t* data, std::size_t size) {
       return "a refused list names no line: " + error.Message;
     if (entries.Count() != 1 || *entries.ImagePathAt(0) != KeptImage)
       return "a file that is no list changed the entries";
-    // No list: its first entry line is none alone either.
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      if (EntryLines({lines[i]}) == 0) continue;
+    // No list: read up to its first entry line, it is none either.
+    std::vector<std::string> head;
+    std::string text;
+    for (const std::string& line : lines) {
+      head.push_back(line);
+      text += line + "\n";
+      if (EntryLines(head) == 0) continue;
       TEntryList first;
       TListError firstError;
-      if (ReadEntryList(lines[i] + "\n", first, firstError))
-        return "line " + std::to_string(i + 1) + " is an entry, but the file is said to be no list";
+      if (ReadEntryList(text, first, firstError))
+        return "line " + std::to_string(head.size()) +
+               " is an entry, but the file is said to be no list";
       break;
     }
     return {};
