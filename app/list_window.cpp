@@ -140,6 +140,7 @@ wxBEGIN_EVENT_TABLE(TMyWindow, wxWindow)
   EVT_LEFT_DOWN(TMyWindow::OnLeftDown)
   EVT_LEFT_DCLICK(TMyWindow::OnLeftDClick)
   EVT_MOTION(TMyWindow::OnMouseMove)
+  EVT_ENTER_WINDOW(TMyWindow::OnMouseMove)
   EVT_MOUSEWHEEL(TMyWindow::OnMouseWheel)
   EVT_SYS_COLOUR_CHANGED(TMyWindow::OnSysColourChanged)
   EVT_MENU(CmNewList, TMyWindow::OnNewList)
@@ -370,6 +371,8 @@ void TMyWindow::OnMouseWheel(wxMouseEvent& event) {
   ShowLineTip(event.GetY());
 }
 
+// Also when the pointer comes back from a dialog or a drop, over lines that
+// may have changed meanwhile.
 void TMyWindow::OnMouseMove(wxMouseEvent& event) {
   ShowLineTip(event.GetY());
   event.Skip();

@@ -243,6 +243,10 @@ TEST_F(TListWindowTest, ClickSelectsALineTheTooltipShowsItsPathsAndBelowTheLastL
   EXPECT_EQ(answers.EditShown, 1);
   Click(2 * Window->LineHeight + 1, wxEVT_MOTION);
   EXPECT_EQ(Window->GetToolTipText(), "\\F002.QV\n/src/f002");
+  // Back from a dialog or a drop that changed the lines under the pointer.
+  Window->Entries.Add("\\A.QV", "/src/a");
+  Click(2 * Window->LineHeight + 1, wxEVT_ENTER_WINDOW);
+  EXPECT_EQ(Window->GetToolTipText(), "\\F001.QV\n/src/f001");
   Click(5 * Window->LineHeight + 1, wxEVT_MOTION);
   EXPECT_EQ(Window->GetToolTipText(), "");
   EXPECT_EQ(Window->CurrentLine, 1);
