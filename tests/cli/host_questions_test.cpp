@@ -47,10 +47,6 @@ const TCase Cases[] = {
      "Not enough space on drive D:\\  The image needs 612.4 MB, and 80.1 MB are free. Please free "
      "space or choose another drive.",
      "Error", TAnswer::Ok, TAnswer::Ok},
-    {{K::NoSpace, "/mnt/", {}, 1'999'950, 999},
-     "Not enough space on drive /mnt/  The image needs 2.0 MB, and 999 bytes are free. Please "
-     "free space or choose another drive.",
-     "Error", TAnswer::Ok, TAnswer::Ok},
     {{K::CantOpen, "/o/x.trk", "Permission denied"},
      "Sorry, I can't open the file /o/x.trk for writing: Permission denied.", "File Error",
      TAnswer::Ok, TAnswer::Ok},

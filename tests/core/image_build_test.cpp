@@ -346,8 +346,6 @@ TEST(ImageBuild, CancelInTheDialogsCreatesNoFile) {
   EXPECT_EQ(save.Host.Stats.ClusterTotal, 4096);
 }
 
-// The message gives the figures (here exactly: rounded, they would agree),
-// and the prompt opens again with the name chosen.
 TEST(ImageBuild, TooLittleSpaceAsksForAnotherFileUntilCancel) {
   TBuilt b;
   b.Entries.Add("\\F", b.Tmp.File("f", "x"));

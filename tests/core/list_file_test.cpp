@@ -109,7 +109,6 @@ TEST(ListFile, FirstBadLineIsNamedAndNothingIsAdded) {
       {std::string("\\A.TXT\t/a\0b", 11), "NUL byte"},
       {std::string("\\A\0.TXT\t/a", 10), "NUL byte"},
       {"\\A.TXT\t/" + std::string(PATH_MAX, 'x'), "real path longer"},
-      {"\\A.TXT\t/" + std::string(MaxListLine, 'x'), "line longer"},
   };
   for (const TCase& c : cases) {
     TParsed p;
@@ -119,27 +118,6 @@ TEST(ListFile, FirstBadLineIsNamedAndNothingIsAdded) {
     EXPECT_NE(p.Error.Message.find(c.MessagePart), std::string::npos)
         << c.Bad << " gave: " << p.Error.Message;
     EXPECT_EQ(p.Entries.Count(), 0u) << c.Bad;
-  }
-}
-
-// A file opened by mistake (a sample, a text of another kind) is no list:
-// said so, not the fault of its first line. A list with one bad line keeps
-// its line number.
-TEST(ListFile, AFileThatHoldsNoListIsSaidToBeNone) {
-  const std::pair<std::string, long> cases[] = {
-      {std::string("RIFF\x24\x08\0\0WAVEfmt \x10\0\0\0\1\0\2\0\n\\A\t/a\n", 30), 0},
-      {"# my notes\nGrand piano: keep\nStrings: too loud\n", 0},
-      {std::string(MaxListLine + 1, 'x') + "\n\\A.WAV\t/a\n", 0},
-      {"\\A.WAV /a\n\\B.WAV\t/b\n", 1},
-      {std::string("\\A.WAV\t/a\nRIFF\0\n", 16), 2},
-  };
-  for (const auto& [text, line] : cases) {
-    TParsed p;
-    Parse(text, p);
-    EXPECT_FALSE(p.Ok) << text;
-    EXPECT_EQ(p.Error.Line, line) << text;
-    EXPECT_EQ(p.Error.Message.find("is not a list file"), line == 0 ? 0 : std::string::npos)
-        << p.Error.Message;
   }
 }
 
@@ -311,6 +289,13 @@ TEST(ListFile, AListThatIsNoFileIsRefusedWithItsReason) {
   EXPECT_NE(error.Message.find("is a directory"), std::string::npos) << error.Message;
   EXPECT_FALSE(LoadEntryList(dir / "missing.qvl", entries, error));
   EXPECT_NE(error.Message.find("No such file"), std::string::npos) << error.Message;
+  // A sample or notes opened by mistake: no list, rather than a bad line.
+  for (const std::string& text :
+       {std::string("RIFF\x24\x08\0\0WAVE\t/x\n", 16), std::string("# notes\nGrand piano: keep\n")}) {
+    EXPECT_FALSE(LoadEntryList(dir.File("wrong", text), entries, error));
+    EXPECT_EQ(error.Line, 0);
+    EXPECT_EQ(error.Message.rfind("is not a list file", 0), 0u) << error.Message;
+  }
 #ifndef _WIN32
   // Bytes without end and without a line: refused after a piece.
   EXPECT_FALSE(LoadEntryList("/dev/zero", entries, error));

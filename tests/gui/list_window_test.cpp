@@ -223,9 +223,7 @@ TEST_F(TListWindowTest, TheListsTextGrowsWithTheDesktopsTextScaling) {
   EXPECT_GT(line, Window->LineHeight);
 }
 
-// A click selects a line, and the pointer over it shows both its paths
-// whole in its tooltip; below the last line there is nothing of either.
-TEST_F(TListWindowTest, ClickSelectsALineTheTooltipShowsItsPathsAndBelowTheLastLineNothing) {
+TEST_F(TListWindowTest, ClickSelectsALineAndBelowTheLastLineNothing) {
   TEntryAnswers answers;  // the entry dialog that a double click opens is cancelled
   AddLines(3);
   ShowLines(10);
@@ -241,9 +239,9 @@ TEST_F(TListWindowTest, ClickSelectsALineTheTooltipShowsItsPathsAndBelowTheLastL
   EXPECT_EQ(Window->CurrentLine, 1);
   EXPECT_EQ(EditMode, EditCurrentLine);
   EXPECT_EQ(answers.EditShown, 1);
+  // The pointer over a line shows both its paths whole in its tooltip.
   Click(2 * Window->LineHeight + 1, wxEVT_MOTION);
   EXPECT_EQ(Window->GetToolTipText(), "\\F002.QV\n/src/f002");
-  // Back from a dialog or a drop that changed the lines under the pointer.
   Window->Entries.Add("\\A.QV", "/src/a");
   Click(2 * Window->LineHeight + 1, wxEVT_ENTER_WINDOW);
   EXPECT_EQ(Window->GetToolTipText(), "\\F001.QV\n/src/f001");
