@@ -177,13 +177,13 @@ std::string QuestionText(const TQuestion& q) {
     case K::ImagePathTooLong:
       return FormatText(text, path, detail, number);
     case K::NoSpace: {
-      std::string needs = SizeText(q.Number), free = SizeText(q.Available);
+      std::string needed = SizeText(q.Number), available = SizeText(q.Available);
       // Figures that round alike would read as if the image fitted.
-      if (needs == free) {
-        needs = FormatText("%lld bytes", static_cast<long long>(q.Number));
-        free = FormatText("%lld bytes", static_cast<long long>(q.Available));
+      if (needed == available) {
+        needed = FormatText("%lld bytes", static_cast<long long>(q.Number));
+        available = FormatText("%lld bytes", static_cast<long long>(q.Available));
       }
-      return FormatText(text, path, needs.c_str(), free.c_str());
+      return FormatText(text, path, needed.c_str(), available.c_str());
     }
     case K::CantOpen:
       return FormatText(text, path, q.Detail.empty() ? "" : (": " + q.Detail).c_str());
