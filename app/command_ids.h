@@ -16,6 +16,7 @@ enum TCommandId : int {
   // putting an image onto its medium
   CmBurnImage = 111,
   CmCopyToCard = 112,
+  CmQuit = 190,
   CmAbout = 199,
   // dialogs
   IdAboutDialog = 200,

@@ -147,6 +147,8 @@ wxBEGIN_EVENT_TABLE(TMyWindow, wxWindow)
   EVT_KEY_DOWN(TMyWindow::OnKeyDown)
   EVT_LEFT_DOWN(TMyWindow::OnLeftDown)
   EVT_LEFT_DCLICK(TMyWindow::OnLeftDClick)
+  EVT_MOTION(TMyWindow::OnMouseMove)
+  EVT_ENTER_WINDOW(TMyWindow::OnMouseMove)
   EVT_MOUSEWHEEL(TMyWindow::OnMouseWheel)
   EVT_SYS_COLOUR_CHANGED(TMyWindow::OnSysColourChanged)
   EVT_DPI_CHANGED(TMyWindow::OnDpiChanged)
@@ -163,6 +165,7 @@ wxBEGIN_EVENT_TABLE(TMyWindow, wxWindow)
   EVT_MENU(CmDelete, TMyWindow::OnDelete)
   EVT_MENU(CmEdit, TMyWindow::OnEdit)
   EVT_MENU(CmAbout, TMyWindow::OnAbout)
+  EVT_MENU(CmQuit, TMyWindow::OnQuit)
   EVT_UPDATE_UI(CmNewList, TMyWindow::OnUpdateAlways)
   EVT_UPDATE_UI(CmOpenList, TMyWindow::OnUpdateAlways)
   EVT_UPDATE_UI(CmSaveList, TMyWindow::OnUpdateModified)
@@ -176,6 +179,7 @@ wxBEGIN_EVENT_TABLE(TMyWindow, wxWindow)
   EVT_UPDATE_UI(CmDelete, TMyWindow::OnUpdateNeedsLines)
   EVT_UPDATE_UI(CmEdit, TMyWindow::OnUpdateNeedsLines)
   EVT_UPDATE_UI(CmAbout, TMyWindow::OnUpdateAlways)
+  EVT_UPDATE_UI(CmQuit, TMyWindow::OnUpdateAlways)
 wxEND_EVENT_TABLE()
 
 TMyWindow::TMyWindow(wxWindow* parent)
@@ -186,7 +190,7 @@ TMyWindow::TMyWindow(wxWindow* parent)
   SaveData.Style = wxFD_SAVE | wxFD_OVERWRITE_PROMPT;
   BrowseData.Filter =
       "Quorel (*.qvf;*.qvx)|*.qvf;*.qvx|Wave Files (*.wav)|*.wav|"
-      "AIFF Files (*.aif)|*.aif|All Files (*.*)|*.*";
+      "AIFF Files (*.aif;*.aiff)|*.aif;*.aiff|All Files (*.*)|*.*";
   BrowseData.DefaultExt = "QVF";
   BrowseData.Style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
   ImageData.Filter = SaveData.Filter;
@@ -390,6 +394,26 @@ void TMyWindow::OnMouseWheel(wxMouseEvent& event) {
   int notches = WheelRotation / delta;
   WheelRotation -= notches * delta;
   if (notches != 0) MoveTopLine(-notches * WheelLines);
+  ShowLineTip(event.GetY());
+}
+
+// Also when the pointer comes back from a dialog or a drop, over lines that
+// may have changed meanwhile.
+void TMyWindow::OnMouseMove(wxMouseEvent& event) {
+  ShowLineTip(event.GetY());
+  event.Skip();
+}
+
+void TMyWindow::ShowLineTip(int y) {
+  const int line = y / LineHeight + TopLine;
+  wxString tip;
+  if (y >= 0 && line < static_cast<int>(Entries.Count()))
+    tip = ToWx(Entries[line].ImagePath) + "\n" + ToWx(Entries[line].RealPath);
+  if (tip == GetToolTipText()) return;
+  if (tip.empty())
+    UnsetToolTip();
+  else
+    SetToolTip(tip);
 }
 
 void TMyWindow::OnKeyDown(wxKeyEvent& event) {
@@ -473,6 +497,9 @@ void TMyWindow::OnEdit(wxCommandEvent&) {
 }
 
 void TMyWindow::OnAbout(wxCommandEvent&) { RunAboutDialog(this); }
+
+// As the close box: unsaved changes are asked about first.
+void TMyWindow::OnQuit(wxCommandEvent&) { wxGetTopLevelParent(this)->Close(); }
 
 bool TMyWindow::ListInUse() const { return WriteDialog || ActiveModalWindow(); }
 

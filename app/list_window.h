@@ -110,6 +110,10 @@ class TMyWindow : public wxWindow, public TListEditor {
   void OnLeftDown(wxMouseEvent& event);
   void OnLeftDClick(wxMouseEvent& event);
   void OnMouseWheel(wxMouseEvent& event);
+  void OnMouseMove(wxMouseEvent& event);
+  // Paths too long for the window are cut at its edge: the tooltip of the
+  // line at height y shows both whole.
+  void ShowLineTip(int y);
   void OnSysColourChanged(wxSysColourChangedEvent& event);
   void OnDpiChanged(wxDPIChangedEvent& event);
   void MakeFonts();
@@ -140,6 +144,7 @@ class TMyWindow : public wxWindow, public TListEditor {
   void OnDelete(wxCommandEvent& event);
   void OnEdit(wxCommandEvent& event);
   void OnAbout(wxCommandEvent& event);
+  void OnQuit(wxCommandEvent& event);
   // Enabling: each predicate serves every command it fits.
   void OnUpdateAlways(wxUpdateUIEvent& event);
   void OnUpdateNeedsLines(wxUpdateUIEvent& event);

@@ -240,9 +240,19 @@ void SayFolderFaults(const std::string& folder, const std::vector<TFolderFault>&
                "rename or remove %s and run again:\n",
                faults.size(), faults.size() == 1 ? "" : "s", folder.c_str(),
                faults.size() == 1 ? "it is" : "they are", faults.size() == 1 ? "it" : "them");
-  for (const TFolderFault& f : faults)
+  std::size_t shortens = 0;
+  for (const TFolderFault& f : faults) {
     std::fprintf(stderr, "  %s as %s: %s\n", f.RealPath.c_str(), f.ImagePath.c_str(),
                  f.Reason.c_str());
+    if (f.Shortens) ++shortens;
+  }
+  if (shortens == 0) return;
+  const std::string which = faults.size() == 1   ? "it a short name"
+                            : shortens == faults.size() ? "them short names"
+                                                        : std::to_string(shortens) +
+                                                              " of them short names";
+  std::fprintf(stderr, "qvimage: or run with --short-names, which gives %s as a FAT system "
+               "would.\n", which.c_str());
 }
 
 bool ReadFolder(const std::string& folder, const std::string& image, TLongNames longNames,

@@ -91,7 +91,7 @@ bool TCardCopy::Prepare() {
   if (PathInfo(Target, info)) {
     // A device or a pipe under the name is no copy to replace.
     if (info.Kind != TPathKind::File) {
-      Fail({TQuestionKind::CantOpen, Target});
+      Fail({TQuestionKind::CantOpen, Target, "it is not a regular file"});
       return false;
     }
     if (!Options.Replace && Host.Ask({TQuestionKind::CardExists, Target}) != TAnswer::Yes) {
@@ -109,7 +109,7 @@ bool TCardCopy::Prepare() {
   WritePath = CreateFileBeside(Target);
   if (!WritePath.empty()) Out = OpenForWriting(WritePath);
   if (Out == NoFile) {
-    Fail({TQuestionKind::CantOpen, Target});
+    Fail({TQuestionKind::CantOpen, Target, std::strerror(errno)});
     return false;
   }
   return TakeRoom();

@@ -68,6 +68,8 @@ class TFolderWalk {
 
       bool ok = nameOk;
       std::string reason = ShortNameFault(upper);
+      const bool shortens = !reason.empty() && LongNames == TLongNames::Refuse &&
+                            !ShortName(children[i].Name, TFolderNames()).empty();
       if (reason.empty()) {
         std::string key = upper;
         if (key.back() == '.') key.pop_back();
@@ -75,7 +77,7 @@ class TFolderWalk {
         if (!fresh) reason = "the same name in the image as " + at->second;
       }
       if (!reason.empty()) {
-        Fault(childReal, childImage, reason);
+        Fault(childReal, childImage, reason, shortens);
         ok = false;
       } else if (ok && childImage.size() > MaxImagePath) {
         // Everything below it would be longer still.
@@ -123,8 +125,9 @@ class TFolderWalk {
     return true;
   }
 
-  void Fault(const std::string& real, const std::string& image, const std::string& reason) {
-    Faults.push_back({real, image, reason});
+  void Fault(const std::string& real, const std::string& image, const std::string& reason,
+             bool shortens = false) {
+    Faults.push_back({real, image, reason, shortens});
   }
 
   std::vector<TFolderFault>& Faults;

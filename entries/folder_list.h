@@ -14,6 +14,7 @@ struct TFolderFault {
   std::string RealPath;   // as found on disk, beginning with the top folder
   std::string ImagePath;  // the name it would have in the image
   std::string Reason;     // what is wrong with its last part
+  bool Shortens = false;  // no 8.3 name, but one TLongNames::Shorten would make
 };
 
 // Why one name, already in capitals, is not a valid 8.3 name in the image;

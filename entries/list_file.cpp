@@ -82,13 +82,28 @@ std::string Joined(const std::string& folder, const std::string& path) {
   return JoinPath(folder, path);
 }
 
+// What a file is told when it holds no list at all (a sample, a picture, a
+// text of another kind), rather than the fault of its first line.
+constexpr char NotAListFile[] =
+    "is not a list file (each line of a list is an image path, a TAB and a real path)";
+constexpr char NulFault[] = "NUL byte in the line";
+constexpr char NoTabFault[] = "no TAB between the image path and the real path";
+
+// Whether a line still to come holds a TAB, as the lines of a list do.
+bool TabFollows(TLineReader& lines) {
+  std::string line;
+  while (lines.Next(line) == TRead::Line)
+    if (line.rfind('#', 0) != 0 && line.find('\t') != std::string::npos) return true;
+  return false;
+}
+
 // Checks one line that is neither blank nor a comment; an empty result means
 // it was taken.
 std::string TakeLine(const std::string& line, const std::string& folder, std::string& image,
                      std::string& real) {
-  if (line.find('\0') != std::string::npos) return "NUL byte in the line";
+  if (line.find('\0') != std::string::npos) return NulFault;
   std::size_t tab = line.find('\t');
-  if (tab == std::string::npos) return "no TAB between the image path and the real path";
+  if (tab == std::string::npos) return NoTabFault;
   image = line.substr(0, tab);
   real = line.substr(tab + 1);
 
@@ -128,8 +143,11 @@ bool ReadLines(TReadPiece read, TEntryList& entries, TListError& error,
       error.Message = std::string("cannot be read: ") + std::strerror(errno);
       return false;
     }
+    // Before the first entry, a line no list holds says that this is no list.
     if (r == TRead::TooLong) {
-      error = {number, "line longer than " + std::to_string(MaxListLine) + " bytes"};
+      error = taken.empty() ? TListError{0, NotAListFile}
+                            : TListError{number, "line longer than " +
+                                                     std::to_string(MaxListLine) + " bytes"};
       return false;
     }
     if (number == 1 && line.compare(0, 3, ByteOrderMark) == 0) line.erase(0, 3);
@@ -137,7 +155,9 @@ bool ReadLines(TReadPiece read, TEntryList& entries, TListError& error,
     if (line.empty() || line[0] == '#' || IsBlankLine(line)) continue;
     std::string fault = TakeLine(line, folder, image, real);
     if (!fault.empty()) {
-      error = {number, std::move(fault)};
+      const bool noList = taken.empty() && (fault == NulFault ||
+                                            (fault == NoTabFault && !TabFollows(lines)));
+      error = noList ? TListError{0, NotAListFile} : TListError{number, std::move(fault)};
       return false;
     }
     taken.push_back(std::make_unique<TDirEntry>(std::move(image), std::move(real)));

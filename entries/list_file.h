@@ -30,7 +30,9 @@ struct TListError {
 // becomes \SAMPLES\PIANO.QVF). A real path is kept exactly as written, blanks
 // and all; a relative one is taken relative to folder ("" for the current
 // folder). On the first bad line nothing at all is added and error names
-// that line. The lines go in sorted, in n log n.
+// that line; a file that holds no list at all (a NUL byte, a line longer
+// than any list's, before the first entry, or no line with a TAB) is said
+// to be none, with Line 0. The lines go in sorted, in n log n.
 bool ReadEntryList(std::istream& in, TEntryList& entries, TListError& error,
                    const std::string& folder = std::string());
 bool ReadEntryList(const std::string& text, TEntryList& entries, TListError& error,

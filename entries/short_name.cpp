@@ -149,17 +149,65 @@ TFolderNames NamesInFolder(const TEntryList& entries, std::string_view folder) {
   return names;
 }
 
-std::string ImageFolderOf(const std::string& realPath) {
+namespace {
+// How many names a path holds between its separators.
+std::size_t NameCount(std::string_view path, bool (*separator)(char)) {
+  std::size_t count = 0;
+  bool inName = false;
+  for (char c : path) {
+    if (separator(c))
+      inName = false;
+    else if (!inName)
+      inName = true, ++count;
+  }
+  return count;
+}
+
+bool IsImageSeparator(char c) { return c == '\\'; }
+
+// The name of the folder right inside imageFolder whose lines come from
+// realFolder on disk, each as deep below it there as on disk; empty when
+// no line does.
+std::string NameHeldFor(const TEntryList& entries, std::string_view imageFolder,
+                        std::string_view realFolder) {
+  for (std::size_t i = entries.LowerBound(imageFolder); i < entries.Count(); ++i) {
+    std::string_view image = entries[i].ImagePath;
+    if (image.substr(0, imageFolder.size()) != imageFolder) break;
+    image.remove_prefix(imageFolder.size());
+    std::string_view real = entries[i].RealPath;
+    if (real.substr(0, realFolder.size()) != realFolder) continue;
+    real.remove_prefix(realFolder.size());
+    // "/a/Drums 2/x.wav" does not lie in "/a/Drums".
+    if (!real.empty() && !IsPathSeparator(real.front())) continue;
+    if (NameCount(image, IsImageSeparator) == NameCount(real, IsPathSeparator) + 1)
+      return std::string(image.substr(0, image.find('\\')));
+  }
+  return std::string();
+}
+}  // namespace
+
+std::string ImageFolderOf(const TEntryList& entries, const std::string& realPath) {
   const std::string folder = FolderOfPath(realPath);
   std::string image = "\\";
-  for (std::size_t i = DriveLength(folder); i < folder.size(); ++i) {
-    const bool separator = IsPathSeparator(folder[i]);
+  for (std::size_t at = DriveLength(folder); at < folder.size();) {
     // One "\\" however many separators stand together.
-    if (separator && image.back() == '\\') continue;
-    image += separator ? '\\' : folder[i];
+    if (IsPathSeparator(folder[at])) {
+      ++at;
+      continue;
+    }
+    std::size_t end = at;
+    while (end < folder.size() && !IsPathSeparator(folder[end])) ++end;
+    const std::string part = folder.substr(at, end - at);
+    std::string name = UpperCase(part);
+    if (!IsShortName(name)) {
+      name = NameHeldFor(entries, image, std::string_view(folder).substr(0, end));
+      if (name.empty()) name = ShortName(part, NamesInFolder(entries, image));
+      if (name.empty()) return std::string();
+    }
+    image += name + "\\";
+    at = end;
   }
-  if (image.back() != '\\') image += '\\';
-  return UpperCase(image);
+  return image;
 }
 
 std::string ShortRealPath(const std::string& realPath) {

@@ -55,9 +55,14 @@ std::vector<std::string> ShortNames(const std::vector<std::string>& longNames,
 TFolderNames NamesInFolder(const TEntryList& entries, std::string_view folder);
 
 // The image folder that mirrors the folder of a real path: the folders
-// between its drive and its last name, in capitals, "\" between them, the
-// result beginning and ending in "\" ("\" for a file at the root).
-std::string ImageFolderOf(const std::string& realPath);
+// between its drive and its last name, "\" between them, the result
+// beginning and ending in "\" ("\" for a file at the root). Each folder
+// goes in as ShortName makes its name, free among the names the lines of
+// entries use at its level; a folder there that already holds lines of
+// the same folder on disk (as deep below it as on disk) lends its name, so
+// that a second drop from one folder goes where the first went. Empty when
+// nothing of a folder's name is left for a short name.
+std::string ImageFolderOf(const TEntryList& entries, const std::string& realPath);
 
 // The path the system keeps in short names for realPath, in capitals, when
 // it is a valid 8.3 real path (drive, "\" and 8.3 names only); empty when

@@ -71,6 +71,27 @@ std::string CheckListFileInput(const uint8_t* data, std::size_t size) {
   TListError error;
   const bool ok = ReadEntryList(text, entries, error);
 
+  if (!ok && error.Line == 0) {
+    if (error.Message.find("is not a list file") == std::string::npos)
+      return "a refused list names no line: " + error.Message;
+    if (entries.Count() != 1 || *entries.ImagePathAt(0) != KeptImage)
+      return "a file that is no list changed the entries";
+    // No list: read up to its first entry line, it is none either.
+    std::vector<std::string> head;
+    std::string text;
+    for (const std::string& line : lines) {
+      head.push_back(line);
+      text += line + "\n";
+      if (EntryLines(head) == 0) continue;
+      TEntryList first;
+      TListError firstError;
+      if (ReadEntryList(text, first, firstError))
+        return "line " + std::to_string(head.size()) +
+               " is an entry, but the file is said to be no list";
+      break;
+    }
+    return {};
+  }
   if (!ok) {
     if (error.Line < 1 || static_cast<std::size_t>(error.Line) > lines.size())
       return "a refused list names line " + std::to_string(error.Line) + " of " +

@@ -136,8 +136,9 @@ bool TImageBuild::AfterWalk() {
     End(TBuildEnd::Stopped, TStop::Declined);
     return false;
   }
+  // A prompt that opens again proposes the name chosen before.
+  std::string name = Msg::SaveProposal;
   for (;;) {
-    std::string name = Msg::SaveProposal;
     if (!Host.AskSaveName(name)) {
       End(TBuildEnd::Stopped, TStop::Declined);
       return false;
@@ -165,16 +166,17 @@ bool TImageBuild::CheckFreeSpace(const std::string& path) {
   // A file that is replaced in place gives its clusters back; a new file
   // (or one written beside the old and renamed over it) takes one more.
   TPathInfo old;
+  uint64_t needed = CeilDiv(static_cast<uint64_t>(S.ImageSize) + S.PadBytes, unitSize);
   if (!Options.WriteViaTemporary && PathInfo(path, old) && old.Kind == TPathKind::File)
     units += static_cast<uint64_t>(ClustersFor(old.Size, static_cast<int32_t>(
         std::min<uint64_t>(unitSize, INT32_MAX))));
-  else if (units > 0)
-    --units;
-  const uint64_t needed = CeilDiv(static_cast<uint64_t>(S.ImageSize) + S.PadBytes, unitSize);
+  else
+    ++needed;
   if (units >= needed) return true;
   // The drive on Windows ("C:\\"), the folder elsewhere.
   const std::string drive = DriveOfFolder(folder);
-  Host.Ask({TQuestionKind::NoSpace, drive});
+  Host.Ask({TQuestionKind::NoSpace, drive, {}, static_cast<int64_t>(needed * unitSize),
+            static_cast<int64_t>(units * unitSize)});
   return false;
 }
 
@@ -184,7 +186,8 @@ void TImageBuild::StepOpen() {
   Gauge(0);
   WritePath = Options.WriteViaTemporary ? CreateFileBeside(S.ImageName) : S.ImageName;
   if (WritePath.empty() || !S.ImageFile.Create(WritePath))
-    return Fail({TQuestionKind::CantOpen, S.ImageName});
+    return Fail({TQuestionKind::CantOpen, S.ImageName,
+                 std::strerror(WritePath.empty() ? errno : S.ImageFile.Error())});
   const int64_t sector = BootBytesPerSector(S.BootSector);
   S.ImageFile.KeepHead(sector * (1 + 2 * int64_t(BootSectorsPerFat(S.BootSector)) +
                                  S.RootDirSectors));

@@ -26,8 +26,9 @@ enum class TQuestionKind {
   SourceUnopenable,
   // Messages with Ok that stop a build. DirectoryFull: Path the folder,
   // Number its most records; RootFull: Number the root's most records;
-  // NoSpace: Path the drive or folder; the others name a file in Path, and
-  // CantWrite and ReadError give the reason in Detail.
+  // NoSpace: Path the drive or folder, Number the bytes the image takes
+  // there and Available the bytes free; the others name a file in Path, and
+  // CantOpen, CantWrite and ReadError give the reason in Detail.
   DirectoryFull,
   RootFull,
   TooLarge,
@@ -100,6 +101,7 @@ struct TQuestion {
   std::string Path = {};
   std::string Detail = {};
   int64_t Number = 0;
+  int64_t Available = 0;
 };
 
 // How a build ended; the numbers are what the build dialog returns.

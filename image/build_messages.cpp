@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <iterator>
 
 #include "disc/cd_medium.h"
 
@@ -48,11 +49,14 @@ TWording WordingOf(TQuestionKind kind) {
       return {"Sorry, I can't continue. The data volume is too large for a DOS partition. "
               "A DOS partition must not exceed 2 GBytes.",
               CaptionError, TButtons::Ok};
+    // The figures: what the image needs, then what is free.
     case K::NoSpace:
-      return {"Not enough space on drive %s  Please free space or choose another drive.",
+      return {"Not enough space on drive %s  The image needs %s, and %s are free. Please free "
+              "space or choose another drive.",
               CaptionError, TButtons::Ok};
+    // The reason follows the name, after a colon.
     case K::CantOpen:
-      return {"Sorry, I can't open the file %s for writing.", CaptionFileError, TButtons::Ok};
+      return {"Sorry, I can't open the file %s for writing%s.", CaptionFileError, TButtons::Ok};
     // The chosen image file is one of the sources (or another name for
     // one): writing it would destroy the bytes the image is made of.
     case K::ImageIsSource:
@@ -193,6 +197,17 @@ TWording WordingOf(TQuestionKind kind) {
   }
   return {"%s", CaptionError, TButtons::Ok};
 }
+
+// A size as the desktop's file managers show it, in powers of 1000.
+std::string SizeText(int64_t bytes) {
+  if (bytes < 1000) return FormatText("%lld bytes", static_cast<long long>(bytes));
+  static const char* const units[] = {"kB", "MB", "GB", "TB"};
+  double size = static_cast<double>(bytes) / 1000;
+  std::size_t unit = 0;
+  // 999.96 kB shows as 1.0 MB, not as 1000.0 kB.
+  while (size >= 999.95 && unit + 1 < std::size(units)) size /= 1000, ++unit;
+  return FormatText("%.1f %s", size, units[unit]);
+}
 }  // namespace
 
 std::string QuestionText(const TQuestion& q) {
@@ -241,6 +256,17 @@ std::string QuestionText(const TQuestion& q) {
       return FormatText(text, path, static_cast<long long>(q.Number));
     case K::ImagePathTooLong:
       return FormatText(text, path, detail, number);
+    case K::NoSpace: {
+      std::string needed = SizeText(q.Number), available = SizeText(q.Available);
+      // Figures that round alike would read as if the image fitted.
+      if (needed == available) {
+        needed = FormatText("%lld bytes", static_cast<long long>(q.Number));
+        available = FormatText("%lld bytes", static_cast<long long>(q.Available));
+      }
+      return FormatText(text, path, needed.c_str(), available.c_str());
+    }
+    case K::CantOpen:
+      return FormatText(text, path, q.Detail.empty() ? "" : (": " + q.Detail).c_str());
     case K::TooDeep:
     case K::DirectoryFull:
       return FormatText(text, path, number);

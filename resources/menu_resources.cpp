@@ -29,6 +29,7 @@ const TCommandText CommandTexts[] = {
     {CmOpenImage, "Open &Image...", "Unpack an image into a folder and open its entries"},
     {CmBurnImage, "&Burn Image...", "Burn an image file onto a blank CD-R"},
     {CmCopyToCard, "Copy to S&D Card...", "Copy an image file onto an SD card for a CD emulator"},
+    {CmQuit, "&Quit\tCtrl+Q", "Close the window and end the program"},
 };
 
 const TCommandText* Find(int command) {
@@ -58,6 +59,8 @@ wxMenuBar* CreateMainMenu() {
   Append(file, CmCopyToCard);
   file->AppendSeparator();
   Append(file, CmRunFileManager);
+  file->AppendSeparator();
+  Append(file, CmQuit);
   auto* edit = new wxMenu;
   Append(edit, CmEdit);
   edit->AppendSeparator();
@@ -81,6 +84,7 @@ wxAcceleratorTable CreateListAccelerators() {
       {wxACCEL_CTRL, 'O', CmOpenList},
       {wxACCEL_CTRL, 'S', CmSaveList},
       {wxACCEL_CTRL | wxACCEL_SHIFT, 'S', CmSaveListAs},
+      {wxACCEL_CTRL, 'Q', CmQuit},
       // The keypad's keys are the same keys on the original platform.
       {wxACCEL_NORMAL, WXK_NUMPAD_DELETE, CmDelete},
       {wxACCEL_NORMAL, WXK_NUMPAD_ENTER, CmEdit},

@@ -7,11 +7,11 @@ class wxMenuBar;
 class wxAcceleratorTable;
 
 // Menu 100: File (the list files, Open Image, Create Image, Burn Image (not on
-// Windows), Copy to SD Card, Run File Manager), Edit and Help, with every
-// command's hint.
+// Windows), Copy to SD Card, Run File Manager, Quit), Edit and Help, with
+// every command's hint.
 wxMenuBar* CreateMainMenu();
 // Accelerator table 500: Del 101, Enter 103, Ins 102, on the keypad too;
-// Ctrl+N, Ctrl+O, Ctrl+S and Shift+Ctrl+S for the list files.
+// Ctrl+N, Ctrl+O, Ctrl+S and Shift+Ctrl+S for the list files, Ctrl+Q.
 wxAcceleratorTable CreateListAccelerators();
 // The command's string: the status hint, then optionally "\n" and more.
 wxString CommandString(int command);

@@ -49,9 +49,13 @@ bool TDropTarget::OnDropFiles(wxCoord, wxCoord, const wxArrayString& names) {
   return true;
 }
 
-std::string DropProposal(const std::string& firstPath) {
+std::string DropProposal(const TEntryList& entries, const std::string& firstPath) {
   const std::string shortPath = ShortRealPath(firstPath);
-  return ImageFolderOf(shortPath.empty() ? firstPath : shortPath);
+  const std::string folder = ImageFolderOf(entries, shortPath.empty() ? firstPath : shortPath);
+  // The field cannot hold a longer proposal whole, and a proposal cut short
+  // might still name a folder: propose the root then, as for a folder with
+  // no short name.
+  return folder.empty() || folder.size() > DestFieldLength ? "\\" : folder;
 }
 
 void DropFiles(TListEditor& list, const wxArrayString& names) {
@@ -66,10 +70,7 @@ void DropFiles(TListEditor& list, const wxArrayString& names) {
   std::vector<std::string> paths;
   for (const wxString& name : names) paths.push_back(FromWx(name));
 
-  DropDestination = DropProposal(paths.front());
-  // The field cannot hold a longer proposal whole, and a proposal cut short
-  // might still name a folder: propose the root then.
-  if (DropDestination.size() > DestFieldLength) DropDestination = "\\";
+  DropDestination = DropProposal(list.ListEntries(), paths.front());
   {
     TDropDestDialog dialog(window);
     if (dialog.ShowModal() != wxID_OK) return;

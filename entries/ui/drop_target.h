@@ -6,6 +6,7 @@
 
 #include <wx/dnd.h>
 
+class TEntryList;
 class TListEditor;
 
 class TDropTarget : public wxFileDropTarget {
@@ -24,5 +25,6 @@ class TDropTarget : public wxFileDropTarget {
 void DropFiles(TListEditor& list, const wxArrayString& names);
 
 // The destination proposed for a drop: the folder of the first dropped
-// path, in capitals, with DOS separators, beginning and ending in "\".
-std::string DropProposal(const std::string& firstPath);
+// path in 8.3 names (ImageFolderOf), with DOS separators, beginning and
+// ending in "\"; always one the destination dialog accepts.
+std::string DropProposal(const TEntryList& entries, const std::string& firstPath);

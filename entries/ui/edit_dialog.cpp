@@ -120,7 +120,7 @@ void TNewEditDialog::Browse() {
   // the same path as the disk, without the drive.
   const std::string shortPath = ShortRealPath(FromWx(data.FileName));
   if (!shortPath.empty()) {
-    const std::string image = ImageFolderOf(shortPath) + NameOfPath(shortPath);
+    const std::string image = ImageFolderOf(List.ListEntries(), shortPath) + NameOfPath(shortPath);
     if (image.size() <= ImageFieldLength) {
       ImageEdit->ChangeValue(ToWx(image));
       return;

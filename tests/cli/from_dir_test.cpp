@@ -72,7 +72,9 @@ TEST_F(QvImageFromDir, EveryBadNameIsListedAndNothingIsWritten) {
             "  tree/Sounds/Long Folder as \\SOUNDS\\LONG FOLDER: a blank is not allowed, "
             "more than 8 characters\n"
             "  tree/Sounds/piano.qvf as \\SOUNDS\\PIANO.QVF: "
-            "the same name in the image as tree/Sounds/Piano.QVF\n");
+            "the same name in the image as tree/Sounds/Piano.QVF\n"
+            "qvimage: or run with --short-names, which gives 3 of them short names as a FAT "
+            "system would.\n");
 
   // One bad name alone is enough to stop it.
   fs::remove_all(Work / "tree/Sounds/Long Folder");

@@ -45,9 +45,12 @@ const TCase Cases[] = {
      "Sorry, I can't continue. The data volume is too large for a DOS partition. A DOS "
      "partition must not exceed 2 GBytes.",
      "Error", TAnswer::Ok, TAnswer::Ok},
-    {{K::NoSpace, "/mnt/"}, "Not enough space on drive /mnt/  Please free space or choose another drive.",
+    {{K::NoSpace, "D:\\", {}, 612'449'280, 80'117'760},
+     "Not enough space on drive D:\\  The image needs 612.4 MB, and 80.1 MB are free. Please free "
+     "space or choose another drive.",
      "Error", TAnswer::Ok, TAnswer::Ok},
-    {{K::CantOpen, "/o/x.trk"}, "Sorry, I can't open the file /o/x.trk for writing.", "File Error",
+    {{K::CantOpen, "/o/x.trk", "Permission denied"},
+     "Sorry, I can't open the file /o/x.trk for writing: Permission denied.", "File Error",
      TAnswer::Ok, TAnswer::Ok},
     {{K::ImageIsSource, "/s/a.wav"},
      "The file /s/a.wav is one of the image's sources. Please choose another name.", "Error",

@@ -196,7 +196,8 @@ TEST_F(QvImageFaults, AnOutputFolderThatTakesNoFileLeavesNothing) {
     if (!readOnly.Ok()) GTEST_SKIP() << readOnly.Why();
     TOutcome r = Run({"-q", "list.txt", "out/x.trk"});
     EXPECT_EQ(r.Code, 1);
-    EXPECT_EQ(r.Err, "qvimage: Sorry, I can't open the file out/x.trk for writing.\n");
+    EXPECT_EQ(r.Err, "qvimage: Sorry, I can't open the file out/x.trk for writing: " +
+                         readOnly.Refusal() + ".\n");
     EXPECT_TRUE(OutFiles().empty());
   }
 
@@ -206,6 +207,7 @@ TEST_F(QvImageFaults, AnOutputFolderThatTakesNoFileLeavesNothing) {
   TOutcome r = Run({"-q", "list.txt", "out/x.trk"});
   EXPECT_EQ(r.Code, 1);
   EXPECT_EQ(r.Err,
-            "qvimage: Not enough space on drive out/  Please free space or choose another drive.\n");
+            "qvimage: Not enough space on drive out/  The image needs 2.1 MB, and 262.1 kB are free. "
+            "Please free space or choose another drive.\n");
   EXPECT_TRUE(OutFiles().empty());
 }

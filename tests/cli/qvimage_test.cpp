@@ -142,7 +142,7 @@ TEST_F(QvImage, UsageAndListFaultsExitWithTwoAndWriteNothing) {
   EXPECT_EQ(bad.Code, 2);
   EXPECT_EQ(bad.Err.rfind("list.txt:4: ", 0), 0u) << bad.Err;
   EXPECT_EQ(Run({"out", "out/x.trk"}).Err, "out: is a directory, not a list file\n");
-  TResult badStdin = Run({"-", "out/x.trk"}, "\\A.BIN " + good + "\n");
+  TResult badStdin = Run({"-", "out/x.trk"}, "\\A.BIN " + good + "\n\\B.BIN\t" + good + "\n");
   EXPECT_EQ(badStdin.Code, 2);
   EXPECT_NE(badStdin.Err.find(":1: no TAB"), std::string::npos) << badStdin.Err;
   TResult empty = Run({"-", "out/x.trk"}, "# nothing\n");

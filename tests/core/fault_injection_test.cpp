@@ -299,7 +299,9 @@ TEST(FaultInjection, AReadOnlyOutputFolderTakesNoImage) {
     if (!readOnly.Ok()) GTEST_SKIP() << readOnly.Why();
     b.Start(viaTemporary);
     b.Finish();
-    b.ExpectAskedOnce("Sorry, I can't open the file " + b.Image + " for writing.", "File Error",
+    b.ExpectAskedOnce("Sorry, I can't open the file " + b.Image + " for writing: " +
+                          readOnly.Refusal() + ".",
+                      "File Error",
                       TButtons::Ok);
     b.ExpectStoppedAndReleased();
     EXPECT_TRUE(b.OutFiles().empty());

@@ -28,6 +28,7 @@ class TReadOnlyFolder {
   explicit TReadOnlyFolder(const std::string&) {}
   const std::string& Why() const { return Reason; }
   bool Ok() const { return false; }
+  std::string Refusal() const { return {}; }
 
  private:
   std::string Reason = "a folder on Windows has no write bits to take away";
@@ -92,6 +93,8 @@ class TReadOnlyFolder {
   }
   const std::string& Why() const { return Reason; }
   bool Ok() const { return Reason.empty(); }
+  // What the system says to a file made there.
+  std::string Refusal() const { return std::strerror(Mount ? EROFS : EACCES); }
 
  private:
   std::string Folder, Reason;

@@ -96,6 +96,18 @@ TEST(ShortName, TakesTheFirstTailThatIsFreeInTheFolder) {
   const TFolderNames root = NamesInFolder(list, "\\");
   for (const char* name : {"SAMPLES", "SAMPLESX.WAV", "OTHER"}) EXPECT_TRUE(root.Taken(name)) << name;
   EXPECT_FALSE(root.Taken("PIANO.QVF"));
+
+  // A folder's short name is free at its level, or that of lines from it.
+  const std::string kick = "/home/me/Samples/Drum Kits/909/kick.wav";
+  list.Add("\\HOME\\ME\\SAMPLES\\DRUMKI~1\\A.WAV", "/old/Drum Kits Old/a.wav");
+  list.Add("\\HOME\\ME\\SAMPLES\\DRUMKI~2", "/old/drums");  // a file
+  EXPECT_EQ(ImageFolderOf(list, kick), "\\HOME\\ME\\SAMPLES\\DRUMKI~3\\909\\");
+  list.Add("\\HOME\\ME\\SAMPLES\\DRUMKI~3\\909\\KICK.WAV", kick);
+  list.Add("\\HOME\\ME\\SAMPLES\\A.WAV", "/home/me/Samples/Drum Kits/a.wav");
+  EXPECT_EQ(ImageFolderOf(list, "/home/me/Samples/Drum Kits/909/snare.wav"),
+            "\\HOME\\ME\\SAMPLES\\DRUMKI~3\\909\\");
+  EXPECT_EQ(ImageFolderOf(list, "/home/me/Samples/Drum Kit/a.wav"),
+            "\\HOME\\ME\\SAMPLES\\DRUMKI~4\\");
 }
 
 // A real path split in its folder and its own name, as --extract names its
@@ -138,7 +150,7 @@ TEST(RealPathParts, FolderAndNameOfARealPath) {
   for (const TCase& c : table) {
     EXPECT_EQ(FolderOfPath(c.Path), c.Folder) << c.Path;
     EXPECT_EQ(NameOfPath(c.Path), c.Name) << c.Path;
-    EXPECT_EQ(ImageFolderOf(c.Path), c.ImageFolder) << c.Path;
+    EXPECT_EQ(ImageFolderOf(TEntryList(), c.Path), c.ImageFolder) << c.Path;
   }
 }
 

@@ -364,8 +364,9 @@ TEST(ImageBuild, TooLittleSpaceAsksForAnotherFileUntilCancel) {
   const std::string where = b.Tmp.Path + PathSeparator();
 #endif
   EXPECT_EQ(b.Host.Asked[0].Text,
-            "Not enough space on drive " + where + "  Please free space or choose another drive.");
-  EXPECT_EQ(b.Host.SaveProposals, (std::vector<std::string>{"*.trk", "*.trk", "*.trk"}));
+            "Not enough space on drive " + where + "  The image needs 2138112 bytes, and 2129920 "
+            "bytes are free. Please free space or choose another drive.");
+  EXPECT_EQ(b.Host.SaveProposals, (std::vector<std::string>{"*.trk", b.Image, b.Image}));
 
   // Replacing an existing file counts its clusters as free.
   b.Tmp.File("out.trk", std::string(8192, 'o'));
@@ -385,7 +386,8 @@ TEST(ImageBuild, AFileThatCannotBeCreatedIsNamed) {
   b.Build();
   EXPECT_EQ(b.EndCode, 2);
   ASSERT_EQ(b.Host.Asked.size(), 1u);
-  EXPECT_EQ(b.Host.Asked[0].Text, "Sorry, I can't open the file " + b.Image + " for writing.");
+  EXPECT_EQ(b.Host.Asked[0].Text,
+            "Sorry, I can't open the file " + b.Image + " for writing: No such file or directory.");
   EXPECT_EQ(b.Host.Asked[0].Caption, "File Error");
 }
 

@@ -152,8 +152,8 @@ TEST(ListFile, AHugeLineIsRefusedWithoutReadingItWhole) {
   TEntryList entries;
   TListError error;
   EXPECT_FALSE(ReadEntryList(in, entries, error));
-  EXPECT_EQ(error.Line, 1);
-  EXPECT_NE(error.Message.find("line longer"), std::string::npos);
+  EXPECT_EQ(error.Line, 0);
+  EXPECT_NE(error.Message.find("is not a list file"), std::string::npos);
   EXPECT_LT(endless.Given, 1 << 20);
 }
 
@@ -289,11 +289,18 @@ TEST(ListFile, AListThatIsNoFileIsRefusedWithItsReason) {
   EXPECT_NE(error.Message.find("is a directory"), std::string::npos) << error.Message;
   EXPECT_FALSE(LoadEntryList(dir / "missing.qvl", entries, error));
   EXPECT_NE(error.Message.find("No such file"), std::string::npos) << error.Message;
+  // A sample or notes opened by mistake: no list, rather than a bad line.
+  for (const std::string& text :
+       {std::string("RIFF\x24\x08\0\0WAVE\t/x\n", 16), std::string("# notes\nGrand piano: keep\n")}) {
+    EXPECT_FALSE(LoadEntryList(dir.File("wrong", text), entries, error));
+    EXPECT_EQ(error.Line, 0);
+    EXPECT_EQ(error.Message.rfind("is not a list file", 0), 0u) << error.Message;
+  }
 #ifndef _WIN32
   // Bytes without end and without a line: refused after a piece.
   EXPECT_FALSE(LoadEntryList("/dev/zero", entries, error));
-  EXPECT_EQ(error.Line, 1);
-  EXPECT_NE(error.Message.find("line longer"), std::string::npos) << error.Message;
+  EXPECT_EQ(error.Line, 0);
+  EXPECT_NE(error.Message.find("is not a list file"), std::string::npos) << error.Message;
 #endif
 #ifdef __linux__
   // A read that fails (here at once) is no empty list.

@@ -123,6 +123,12 @@ TEST_F(TBuildDialogTest, CreatesAnImageThatFsckAndMtoolsRead) {
   Command(CmCreateImage);
   ASSERT_EQ(Answers.FilesAsked.size(), 2u);
   EXPECT_EQ(Answers.FilesAsked[1].Folder, Dir.Path);
+  // Opened again with the name chosen before, it shows it in its folder.
+  Window->SaveData.FileName = ToWx(Dir.Dir("sub") + "/show.trk");
+  Answers.FileChoices = {""};
+  EXPECT_FALSE(TWriteDialog::RunSaveDialog(Window, Window->SaveData));
+  EXPECT_EQ(Answers.FilesAsked.back().Folder + "/" + Answers.FilesAsked.back().Name,
+            Dir / "sub/show.trk");
 
   if (!HaveTool("fsck.fat") || !HaveTool("mcopy")) GTEST_SKIP() << "dosfstools or mtools missing";
   EXPECT_EQ(FsckProblems(Image), "");

@@ -253,11 +253,15 @@ TEST_F(TEditDialogTest, BrowseProposesTheFieldsFolderAndTheFileNameInCapitals) {
   std::string longName = dir.File("Samples/My Sample.wav", "RIFF");
   std::string dots = dir.File("Samples/. .", "nothing left of its name");
   Answers.FileChoices = {piano, "", bass, longName, dots};
-  // GTK matches patterns by case; DOS names come in capitals.
-  Answers.OnFile = [](wxFileDialog* files) {
-    for (const char* name : {"PIANO.QVF", "piano.qvf", "Piano.Qvx"})
-      EXPECT_TRUE(FilterShows(files, name)) << name;
-    EXPECT_FALSE(FilterShows(files, "PIANO.WAV"));
+  // GTK matches patterns by case; DOS names come in capitals. The filter
+  // chosen last (AIFF, in the cancelled prompt) opens the next prompt.
+  int prompt = 0;
+  Answers.OnFile = [&prompt](wxFileDialog* files) {
+    const bool looked = ++prompt == 1 || prompt == 3;
+    for (auto [name, aiff] : {std::pair{"PIANO.QVF", false}, {"piano.qvf", false},
+                              {"Strings Ensemble.aiff", true}, {"SONG4.AIF", true}})
+      EXPECT_TRUE(!looked || FilterShows(files, name) == (aiff == (prompt == 3))) << name;
+    files->SetFilterIndex(prompt == 2 ? 2 : 3);  // All Files for the files chosen
   };
   Answers.OnEdit = [&](TNewEditDialog* d) {
     // An empty field: the file goes into the root.

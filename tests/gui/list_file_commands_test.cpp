@@ -148,8 +148,8 @@ TEST_F(TListFileTest, SavedListOpensAgainAndTheCaptionFollowsTheList) {
   EXPECT_EQ(old.Count(), 4u);
 }
 
-// New, Open and closing the window with unsaved changes ask Save, Don't
-// Save or Cancel; Cancel keeps everything as it was.
+// New, Open, Quit and closing the window with unsaved changes ask Save,
+// Don't Save or Cancel; Cancel keeps everything as it was.
 TEST_F(TListFileTest, UnsavedChangesAreAskedAboutBeforeTheyGo) {
   AddLines(2);
   const std::vector<std::string> two = Shown();
@@ -194,6 +194,13 @@ TEST_F(TListFileTest, UnsavedChangesAreAskedAboutBeforeTheyGo) {
   // Nothing changed since the open: no question.
   Command(CmNewList);
   EXPECT_EQ(Answers.Boxes.size(), 6u);
+
+  // Quit, Don't Save: the window goes.
+  AddLines(1);
+  Answers.BoxAnswers = {TAnswer::No};
+  Command(CmQuit);
+  EXPECT_TRUE(Answers.BoxAnswers.empty());
+  EXPECT_TRUE(wxTheApp->IsScheduledForDestruction(Frame));
 }
 
 // A list with a bad line is not half-loaded, and a save that fails keeps

@@ -239,6 +239,15 @@ TEST_F(TListWindowTest, ClickSelectsALineAndBelowTheLastLineNothing) {
   EXPECT_EQ(Window->CurrentLine, 1);
   EXPECT_EQ(EditMode, EditCurrentLine);
   EXPECT_EQ(answers.EditShown, 1);
+  // The pointer over a line shows both its paths whole in its tooltip.
+  Click(2 * Window->LineHeight + 1, wxEVT_MOTION);
+  EXPECT_EQ(Window->GetToolTipText(), "\\F002.QV\n/src/f002");
+  Window->Entries.Add("\\A.QV", "/src/a");
+  Click(2 * Window->LineHeight + 1, wxEVT_ENTER_WINDOW);
+  EXPECT_EQ(Window->GetToolTipText(), "\\F001.QV\n/src/f001");
+  Click(5 * Window->LineHeight + 1, wxEVT_MOTION);
+  EXPECT_EQ(Window->GetToolTipText(), "");
+  EXPECT_EQ(Window->CurrentLine, 1);
 }
 
 TEST_F(TListWindowTest, DeleteKeepsTheCurrentLineUnlessTheLastWasDeleted) {
