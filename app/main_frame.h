@@ -15,6 +15,11 @@ class TMyDecoratedFrame : public wxFrame {
 
   TMyWindow* Client = nullptr;
 
+  // A menu item's or a tool's hint, while wx shows one; when wx takes it
+  // back, the list window's status line as it is by then (wx would put back
+  // the text from before the hint, which the idle steps have changed since).
+  void DoGiveHelp(const wxString& help, bool show) override;
+
  protected:
   // Commands and their enabling go to the client first, whichever of the
   // menu, the tool bar or the keys produced them.
@@ -26,8 +31,12 @@ class TMyDecoratedFrame : public wxFrame {
   void CreateBars();
   void SetMinTrackHeight();
   void SetFirstSize();
+  // Puts up the list window's status line when it changed, unless a hint
+  // is shown.
+  void ShowStatusLine();
 
   bool Forwarding = false;
+  bool HintShown = false;
 
   wxDECLARE_EVENT_TABLE();
 };
