@@ -122,11 +122,12 @@ void TMyDecoratedFrame::OnIdle(wxIdleEvent& event) {
     // Every change of the list, whichever command made it, shows in the
     // caption and the status bar once the program is idle again.
     Client->ShowListState();
-    // The figures are worked out only while no dialog is open: a build's
-    // steps, and whatever a dialog does, never wait for them.
-    if (!Client->WriteDialog && !ActiveModalWindow() && Client->StepEstimate())
-      event.RequestMore();
-    ShowStatusLine();
+    // The figures are worked out and shown only while no dialog is open: a
+    // build's steps, and whatever a dialog does, never wait for them.
+    if (!Client->WriteDialog && !ActiveModalWindow()) {
+      if (Client->StepEstimate()) event.RequestMore();
+      ShowStatusLine();
+    }
   }
   event.Skip();
 }

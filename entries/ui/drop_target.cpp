@@ -81,10 +81,9 @@ void DropFiles(TListEditor& list, const wxArrayString& names) {
 
   // Each name goes in as its 8.3 name in capitals, as the short name the
   // system keeps for it (Windows), or under the short name a FAT system
-  // would have made for it, free in the destination folder.
-  // A file that is in the folder already keeps the name it has there, as
-  // the system's short name of a file stays the same: its line repeats the
-  // one there, and the build asks about it.
+  // would have made for it, free in the destination folder. A file that is
+  // in that folder already keeps its name there, as a system's short name
+  // stays the same: its line repeats the one there, which a build asks about.
   const std::map<std::string, std::string> kept = RealPathNames(list.ListEntries(), dest);
   std::vector<std::string> fileNames, ownNames;
   std::vector<bool> repeats;
