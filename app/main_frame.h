@@ -12,6 +12,9 @@ extern const char* const AppTitle;
 class TMyDecoratedFrame : public wxFrame {
  public:
   TMyDecoratedFrame();
+  // The client and the bars go afterwards, in wx's order: a hint taken back
+  // meanwhile (the pointer leaving a tool as it goes) finds no client.
+  ~TMyDecoratedFrame() override { Client = nullptr; }
 
   TMyWindow* Client = nullptr;
 
