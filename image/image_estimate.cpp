@@ -52,22 +52,26 @@ void TImageEstimate::BeginCount(const TEntryList& entries) {
   Counted.End = TEstimateEnd::Fits;
 }
 
+bool TImageEstimate::CountsFor(const TEntryList& entries) const {
+  return !Restart && &entries == List && entries.ChangeCount() == SeenChange;
+}
+
 bool TImageEstimate::UpToDate(const TEntryList& entries) const {
-  return !Counting && !Restart && &entries == List && entries.ChangeCount() == SeenChange;
+  return !Counting && CountsFor(entries);
 }
 
 bool TImageEstimate::Step(const TEntryList& entries, std::chrono::steady_clock::duration budget) {
   const auto end = std::chrono::steady_clock::now() + budget;
-  if (Restart || &entries != List || entries.ChangeCount() != SeenChange) BeginCount(entries);
+  if (!CountsFor(entries)) BeginCount(entries);
   if (!Counting) return false;
   while (NextLine < entries.Count()) {
     const TDirEntry& line = entries[NextLine++];
-    auto [at, added] = Sources.try_emplace(line.RealPath);
-    if (added || at->second.Kind == TSourceKind::Unread) {
-      at->second = ReadSource(line.RealPath);
+    TSource& source = Sources[line.RealPath];
+    if (source.Kind == TSourceKind::Unread) {
+      source = ReadSource(line.RealPath);
       ReadInCount = true;
     }
-    CountLine(line.ImagePath, line.RealPath, at->second);
+    CountLine(line.ImagePath, line.RealPath, source);
     if (NextLine < entries.Count() && std::chrono::steady_clock::now() >= end) return true;
   }
   EndCount();
@@ -123,16 +127,17 @@ void TImageEstimate::EndCount() {
   State.reset();
 }
 
-std::string GroupedNumber(int64_t n) {
-  std::string digits = std::to_string(n < 0 ? -n : n);
-  for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
-  return n < 0 ? "-" + digits : digits;
-}
-
 namespace {
 constexpr const char* Between = " \u00B7 ";  // a middle dot between the parts
 constexpr int64_t MiB = int64_t(1) << 20;
 constexpr int64_t GiB = int64_t(1) << 30;
+
+// n with a comma between groups of three digits: "65,536".
+std::string GroupedNumber(int64_t n) {
+  std::string digits = std::to_string(n);
+  for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+  return digits;
+}
 
 std::string CountOf(int64_t n, const char* one, const char* many) {
   return GroupedNumber(n) + " " + (n == 1 ? one : many);

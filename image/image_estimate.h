@@ -66,6 +66,8 @@ class TImageEstimate {
     int64_t Size = 0;
   };
   static TSource ReadSource(const std::string& path);
+  // Whether the count under way, or the last one, is of entries as they are.
+  bool CountsFor(const TEntryList& entries) const;
   void BeginCount(const TEntryList& entries);
   void CountLine(const std::string& imagePath, const std::string& realPath,
                  const TSource& source);
@@ -88,5 +90,3 @@ class TImageEstimate {
 std::string EstimateText(const TEstimate& estimate);
 // The line while files are being read: "1,234 entries · reading sizes...".
 std::string ReadingText(std::size_t lines);
-// n with a comma between groups of three digits: "65,536".
-std::string GroupedNumber(int64_t n);
