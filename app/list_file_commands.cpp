@@ -60,6 +60,8 @@ void TMyWindow::ShowListState() {
 }
 
 void TMyWindow::ShowNewList() {
+  // Every line came in anew: their files are read again.
+  Estimate.ReadAllAgain();
   CurrentLine = 0;
   SetFirstVisibleLine(0);
   MeasureNameColumn();

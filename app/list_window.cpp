@@ -520,12 +520,24 @@ void TMyWindow::PutLine(std::string imagePath, std::string realPath, const TOpen
     replace = at < Entries.Count() && same(at);
     if (replace) Entries.Destroy(at);
   }
+  Estimate.ReadAgain(realPath);
+  const std::string path = imagePath;
   Entries.Add(std::move(imagePath), std::move(realPath));
   // The index stays; the line it shows may be another one now.
   CurrentLine = std::clamp(CurrentLine, 0, static_cast<int>(Entries.Count()) - 1);
   MeasureNameColumn();
   if (!replace) SetLineCount(static_cast<int>(Entries.Count()));
   Refresh();
+  // The list takes an image path more than once, but a build asks about
+  // every repeat: it is told now, while the line is still in mind.
+  std::size_t same = 0;
+  for (std::size_t i = Entries.LowerBound(path); i < Entries.Count(); ++i) {
+    if (Entries[i].ImagePath != path) break;
+    ++same;
+  }
+  if (same > 1)
+    SetNotice(path + " is now " + (same == 2 ? "twice" : std::to_string(same) + " times") +
+              " in the list");
 }
 
 void TMyWindow::AddLines(std::vector<std::pair<std::string, std::string>> lines) {
@@ -540,8 +552,10 @@ void TMyWindow::AddLines(std::vector<std::pair<std::string, std::string>> lines)
   }
   if (widest && !NameWidths->Confirm(*widest, widestAdded)) widestAdded = NameWidth(*widest);
   NameColumnWidth = std::max(NameColumnWidth, widestAdded);
-  for (auto& [image, real] : lines)
+  for (auto& [image, real] : lines) {
+    Estimate.ReadAgain(real);
     added.push_back(std::make_unique<TDirEntry>(std::move(image), std::move(real)));
+  }
   Entries.AddAll(std::move(added));
   SetLineCount(static_cast<int>(Entries.Count()));
   Refresh();

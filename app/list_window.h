@@ -15,6 +15,7 @@
 #include "app/text_width.h"
 #include "entries/dir_entry.h"
 #include "entries/ui/list_editor.h"
+#include "image/image_estimate.h"
 
 class TSteppedWork;
 class TBuildHost;
@@ -68,6 +69,15 @@ class TMyWindow : public wxWindow, public TListEditor {
   void AddLines(std::vector<std::pair<std::string, std::string>> lines) override;
   bool ListInUse() const override;
   TFileDialogData& BrowseSettings() override { return BrowseData; }
+  void SetNotice(std::string text) override;
+
+  // The status bar's line (app/list_status.cpp): the notice of the last
+  // change, then how large the list's image would be.
+  std::string StatusLine() const;
+  // One short step of the estimate behind it; true while it has more to do.
+  bool StepEstimate();
+  // Whether the figures are those of the list as it is now.
+  bool FiguresUpToDate() const { return Estimate.UpToDate(Entries); }
 
   // The program the Run File Manager command starts with the home folder.
   static wxString FileManagerCommand;
@@ -182,6 +192,11 @@ class TMyWindow : public wxWindow, public TListEditor {
   // Measures image paths in ListFont, fast enough to re-measure a long list
   // after every Delete or OK.
   std::unique_ptr<TTextWidths> NameWidths;
+  // The figures of the list's image, its sizes read while the window is
+  // idle, and the notice that stands before them until the list changes.
+  TImageEstimate Estimate;
+  std::string Notice;
+  unsigned long NoticeChange = 0;
   // What the caption was last made from.
   std::string ShownPath;
   bool ShownModified = false;

@@ -12,6 +12,7 @@
 #include "app/bring_to_front.h"
 #include "app/command_ids.h"
 #include "app/list_window.h"
+#include "app/text_convert.h"
 #include "resources/app_pictures.h"
 #include "resources/menu_resources.h"
 
@@ -118,10 +119,36 @@ bool TMyDecoratedFrame::TryBefore(wxEvent& event) {
 void TMyDecoratedFrame::OnIdle(wxIdleEvent& event) {
   if (Client && Client->WriteDialog && Client->EnterIdle(ActiveModalWindow()))
     event.RequestMore();
-  // Every change of the list, whichever command made it, shows in the
-  // caption once the program is idle again.
-  if (Client) Client->ShowListState();
+  if (Client) {
+    // Every change of the list, whichever command made it, shows in the
+    // caption and the status bar once the program is idle again.
+    Client->ShowListState();
+    // The figures are worked out and shown only while no dialog is open: a
+    // build's steps, and whatever a dialog does, never wait for them.
+    if (!Client->WriteDialog && !ActiveModalWindow()) {
+      if (Client->StepEstimate()) event.RequestMore();
+      ShowStatusLine();
+    }
+  }
   event.Skip();
+}
+
+void TMyDecoratedFrame::DoGiveHelp(const wxString& help, bool show) {
+  wxStatusBar* status = GetStatusBar();
+  if (!status) return;
+  // An open menu's separator or title shows no hint, and nothing else.
+  HintShown = show;
+  if (show)
+    status->SetStatusText(help);
+  else
+    ShowStatusLine();
+}
+
+void TMyDecoratedFrame::ShowStatusLine() {
+  wxStatusBar* status = GetStatusBar();
+  if (HintShown || !Client || !status) return;
+  const wxString line = ToWx(Client->StatusLine());
+  if (line != status->GetStatusText()) status->SetStatusText(line);
 }
 
 void TMyDecoratedFrame::OnClose(wxCloseEvent& event) {

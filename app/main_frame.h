@@ -12,8 +12,16 @@ extern const char* const AppTitle;
 class TMyDecoratedFrame : public wxFrame {
  public:
   TMyDecoratedFrame();
+  // The client and the bars go afterwards, in wx's order: a hint taken back
+  // meanwhile (the pointer leaving a tool as it goes) finds no client.
+  ~TMyDecoratedFrame() override { Client = nullptr; }
 
   TMyWindow* Client = nullptr;
+
+  // A menu item's or a tool's hint, while wx shows one; when wx takes it
+  // back, the list window's status line as it is by then (wx would put back
+  // the text from before the hint, which the idle steps have changed since).
+  void DoGiveHelp(const wxString& help, bool show) override;
 
  protected:
   // Commands and their enabling go to the client first, whichever of the
@@ -26,8 +34,12 @@ class TMyDecoratedFrame : public wxFrame {
   void CreateBars();
   void SetMinTrackHeight();
   void SetFirstSize();
+  // Puts up the list window's status line when it changed, unless a hint
+  // is shown.
+  void ShowStatusLine();
 
   bool Forwarding = false;
+  bool HintShown = false;
 
   wxDECLARE_EVENT_TABLE();
 };

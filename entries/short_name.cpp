@@ -137,15 +137,34 @@ std::vector<std::string> ShortNames(const std::vector<std::string>& longNames,
   return made;
 }
 
-TFolderNames NamesInFolder(const TEntryList& entries, std::string_view folder) {
-  TFolderNames names;
+namespace {
+// Calls take(rest, line) for each line whose image path lies below folder,
+// with the part of its path after the folder.
+template <class F>
+void EachLineBelow(const TEntryList& entries, std::string_view folder, F take) {
   for (std::size_t i = entries.LowerBound(folder); i < entries.Count(); ++i) {
     std::string_view path = entries[i].ImagePath;
     if (path.substr(0, folder.size()) != folder) break;
     if (path.size() == folder.size()) continue;
-    path.remove_prefix(folder.size());
-    names.Take(path.substr(0, path.find('\\')));
+    take(path.substr(folder.size()), entries[i]);
   }
+}
+}  // namespace
+
+TFolderNames NamesInFolder(const TEntryList& entries, std::string_view folder) {
+  TFolderNames names;
+  EachLineBelow(entries, folder, [&](std::string_view rest, const TDirEntry&) {
+    names.Take(rest.substr(0, rest.find('\\')));
+  });
+  return names;
+}
+
+std::map<std::string, std::string> RealPathNames(const TEntryList& entries,
+                                                 std::string_view folder) {
+  std::map<std::string, std::string> names;
+  EachLineBelow(entries, folder, [&](std::string_view rest, const TDirEntry& line) {
+    if (rest.find('\\') == std::string_view::npos) names.emplace(line.RealPath, rest);
+  });
   return names;
 }
 

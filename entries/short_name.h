@@ -8,6 +8,7 @@
 // and Browse take that one where the system gives it.
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -53,6 +54,12 @@ std::vector<std::string> ShortNames(const std::vector<std::string>& longNames,
 // that the lines of entries use: the files and folders right inside it,
 // including folders that exist only as part of a longer path.
 TFolderNames NamesInFolder(const TEntryList& entries, std::string_view folder);
+
+// The names that the lines right inside folder give their real paths: a
+// file dropped there again keeps its name, so that its line comes out the
+// same as the one already there.
+std::map<std::string, std::string> RealPathNames(const TEntryList& entries,
+                                                 std::string_view folder);
 
 // The image folder that mirrors the folder of a real path: the folders
 // between its drive and its last name, "\" between them, the result

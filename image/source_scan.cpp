@@ -41,29 +41,16 @@ TSourceKind CheckSource(TBuildHost& host, const std::string& real) {
 }
 }  // namespace
 
-TScanResult ScanEntry(TBuildState& s, TBuildHost& host, const TEntryList& entries, long i) {
-  constexpr TScanResult Next = TScanResult::Next, Stop = TScanResult::Stop;
-  const std::string* imagePath = entries.ImagePathAt(i);
-  const std::string* realPath = entries.RealPathAt(i);
-  if (!imagePath || !realPath) return Next;
-  const std::string& P = *imagePath;
-  auto askAbort = [&](const TQuestion& question) { return Aborts(host, question) ? Stop : Next; };
-  // A directory that would pass FAT's limit of records stops the build.
-  auto full = [&](const TChildArray& array, std::size_t pathEnd) {
-    if (array.Count() < static_cast<std::size_t>(MaxDirectoryRecords)) return false;
-    host.Ask({TQuestionKind::DirectoryFull, P.substr(0, pathEnd), {}, MaxDirectoryRecords});
-    return true;
-  };
-
-  TSourceKind kind = CheckSource(host, *realPath);
-  if (kind == SourceStop) return Stop;
-  if (kind == SourceSkipped) return Next;
-
-  TImagePathParts parts = SplitImagePath(P);
+THang HangEntry(TBuildState& s, const std::string& imagePath, const std::string& realPath,
+                bool directory) {
+  const TImagePathParts parts = SplitImagePath(imagePath);
   // Deeper paths would run the walk past its last level.
-  std::size_t levels = parts.Directories.size() + (kind == SourceDirectory ? 1 : 0);
-  if (levels > static_cast<std::size_t>(MaxDirectoryLevels))
-    return askAbort({TQuestionKind::TooDeep, P, {}, MaxDirectoryLevels});
+  const std::size_t levels = parts.Directories.size() + (directory ? 1 : 0);
+  if (levels > static_cast<std::size_t>(MaxDirectoryLevels)) return {THangResult::TooDeep};
+  // A directory that would pass FAT's limit of records stops the build.
+  auto full = [](const TChildArray& array) {
+    return array.Count() >= static_cast<std::size_t>(MaxDirectoryRecords);
+  };
 
   TChildArray* current = s.Root.get();
   std::size_t parentEnd = 0;  // the path of current, without its last "\"
@@ -71,32 +58,59 @@ TScanResult ScanEntry(TBuildState& s, TBuildHost& host, const TEntryList& entrie
     uint8_t found = 0;
     long at = FindChild(*current, dir.Name, dir.Ext, &found);
     if (at < 0) {
-      if (current != s.Root.get() && full(*current, parentEnd)) return Stop;
+      if (current != s.Root.get() && full(*current)) return {THangResult::DirectoryFull, parentEnd};
       auto node = std::make_unique<TImageInfo>(dir.Name, dir.Ext, KindDirectory, nullptr);
       TChildArray* children = node->Children.get();
-      if (current->Add(std::move(node)) < 0) return Stop;
+      if (current->Add(std::move(node)) < 0) return {THangResult::NoMemory};
       ++s.ItemCount;
       current = children;
     } else if (found == KindDirectory) {
       current = (*current)[static_cast<std::size_t>(at)].Children.get();
     } else {
-      return askAbort({TQuestionKind::DirectoryIsFile, P.substr(0, dir.End)});
+      return {THangResult::DirectoryIsFile, dir.End};
     }
     parentEnd = dir.End;
   }
 
-  if (FindChild(*current, parts.Name, parts.Ext, nullptr) >= 0)
-    return askAbort({TQuestionKind::NameClash, P});
+  if (FindChild(*current, parts.Name, parts.Ext, nullptr) >= 0) return {THangResult::NameClash};
   // The root's own limit, far smaller, is told once the scan is over.
-  if (current != s.Root.get() && full(*current, parentEnd)) return Stop;
+  if (current != s.Root.get() && full(*current)) return {THangResult::DirectoryFull, parentEnd};
 
   std::unique_ptr<TImageInfo> node =
-      kind == SourceDirectory
-          ? std::make_unique<TImageInfo>(parts.Name, parts.Ext, KindDirectory, nullptr)
-          : std::make_unique<TImageInfo>(parts.Name, parts.Ext, KindFile, realPath);
-  if (current->Add(std::move(node)) < 0) return Stop;
+      directory ? std::make_unique<TImageInfo>(parts.Name, parts.Ext, KindDirectory, nullptr)
+                : std::make_unique<TImageInfo>(parts.Name, parts.Ext, KindFile, &realPath);
+  const long at = current->Add(std::move(node));
+  if (at < 0) return {THangResult::NoMemory};
   ++s.ItemCount;
-  return Next;
+  return {THangResult::Added, 0, &(*current)[static_cast<std::size_t>(at)]};
+}
+
+TScanResult ScanEntry(TBuildState& s, TBuildHost& host, const TEntryList& entries, long i) {
+  constexpr TScanResult Next = TScanResult::Next, Stop = TScanResult::Stop;
+  const std::string* imagePath = entries.ImagePathAt(i);
+  const std::string* realPath = entries.RealPathAt(i);
+  if (!imagePath || !realPath) return Next;
+  const std::string& P = *imagePath;
+  auto askAbort = [&](const TQuestion& question) { return Aborts(host, question) ? Stop : Next; };
+
+  TSourceKind kind = CheckSource(host, *realPath);
+  if (kind == SourceStop) return Stop;
+  if (kind == SourceSkipped) return Next;
+
+  const THang hang = HangEntry(s, P, *realPath, kind == SourceDirectory);
+  switch (hang.Result) {
+    case THangResult::Added: return Next;
+    case THangResult::TooDeep:
+      return askAbort({TQuestionKind::TooDeep, P, {}, MaxDirectoryLevels});
+    case THangResult::DirectoryIsFile:
+      return askAbort({TQuestionKind::DirectoryIsFile, P.substr(0, hang.PathEnd)});
+    case THangResult::NameClash: return askAbort({TQuestionKind::NameClash, P});
+    case THangResult::DirectoryFull:
+      host.Ask({TQuestionKind::DirectoryFull, P.substr(0, hang.PathEnd), {}, MaxDirectoryRecords});
+      return Stop;
+    case THangResult::NoMemory: break;
+  }
+  return Stop;
 }
 
 TFileHandle OpenSource(TBuildHost& host, const std::string& path, int64_t* size) {
@@ -135,4 +149,17 @@ TCountResult CountStep(TBuildState& s, TBuildHost& host) {
   }
   WalkPast(s, *node);
   return TCountResult::Node;
+}
+
+void CountTree(TBuildState& s, const TChildArray& array) {
+  for (std::size_t i = 0; i < array.Count(); ++i) {
+    const TImageInfo& node = array[i];
+    if (node.IsDot()) continue;
+    if (node.IsDirectory()) {
+      CountDirectory(s, node.Children->Count());
+      CountTree(s, *node.Children);
+    } else {
+      CountFile(s, node.MeasuredSize);
+    }
+  }
 }

@@ -9,12 +9,34 @@
 class TBuildHost;
 class TEntryList;
 
+// What became of an entry hung into the tree: added, or why not.
+enum class THangResult {
+  Added,
+  TooDeep,          // more directories on its way than the walk has levels
+  DirectoryIsFile,  // a directory of its path is a file of the tree
+  NameClash,        // its name is in its directory already
+  DirectoryFull,    // its directory holds the most records FAT takes
+  NoMemory,
+};
+struct THang {
+  THangResult Result = THangResult::Added;
+  // DirectoryIsFile and DirectoryFull: the length of the part of the image
+  // path that names the directory.
+  std::size_t PathEnd = 0;
+  TImageInfo* Node = nullptr;  // Added: the entry's node
+};
+// Adds the entry with imagePath, a directory or the file realPath, to the
+// tree, creating the directories of its path on the way. The build and the
+// window's estimate of the image both hang entries so.
+THang HangEntry(TBuildState& state, const std::string& imagePath, const std::string& realPath,
+                bool directory);
+
 enum class TScanResult {
   Next,  // go on with the next entry (added, or skipped at the user's choice)
   Stop,  // stop the build at this entry
 };
-// Checks entry i's real file and adds it to the tree, creating the
-// directories of its image path on the way.
+// Checks entry i's real file and adds it to the tree (HangEntry), asking
+// about every entry that cannot go in.
 TScanResult ScanEntry(TBuildState& state, TBuildHost& host, const TEntryList& entries, long i);
 
 enum class TCountResult {
@@ -25,6 +47,10 @@ enum class TCountResult {
 };
 // Measures the node at the walk position.
 TCountResult CountStep(TBuildState& state, TBuildHost& host);
+
+// Counts the clusters of array's subtree at once, from the sizes its files
+// hold in MeasuredSize: what the counting pass adds up a node a step.
+void CountTree(TBuildState& state, const TChildArray& array);
 
 // Opens a source file for reading, asking Retry or Cancel while it cannot
 // be opened. Returns the open file, or NoFile when the user cancelled. With

@@ -7,6 +7,7 @@ list(APPEND QV_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/fat_table.cpp
   ${CMAKE_CURRENT_LIST_DIR}/free_space.cpp
   ${CMAKE_CURRENT_LIST_DIR}/geometry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/image_estimate.cpp
   ${CMAKE_CURRENT_LIST_DIR}/image_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/image_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/image_tree.cpp

@@ -1,9 +1,8 @@
 #include "entries/ui/drop_target.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
-
-#include <wx/frame.h>
 
 #include "app/bring_to_front.h"
 #include "app/message_box.h"
@@ -18,16 +17,20 @@ namespace {
 
 const char* const DropErrorCaption = "File Error";
 
-// Tells in the frame's status bar how many dropped names were shortened.
-void SayShortened(wxWindow* window, int shortened) {
-  auto* frame = wxDynamicCast(wxGetTopLevelParent(window), wxFrame);
-  if (!frame || !frame->GetStatusBar()) return;
-  wxString text;
+// What the status bar tells of a drop: the names shortened, and the files
+// that were in the folder already.
+std::string DropNotice(int shortened, int repeated, const std::string& dest) {
+  std::string text;
   if (shortened == 1)
-    text = "1 long name was shortened to an 8.3 name.";
+    text = "1 long name was shortened to an 8.3 name";
   else if (shortened > 1)
-    text = wxString::Format("%d long names were shortened to 8.3 names.", shortened);
-  frame->SetStatusText(text);
+    text = std::to_string(shortened) + " long names were shortened to 8.3 names";
+  if (repeated > 0 && !text.empty()) text += "; ";
+  if (repeated == 1)
+    text += "1 dropped file was in " + dest + " already";
+  else if (repeated > 1)
+    text += std::to_string(repeated) + " dropped files were in " + dest + " already";
+  return text;
 }
 
 bool AskAbort(wxWindow* parent, const std::string& text) {
@@ -79,18 +82,26 @@ void DropFiles(TListEditor& list, const wxArrayString& names) {
 
   // Each name goes in as its 8.3 name in capitals, as the short name the
   // system keeps for it (Windows), or under the short name a FAT system
-  // would have made for it, free in the destination folder.
+  // would have made for it, free in the destination folder. A file that is
+  // in that folder already keeps its name there, as a system's short name
+  // stays the same: its line repeats the one there, which a build asks about.
+  const std::map<std::string, std::string> kept = RealPathNames(list.ListEntries(), dest);
   std::vector<std::string> fileNames, ownNames;
+  std::vector<bool> repeats;
   for (const std::string& path : paths) {
     ownNames.push_back(NameOfPath(path));
+    const auto known = kept.find(path);
+    repeats.push_back(known != kept.end());
     const std::string shortPath = ShortRealPath(path);
-    fileNames.push_back(shortPath.empty() ? ownNames.back() : NameOfPath(shortPath));
+    fileNames.push_back(repeats.back()      ? known->second
+                        : shortPath.empty() ? ownNames.back()
+                                            : NameOfPath(shortPath));
   }
   TFolderNames taken = NamesInFolder(list.ListEntries(), dest);
   const std::vector<std::string> imageNames = ShortNames(fileNames, taken);
 
   std::vector<std::pair<std::string, std::string>> lines;
-  int shortened = 0;
+  int shortened = 0, repeated = 0;
   for (std::size_t i = 0; i < paths.size(); ++i) {
     const std::string& path = paths[i];
     const std::string& name = imageNames[i];
@@ -109,8 +120,11 @@ void DropFiles(TListEditor& list, const wxArrayString& names) {
     }
     // The real path is kept exactly as the file manager delivered it.
     lines.emplace_back(std::move(image), path);
-    if (name != UpperCase(ownNames[i])) ++shortened;
+    if (repeats[i])
+      ++repeated;
+    else if (name != UpperCase(ownNames[i]))
+      ++shortened;
   }
   list.AddLines(std::move(lines));
-  SayShortened(window, shortened);
+  list.SetNotice(DropNotice(shortened, repeated, dest));
 }

@@ -29,6 +29,9 @@ class TListEditor {
                        const TOpenedLine* replaces) = 0;
   // Adds the lines of a drop, image path and real path each.
   virtual void AddLines(std::vector<std::pair<std::string, std::string>> lines) = 0;
+  // Shows text in the status bar, before the list's figures, until the list
+  // changes again: what a drop or an edit did that the list does not show.
+  virtual void SetNotice(std::string text) = 0;
   // True while a build reads the list line by line, or a dialog or message
   // box of the window is open: a drop must not change the list then.
   virtual bool ListInUse() const = 0;

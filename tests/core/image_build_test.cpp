@@ -5,11 +5,13 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "build_runner.h"
 #include "image/byte_order.h"
 #include "image/geometry.h"
+#include "image/image_estimate.h"
 #include "image/image_reader.h"
 #include "image/status_text.h"
 #include "image_check.h"
@@ -118,6 +120,95 @@ TEST(Layout, TheSmallestSizeThatFitsWinsAndHugeVolumesAreRefused) {
   EXPECT_FALSE(ComputeLayout(s));
   s.ClusterCounts[7] = 32764;
   EXPECT_TRUE(ComputeLayout(s));
+}
+
+// The window's figures come from the scan and the layout of a build, made
+// from sizes read beforehand: for every shape of list they agree with the
+// statistics a build shows (and then writes), and say why a build would stop.
+TEST(Layout, TheEstimateOfAListIsWhatItsBuildMakes) {
+  // A build that goes on wherever it can: a source it cannot reach is
+  // ignored, a clash skipped; it stops at the statistics.
+  struct TGoOnHost : TScriptHost {
+    TAnswer Answer(const TQuestion& q) override {
+      TScriptHost::Answer(q);
+      return q.Kind == TQuestionKind::SourceUnreachable ? TAnswer::Ignore : TAnswer::No;
+    }
+  };
+  auto sparse = [](const std::string& path, int64_t size) {
+    std::ofstream(path).close();
+    std::filesystem::resize_file(path, static_cast<std::uintmax_t>(size));
+    return path;
+  };
+  struct TCase {
+    const char* Name;
+    std::function<void(const TTempDir&, TEntryList&)> Fill;
+    int64_t Size;  // 0: whatever the build makes
+    const char* Text;
+  };
+  const TCase cases[] = {
+      {"one file of 1,000,000 bytes",
+       [](const TTempDir& t, TEntryList& e) {
+         e.Add("\\A", t.File("a", std::string(1000000, 'a')));
+       },
+       2131456, "1 entry \u00B7 image 2.0 MiB \u00B7 1 % of an 80-minute CD-R"},
+      {"the largest volume of 32,768-byte clusters",
+       [&](const TTempDir& t, TEntryList& e) { e.Add("\\B", sparse(t / "b", 65518 * 32768ll)); },
+       2147188736,
+       "1 entry \u00B7 image 2.00 GiB \u00B7 292 % of an 80-minute CD-R, too large for it"},
+      {"folders of their own clusters, a folder as a line, clashes, a source gone",
+       [&](const TTempDir& t, TEntryList& e) {
+         for (int n = 0; n < 15; ++n)  // 17 records: two clusters of 512
+           e.Add("\\D17\\F" + std::to_string(n), t.File("d/f" + std::to_string(n), "f"));
+         e.Add("\\D17\\F3", t.File("other", std::string(5000, 'o')));  // the first stays
+         // Past 4,096 clusters, where every cluster of a folder counts.
+         e.Add("\\A\\B\\C\\DEEP.WAV", sparse(t / "deep", 5000000));
+         e.Add("\\EMPTY.TXT", t.File("empty"));
+         e.Add("\\EMPTY.TXT\\X", t.File("x", "x"));  // a file where a folder goes
+         e.Add("\\DRUMS", t.Dir("drums"));
+         e.Add("\\DRUMS\\KICK.WAV", t.File("kick", std::string(1500, 'k')));
+         e.Add("\\GONE.WAV", t / "gone");
+       },
+       0, "22 entries \u00B7 image 4.8 MiB \u00B7 1 % of an 80-minute CD-R \u00B7 1 file cannot be "
+          "read \u00B7 2 clashing lines"},
+      {"over FAT16's limit",
+       [&](const TTempDir& t, TEntryList& e) { e.Add("\\HUGE", sparse(t / "huge", 3ll << 30)); },
+       0, "1 entry \u00B7 too large for an image (2 GiB at most)"},
+      {"513 items in the root",
+       [](const TTempDir& t, TEntryList& e) {
+         for (int n = 0; n < 513; ++n) e.Add("\\F" + std::to_string(n), t.File("f", "x"));
+       },
+       0, "513 entries \u00B7 too many entries in \\ (512 at most)"},
+      {"nothing that can be read",
+       [](const TTempDir& t, TEntryList& e) { e.Add("\\A", t / "a"); e.Add("\\B", t / "b"); },
+       0, "2 entries \u00B7 2 files cannot be read"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTempDir tmp;
+    TEntryList entries;
+    c.Fill(tmp, entries);
+    TGoOnHost host;
+    host.ConfirmStats = false;
+    TImageBuild build(entries, host);
+    RunBuild(build);
+    // Worked out one line a step, as the window does it when it is busy.
+    TImageEstimate estimate;
+    while (estimate.Step(entries, std::chrono::steady_clock::duration::zero())) {}
+    ASSERT_TRUE(estimate.UpToDate(entries));
+    const TEstimate& e = estimate.Last();
+    EXPECT_EQ(EstimateText(e), c.Text);
+    if (e.End == TEstimateEnd::Fits) {
+      EXPECT_EQ(e.ImageSize, host.Stats.ImageSize);
+      if (c.Size) {
+        EXPECT_EQ(e.ImageSize, c.Size);
+      }
+    } else if (e.End == TEstimateEnd::NothingLeft) {
+      EXPECT_EQ(build.Why(), TStop::NothingLeft);
+    } else {
+      EXPECT_EQ(build.StopKind(), e.End == TEstimateEnd::TooLarge ? TQuestionKind::TooLarge
+                                                                   : TQuestionKind::RootFull);
+    }
+  }
 }
 
 TEST(ImageBuild, SmallTreeHasExactlyTheLayoutItShould) {

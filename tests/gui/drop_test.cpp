@@ -50,6 +50,12 @@ class TDropTest : public TFrameTest {
       EXPECT_FALSE(d->IsModal()) << FromWx(d->DestEdit->GetValue());
     };
   }
+  // What the status bar says of the last drop, before the list's figures.
+  std::string Notice() {
+    const std::string shown = StatusShown();
+    const std::size_t end = shown.find(" \u2014 ");
+    return end == std::string::npos ? std::string() : shown.substr(0, end);
+  }
   int WidthOf(const std::string& text) {
     int w = 0;
     Window->GetTextExtent(ToWx(text), &w, nullptr, nullptr, nullptr, &Window->ListFont);
@@ -299,11 +305,10 @@ TEST_F(TDropTest, LongNamesGoInUnderShortNamesAndOnlyUnusableOnesAreAsked) {
                                    "\\D\\OK~1.WAV|/My Music/été/ok~1.wav",
                                    "\\D\\SUBFOL~1|/x/Sub Folder",
                                    "\\D\\SUB\\X.WAV|/old/x.wav"}));
-  EXPECT_EQ(FromWx(Frame->GetStatusBar()->GetStatusText()),
-            "8 long names were shortened to 8.3 names.");
+  EXPECT_EQ(Notice(), "8 long names were shortened to 8.3 names");
   // A drop of 8.3 names only leaves no word of an earlier one.
   Drop({"/x/plain.wav"});
-  EXPECT_EQ(FromWx(Frame->GetStatusBar()->GetStatusText()), "");
+  EXPECT_EQ(Notice(), "");
 }
 
 TEST_F(TDropTest, TooLongImagePathAsksTheSecondQuestion) {
@@ -449,16 +454,18 @@ TEST_F(TDropTest, AFolderOfLongNamesDroppedBuildsTheImageQvimageMakesOfIt) {
   Destination("\\");
   Drop(drop);
   EXPECT_TRUE(Answers.Boxes.empty());
-  EXPECT_EQ(FromWx(Frame->GetStatusBar()->GetStatusText()),
-            "13 long names were shortened to 8.3 names.");
-  std::vector<std::string> images;
-  for (std::size_t i = 0; i < Window->Entries.Count(); ++i)
-    images.push_back(Window->Entries[i].ImagePath);
-  EXPECT_EQ(images, (std::vector<std::string>{
-                        "\\CAF_BE~1.WAV", "\\DRUMLO~1", "\\GRANDP~1.WAV", "\\GRANDP~2.WAV",
-                        "\\GRANDP~3.WAV", "\\GRANDP~4.WAV", "\\GRANDP~5.WAV", "\\GRANDP~6.WAV",
-                        "\\GRANDP~7.WAV", "\\GRANDP~8.WAV", "\\GRANDP~9.WAV", "\\GRAND~10.WAV",
-                        "\\PIANO.QVF", "\\STRING~1.AIF"}));
+  EXPECT_EQ(Notice(), "13 long names were shortened to 8.3 names");
+  auto images = [this] {
+    std::vector<std::string> paths;
+    for (std::size_t i = 0; i < Window->Entries.Count(); ++i)
+      paths.push_back(Window->Entries[i].ImagePath);
+    return paths;
+  };
+  const std::vector<std::string> names = {
+      "\\CAF_BE~1.WAV", "\\DRUMLO~1",     "\\GRANDP~1.WAV", "\\GRANDP~2.WAV", "\\GRANDP~3.WAV",
+      "\\GRANDP~4.WAV", "\\GRANDP~5.WAV", "\\GRANDP~6.WAV", "\\GRANDP~7.WAV", "\\GRANDP~8.WAV",
+      "\\GRANDP~9.WAV", "\\GRAND~10.WAV", "\\PIANO.QVF",    "\\STRING~1.AIF"};
+  EXPECT_EQ(images(), names);
 
   const std::string image = dir / "window.trk";
   CreateImage(image);
@@ -478,6 +485,16 @@ TEST_F(TDropTest, AFolderOfLongNamesDroppedBuildsTheImageQvimageMakesOfIt) {
                               (dir / "Samples") + "' '" + cli + "'";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
   EXPECT_TRUE(ReadBytes(cli) == ReadBytes(image));
+
+  // Dropped again, the files keep their names: each line comes out twice,
+  // as a build will ask about, and the status bar says so at once.
+  Drop(drop);
+  EXPECT_EQ(Notice(), "14 dropped files were in \\ already");
+  std::vector<std::string> twice;
+  for (const std::string& name : names) twice.insert(twice.end(), 2, name);
+  EXPECT_EQ(images(), twice);
+  EXPECT_NE(StatusShown().find("28 entries \u00B7 image 2.0 MiB"), std::string::npos);
+  EXPECT_NE(StatusShown().find("14 clashing lines"), std::string::npos);
 }
 
 }  // namespace

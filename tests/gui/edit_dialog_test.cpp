@@ -1,5 +1,7 @@
 // The entry dialog in both modes: typed paths, the checks of OK in their
 // order, Restore, Browse, Cancel, and what the list looks like afterwards.
+#include <filesystem>
+
 #include "app/command_ids.h"
 #include "entries/path_rules.h"
 #include "tests/core/temp_dir.h"
@@ -211,6 +213,37 @@ TEST_F(TEditDialogTest, EditMovesTheLineToItsPlaceAndKeepsTheIndex) {
     widest = std::max(widest, w);
   }
   EXPECT_EQ(Window->NameColumnWidth, widest);
+}
+
+// The status bar follows every OK: the image's size for the worked examples
+// of the layout, and an image path taken a second time told at once (a
+// build would ask about it); an edited line's file is read anew.
+TEST_F(TEditDialogTest, TheStatusBarTellsTheImageAndALineTwiceInTheList) {
+  TTempDir dir;
+  const std::string sample = dir.File("sample.bin", std::string(1000000, 's'));
+  EXPECT_EQ(StatusShown(), "");
+  auto ok = [this](const std::string& image, const std::string& real, int command) {
+    Answers.OnEdit = [image, real](TNewEditDialog* d) {
+      d->ImageEdit->ChangeValue(ToWx(image));
+      d->RealEdit->ChangeValue(ToWx(real));
+      Click(d, wxID_OK);
+    };
+    Command(command);
+  };
+  ok("\\A.BIN", sample, CmInsert);
+  const std::string small = "image 2.0 MiB \u00B7 1 % of an 80-minute CD-R";
+  EXPECT_EQ(StatusShown(), "1 entry \u00B7 " + small);
+  ok("\\A.BIN", sample, CmInsert);
+  EXPECT_EQ(StatusShown(), "\\A.BIN is now twice in the list \u2014 2 entries \u00B7 " + small +
+                               " \u00B7 1 clashing line");
+  Command(CmDelete);
+  EXPECT_EQ(StatusShown(), "1 entry \u00B7 " + small);
+
+  // The file grew to the largest volume of 32,768-byte clusters.
+  std::filesystem::resize_file(sample, std::uintmax_t(65518) * 32768);
+  ok("\\BIG.BIN", sample, CmEdit);
+  EXPECT_EQ(StatusShown(),
+            "1 entry \u00B7 image 2.00 GiB \u00B7 292 % of an 80-minute CD-R, too large for it");
 }
 
 TEST_F(TEditDialogTest, RestoreUndoesTypingAndCancelChangesNothing) {

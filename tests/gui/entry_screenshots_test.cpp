@@ -4,6 +4,7 @@
 // normal run.
 #include "app/command_ids.h"
 #include "entry_dialogs_fixture.h"
+#include "tests/core/temp_dir.h"
 
 namespace {
 
@@ -12,30 +13,36 @@ class TEntryScreenshots : public TFrameTest {
   void SetUp() override {
     TFrameTest::SetUp();
     Frame->SetSize(40, 60, 760, 380);
-    const char* lines[][2] = {
-        {"\\SAMPLES\\PIANO\\GRAND.QVF", "/home/user/sounds/piano/grand.qvf"},
-        {"\\SAMPLES\\PIANO\\UPRIGHT.QVF", "/home/user/sounds/piano/upright.qvf"},
-        {"\\SAMPLES\\STRINGS.QVX", "/home/user/sounds/strings.qvx"},
-        {"\\WAVES\\LOOP01.WAV", "/home/user/loops/loop01.wav"},
-        {"\\WAVES\\LOOP02.WAV", "/home/user/loops/Loop 02.wav"},
+    const struct {
+      const char *Image, *Real;
+      std::uintmax_t Size;
+    } lines[] = {
+        {"\\SAMPLES\\PIANO\\GRAND.QVF", "sounds/piano/grand.qvf", 212u << 20},
+        {"\\SAMPLES\\PIANO\\UPRIGHT.QVF", "sounds/piano/upright.qvf", 148u << 20},
+        {"\\SAMPLES\\STRINGS.QVX", "sounds/strings.qvx", 96u << 20},
+        {"\\WAVES\\LOOP01.WAV", "loops/loop01.wav", 31u << 20},
+        {"\\WAVES\\LOOP02.WAV", "loops/Loop 02.wav", 27u << 20},
     };
-    for (auto& l : lines) Window->Entries.Add(l[0], l[1]);
+    for (auto& l : lines) Window->Entries.Add(l.Image, PicturedFile(Dir.Path, l.Real, l.Size));
     Lines();
     Window->SetCurrentLine(1);
     Pump(300);
   }
+  TTempDir Dir;
   TEntryAnswers Answers;
 };
 
 TEST_F(TEntryScreenshots, DISABLED_EntryDialogsAndDropDestination) {
   // New Line, the image field typed in small letters.
-  Answers.OnEdit = [this](TNewEditDialog* d) {
+  const std::string loop = PicturedFile(Dir.Path, "loops/Loop 03.wav", 24u << 20);
+  Answers.OnEdit = [this, loop](TNewEditDialog* d) {
     TypeInto(d->ImageEdit, "\\waves\\loop03.wav");
-    TypeInto(d->RealEdit, "/home/user/loops/Loop 03.wav");
+    TypeInto(d->RealEdit, loop.c_str());
     WaitInLoop(300);
     Shoot("entry_new_line.png", {Frame, d});
   };
   Command(CmInsert);
+  StatusShown();
 
   Answers.OnEdit = [this](TNewEditDialog* d) {
     WaitInLoop(300);
@@ -43,19 +50,27 @@ TEST_F(TEntryScreenshots, DISABLED_EntryDialogsAndDropDestination) {
   };
   Command(CmEdit);
 
+  // The folder typed as a person would, over the proposal of the files'
+  // own (temporary) folder.
+  auto drums = [this](std::vector<const char*> names) {
+    wxArrayString paths;
+    for (const char* name : names) paths.Add(ToWx(PicturedFile(Dir.Path, name, 3u << 20)));
+    return paths;
+  };
   Answers.OnDest = [this](TDropDestDialog* d) {
+    d->DestEdit->ChangeValue("\\DRUMS\\");
     WaitInLoop(300);
     Shoot("drop_destination.png", {Frame, d});
   };
-  DropFiles(*Window, wxArrayString(2, std::vector<wxString>{"/home/user/drums/kick.wav",
-                                                           "/home/user/drums/snare.wav"}
-                                         .data()));
+  DropFiles(*Window, drums({"drums/kick.wav", "drums/snare.wav"}));
 
   // Long names go in under short names; the status bar counts them.
-  Answers.OnDest = [](TDropDestDialog* d) { Click(d, wxID_OK); };
-  DropFiles(*Window, wxArrayString(2, std::vector<wxString>{"/home/user/drums/Big Kick.wav",
-                                                           "/home/user/drums/Snare Roll.wav"}
-                                         .data()));
+  Answers.OnDest = [](TDropDestDialog* d) {
+    d->DestEdit->ChangeValue("\\DRUMS\\");
+    Click(d, wxID_OK);
+  };
+  DropFiles(*Window, drums({"drums/Big Kick.wav", "drums/Snare Roll.wav"}));
+  StatusShown();
   Frame->Refresh();
   Frame->Update();
   WaitInLoop(500);

@@ -217,6 +217,11 @@ class TFrameTest : public ::testing::Test {
     PumpUntil([&] { return Window->VisibleLines == lines; });
     ASSERT_EQ(Window->VisibleLines, lines);
   }
+  // The status bar's text once the list's figures are worked out.
+  std::string StatusShown() {
+    EXPECT_TRUE(PumpUntil([&] { return Window->FiguresUpToDate(); }));
+    return FromWx(Frame->GetStatusBar()->GetStatusText());
+  }
   void Command(int id) {
     wxCommandEvent event(wxEVT_MENU, id);
     event.SetEventObject(Frame);

@@ -4,9 +4,14 @@
 // 500 files, and every single action a person takes on it is timed: a new
 // line through the entry dialog's OK, Delete at the start, middle and end,
 // a page of scrolling, a jump to the end and back, and a paint of the whole
-// window. Prints "LOAD <size> <action> <milliseconds>" lines (the median of
-// a few runs). Disabled in the normal run.
+// window. After an open, a drop, an OK and a Delete, the status bar's
+// figures are worked out as the idle steps do it, from real (empty) files:
+// the time until they are there and the longest step. Prints
+// "LOAD <size> <action> <milliseconds>" lines (the median of a few runs)
+// and "LOADSTEPS <size> <action> <steps>". Disabled in the normal run.
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -17,6 +22,8 @@
 #include <unistd.h>
 
 #include "entries/list_file.h"
+#include "platform/file_system.h"
+#include "tests/core/temp_dir.h"
 
 #include "app/command_ids.h"
 #include "drop_answers.h"
@@ -69,36 +76,69 @@ class TLoadBench : public TFrameTest {
     event.SetEventObject(Window);
     Window->GetEventHandler()->ProcessEvent(event);
   }
-  // Drops `count` names into folder D<folder>, one drop.
+  // The real file of line i: the files of a folder's worth of lines lie in
+  // a folder of their own.
+  std::string Source(int i) {
+    char name[32];
+    snprintf(name, sizeof name, "/o%03d/g%05d.qv", i / DropSize, i);
+    return Files.Path + name;
+  }
+  // Makes the empty files of lines 0 .. count-1.
+  void MakeSources(int count) {
+    for (int i = 0; i < count; ++i) {
+      if (i % DropSize == 0) mkdir(FolderOfPath(Source(i)).c_str(), 0700);
+      close(open(Source(i).c_str(), O_CREAT | O_WRONLY, 0600));
+    }
+  }
+  // Drops the `count` files of folder <folder> into folder D<folder>, one drop.
   void Drop(int folder, int count) {
     wxArrayString names;
     char name[64];
-    for (int i = 0; i < count; ++i) {
-      snprintf(name, sizeof name, "/load/d%03d/f%05d.qv", folder, i);
-      names.Add(name);
-    }
+    for (int i = 0; i < count; ++i) names.Add(ToWx(Source(folder * DropSize + i)));
     snprintf(name, sizeof name, "\\D%03d\\", folder);
     Drops.Destination = name;
     DropFiles(*Window, names);
   }
   // The action, then the paint it asked for: GTK paints at the display's
   // next frame, so the wait for that frame is left out and the paint's own
-  // time, with the X server's share, is added.
+  // time, with the X server's share, is added. The idle steps of the status
+  // bar's figures wait meanwhile (they are measured on their own, below).
   template <class F>
   double Timed(F action) {
     Pump(SettleMs);  // earlier paints done
+    wxIdleEvent::SetMode(wxIDLE_PROCESS_SPECIFIED);
     int before = Paints;
     TClock::time_point start = TClock::now();
     action();
     double ms = MillisSince(start);
     TClock::time_point end = TClock::now() + std::chrono::milliseconds(PaintWaitMs);
     while (Paints == before && TClock::now() < end) wxYield();
-    if (Paints == before) return ms;
-    SyncWithServer();
-    return ms + MillisSince(PaintStart);
+    if (Paints != before) {
+      SyncWithServer();
+      ms += MillisSince(PaintStart);
+    }
+    wxIdleEvent::SetMode(wxIDLE_PROCESS_ALL);
+    return ms;
+  }
+  // The status bar's figures worked out after an action, as the idle steps
+  // do it: the time until they are there, the longest step, the steps.
+  void Figures(int size, const std::string& action) {
+    int steps = 0;
+    double longest = 0;
+    TClock::time_point start = TClock::now();
+    while (!Window->FiguresUpToDate()) {
+      TClock::time_point at = TClock::now();
+      Window->StepEstimate();
+      longest = std::max(longest, MillisSince(at));
+      ++steps;
+    }
+    Report(size, ("figures_" + action).c_str(), MillisSince(start));
+    Report(size, ("figures_" + action + "_step").c_str(), longest);
+    printf("LOADSTEPS %d %s %d\n", size, action.c_str(), steps);
   }
   void Measure(int size);
 
+  TTempDir Files;
   TDropAnswers Drops;
   int Paints = 0;
   TClock::time_point PaintStart;
@@ -114,9 +154,8 @@ void TLoadBench::Measure(int size) {
     std::string text;
     char line[96];
     for (int i : order) {
-      snprintf(line, sizeof line, "\\O%03d\\G%05d.QV\t/load/o%03d/g%05d.qv\n", i / DropSize, i,
-               i / DropSize, i);
-      text += line;
+      snprintf(line, sizeof line, "\\O%03d\\G%05d.QV\t", i / DropSize, i);
+      text += line + Source(i) + "\n";
     }
     char path[] = "/tmp/qvload.XXXXXX";
     int fd = mkstemp(path);
@@ -124,6 +163,9 @@ void TLoadBench::Measure(int size) {
     ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
     close(fd);
     Report(size, "open_list", Timed([&] { EXPECT_TRUE(Window->OpenList(path)); }));
+    // Opened again, every file is read anew.
+    EXPECT_TRUE(Window->OpenList(path));
+    Figures(size, "open");
     unlink(path);
     ASSERT_EQ(Window->Entries.Count(), static_cast<std::size_t>(size));
   }
@@ -141,6 +183,11 @@ void TLoadBench::Measure(int size) {
   Report(size, "fill_by_drops", MillisSince(start));
   ASSERT_EQ(Window->Entries.Count(), static_cast<std::size_t>(size));
   Report(size, "drop_500_more", Timed([&] { Drop(folders, DropSize); }));
+  // The figures of the full list first, as the idle steps between drops
+  // would have made them.
+  while (Window->StepEstimate()) {}
+  Drop(folders + 1, DropSize);
+  Figures(size, "drop");
   Window->CurrentLine = 0;
 
   // The column measure that Delete of the widest line and every OK run.
@@ -168,6 +215,9 @@ void TLoadBench::Measure(int size) {
       times.push_back(Timed([&] { EXPECT_TRUE(dialog.Accept()); }));
     }
     Report(size, "insert_one_ok", Median(times));
+    dialog.ImageEdit->ChangeValue(ToWx("\\D000\\NEWER.QV"));
+    EXPECT_TRUE(dialog.Accept());
+    Figures(size, "ok");
   }
 
   // Delete at three places, each the current line.
@@ -182,6 +232,8 @@ void TLoadBench::Measure(int size) {
   deleteAt("delete_start", [] { return 0; });
   deleteAt("delete_middle", [&] { return static_cast<int>(Window->Entries.Count()) / 2; });
   deleteAt("delete_end", [&] { return static_cast<int>(Window->Entries.Count()) - 1; });
+  Command(CmDelete);
+  Figures(size, "delete");
 
   // Scrolling: a page down from the top, then to the end and back.
   Scroll(wxEVT_SCROLLWIN_TOP);
@@ -213,8 +265,11 @@ TEST_F(TLoadBench, DISABLED_ListActionsBySize) {
   });
   const char* env = std::getenv("QV_LOAD_SIZES");
   std::istringstream sizes(env ? env : "1000 5000 20000 60000");
-  int size;
-  while (sizes >> size) {
+  std::vector<int> all;
+  for (int size; sizes >> size;) all.push_back(size);
+  // The largest list, and the two drops beyond it.
+  if (!all.empty()) MakeSources(*std::max_element(all.begin(), all.end()) + 3 * DropSize);
+  for (int size : all) {
     Measure(size);
     if (HasFatalFailure()) return;
   }

@@ -75,16 +75,28 @@ TEST_F(TListWindowTest, ToolBarOrderHintsAndTooltips) {
   EXPECT_TRUE(Frame->GetIcon().IsOk());
 }
 
-TEST_F(TListWindowTest, StatusBarShowsTheHintOfAHighlightedItemOrTool) {
+// A hint shows while its menu item or tool is pointed at, then the list's
+// own line as it is by then, never one from before the hint.
+TEST_F(TListWindowTest, StatusBarShowsTheHintOfAHighlightedItemOrToolOnlyThen) {
   wxStatusBar* status = Frame->GetStatusBar();
+  AddLines(1);
+  const std::string figures = StatusShown();
+  EXPECT_EQ(figures, "1 entry \u00B7 1 file cannot be read");
   wxMenuEvent highlight(wxEVT_MENU_HIGHLIGHT, CmCreateImage);
   Frame->GetEventHandler()->ProcessEvent(highlight);
   EXPECT_EQ(status->GetStatusText(), "Create an image file");
+  wxMenuEvent close(wxEVT_MENU_CLOSE);
+  Frame->GetEventHandler()->ProcessEvent(close);
+  EXPECT_EQ(FromWx(status->GetStatusText()), figures);
+
   Frame->GetToolBar()->OnMouseEnter(CmInsert);
   EXPECT_EQ(status->GetStatusText(), "Insert a new entry");
+  // The list changes under the pointer: the hint stays while it is there.
+  Window->Entries.Add("\\G.QV", "/src/g");
+  EXPECT_TRUE(PumpUntil([&] { return Window->FiguresUpToDate(); }));
+  EXPECT_EQ(status->GetStatusText(), "Insert a new entry");
   Frame->GetToolBar()->OnMouseEnter(wxID_ANY);  // the pointer left the button
-  // wx puts back the text from before, kept as a lone NUL: shown, nothing.
-  EXPECT_EQ(wxString(status->GetStatusText().wc_str()), "");
+  EXPECT_EQ(FromWx(status->GetStatusText()), "2 entries \u00B7 2 files cannot be read");
 }
 
 TEST_F(TListWindowTest, FrameCannotBeMadeLowerThanItsMinimum) {

@@ -30,17 +30,21 @@ class TScreenshots : public TFrameTest {
 
 TEST_F(TScreenshots, DISABLED_MainWindowStatisticsAndBuild) {
   TTempDir dir;
-  const char* lines[][2] = {
-      {"\\SAMPLES\\PIANO\\GRAND.QVF", "/home/user/sounds/piano/grand.qvf"},
-      {"\\SAMPLES\\PIANO\\UPRIGHT.QVF", "/home/user/sounds/piano/upright.qvf"},
-      {"\\SAMPLES\\STRINGS.QVX", "/home/user/sounds/strings.qvx"},
-      {"\\WAVES\\LOOP01.WAV", "/home/user/loops/loop01.wav"},
-      {"\\WAVES\\LOOP02.WAV", "/home/user/loops/loop02.wav"},
-      {"\\README.TXT", "/home/user/cd/readme.txt"},
+  const struct {
+    const char *Image, *Real;
+    std::uintmax_t Size;
+  } lines[] = {
+      {"\\SAMPLES\\PIANO\\GRAND.QVF", "sounds/piano/grand.qvf", 212u << 20},
+      {"\\SAMPLES\\PIANO\\UPRIGHT.QVF", "sounds/piano/upright.qvf", 148u << 20},
+      {"\\SAMPLES\\STRINGS.QVX", "sounds/strings.qvx", 96u << 20},
+      {"\\WAVES\\LOOP01.WAV", "loops/loop01.wav", 31u << 20},
+      {"\\WAVES\\LOOP02.WAV", "loops/loop02.wav", 27u << 20},
+      {"\\README.TXT", "cd/readme.txt", 1800},
   };
-  for (auto& l : lines) Window->Entries.Add(l[0], l[1]);
+  for (auto& l : lines) Window->Entries.Add(l.Image, PicturedFile(dir.Path, l.Real, l.Size));
   Lines();
   Window->SetCurrentLine(2);
+  StatusShown();
   Pump(300);
   Shoot("main_window.png", {Frame});
 
@@ -54,6 +58,7 @@ TEST_F(TScreenshots, DISABLED_MainWindowStatisticsAndBuild) {
   }
   Lines();
   Window->SetCurrentLine(0);
+  StatusShown();
 
   TDialogAnswers answers;
   wxTimer timer;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -61,4 +63,16 @@ inline void Shoot(const std::string& name, std::initializer_list<wxWindow*> wind
                         std::to_string(area.y) + " +repage '" + (dir ? dir : ".") + "/" + name +
                         "'";
   EXPECT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+// A real file for a picture, size bytes (sparse, nothing is written) at
+// name below folder, its folders made: the status bar then shows the
+// figures of a real CD. Its path.
+inline std::string PicturedFile(const std::string& folder, const std::string& name,
+                                std::uintmax_t size) {
+  const std::filesystem::path path = std::filesystem::path(folder) / name;
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path).close();
+  std::filesystem::resize_file(path, size);
+  return path.string();
 }
