@@ -20,9 +20,8 @@ bool Aborts(TBuildHost& host, const TQuestion& question) {
 // pipe, a socket, a device) would hang the build or copy endless bytes.
 enum TSourceKind { SourceFile, SourceDirectory, SourceSkipped, SourceStop };
 
-TSourceKind CheckSource(TBuildHost& host, const std::string& real) {
+TSourceKind CheckSource(TBuildHost& host, const std::string& real, TPathInfo& info) {
   for (;;) {
-    TPathInfo info;
     std::string why;
     if (!PathInfo(real, info))
       why = std::strerror(errno);
@@ -55,7 +54,8 @@ TScanResult ScanEntry(TBuildState& s, TBuildHost& host, const TEntryList& entrie
     return true;
   };
 
-  TSourceKind kind = CheckSource(host, *realPath);
+  TPathInfo info;
+  TSourceKind kind = CheckSource(host, *realPath, info);
   if (kind == SourceStop) return Stop;
   if (kind == SourceSkipped) return Next;
 
@@ -90,10 +90,19 @@ TScanResult ScanEntry(TBuildState& s, TBuildHost& host, const TEntryList& entrie
   // The root's own limit, far smaller, is told once the scan is over.
   if (current != s.Root.get() && full(*current, parentEnd)) return Stop;
 
+  // This is the file's one look before it is written: the layout is made
+  // for the size found here. A file whose bits forbid this program to read
+  // it is asked about now, before the statistics, not when its turn comes.
+  if (kind == SourceFile && !info.MayRead) {
+    TFileHandle fd = OpenSource(host, *realPath, &info.Size);
+    if (fd == NoFile) return TScanResult::Cancelled;
+    CloseFile(fd);
+  }
   std::unique_ptr<TImageInfo> node =
       kind == SourceDirectory
           ? std::make_unique<TImageInfo>(parts.Name, parts.Ext, KindDirectory, nullptr)
           : std::make_unique<TImageInfo>(parts.Name, parts.Ext, KindFile, realPath);
+  if (kind == SourceFile) node->MeasuredSize = info.Size;
   if (current->Add(std::move(node)) < 0) return Stop;
   ++s.ItemCount;
   return Next;
@@ -125,14 +134,10 @@ TCountResult CountStep(TBuildState& s, TBuildHost& host) {
     case TWalkResult::Node: break;
   }
   SetStatus(host, NodePathText(s));
-  if (node->IsDirectory()) {
+  if (node->IsDirectory())
     CountDirectory(s, node->Children->Count());
-  } else {
-    TFileHandle fd = OpenSource(host, node->SourcePath, &node->MeasuredSize);
-    if (fd == NoFile) return TCountResult::Cancelled;
-    CloseFile(fd);
+  else
     CountFile(s, node->MeasuredSize);
-  }
   WalkPast(s, *node);
   return TCountResult::Node;
 }
