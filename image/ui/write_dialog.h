@@ -3,6 +3,7 @@
 // window drives one step per idle notice.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -40,8 +41,11 @@ class TWriteDialog : public wxDialog, public TBuildHost {
   // step opened runs its own loop). True when the build wants more steps.
   bool StepOnce();
   bool Stepping() const { return InStep; }
-  // Steps run so far (for measuring the window's cost per step).
+  // Steps run so far, and how long the save prompt was up, from its making
+  // to its end (for measuring the window's cost per step: the prompt is the
+  // desktop's dialog and a person's time).
   long StepsRun() const { return Steps; }
+  std::chrono::steady_clock::duration SavePromptTime() const { return PromptTime; }
   // What the dialog shows; Build() only for a build, Unpack() only for
   // an unpacking.
   TSteppedWork& Work() { return *Engine; }
@@ -78,6 +82,7 @@ class TWriteDialog : public wxDialog, public TBuildHost {
   void OnClose(wxCloseEvent& event);
   void CancelBuild();
   void Finish(int code);
+  void PaintAfterPrompt();
   void MakeControls(const wxFont& font);
 
   TFileDialogData* SaveData = nullptr;  // the save prompt's, for a build
@@ -86,6 +91,7 @@ class TWriteDialog : public wxDialog, public TBuildHost {
   TImageUnpack* Unpacker = nullptr;
   bool InStep = false;
   long Steps = 0;
+  std::chrono::steady_clock::duration PromptTime{};
   bool StartQueued = false;
   bool Started = false;
   bool CancelPending = false;

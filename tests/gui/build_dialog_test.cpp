@@ -241,6 +241,35 @@ TEST_F(TBuildDialogTest, CancelDuringTheDataStageLeavesNoNewFileAndAReplacedOneW
   EXPECT_EQ(folderSize(), files);
 }
 
+// A prompt that closes over the dialog leaves it blank until it is painted
+// again, and the step that asked goes on with the writing at once.
+TEST_F(TBuildDialogTest, TheDialogIsPaintedBeforeTheStepThatAskedForTheFileGoesOn) {
+  Add("\\A.BIN", Dir.File("a.bin", Bytes(3000, 1)));
+  Answers.FileChoices = {Image};
+  struct TPromptWatch : wxModalDialogHook {
+    bool Closed = false;
+    int Enter(wxDialog*) override { return wxID_NONE; }
+    void Exit(wxDialog* dialog) override {
+      if (dynamic_cast<wxFileDialog*>(dialog)) Closed = true;
+    }
+  } prompt;
+  prompt.Register();
+  bool painted = false;
+  const auto watch = Answers.OnBuild;
+  Answers.OnBuild = [&, watch](TWriteDialog* dialog) {
+    watch(dialog);
+    dialog->StatusText->Bind(wxEVT_PAINT, [&, dialog](wxPaintEvent& e) {
+      e.Skip();
+      if (prompt.Closed && dialog->Stepping() && dialog->Build().Stage() == TBuildStage::Count)
+        painted = true;
+    });
+  };
+  Command(CmCreateImage);
+  prompt.Unregister();
+  EXPECT_TRUE(PressedOk);
+  EXPECT_TRUE(painted);
+}
+
 TEST_F(TBuildDialogTest, TheCloseBoxAndEscCancelLikeTheButton) {
   for (int i = 0; i < 50; ++i) Add("\\F" + std::to_string(i), Dir.File(std::to_string(i), "x"));
   bool closed = false;
