@@ -244,30 +244,26 @@ TEST_F(TBuildDialogTest, CancelDuringTheDataStageLeavesNoNewFileAndAReplacedOneW
 // A prompt that closes over the dialog leaves it blank until it is painted
 // again, and the step that asked goes on with the writing at once.
 TEST_F(TBuildDialogTest, TheDialogIsPaintedBeforeTheStepThatAskedForTheFileGoesOn) {
-  Add("\\A.BIN", Dir.File("a.bin", Bytes(3000, 1)));
+  Add("\\A.BIN", Dir.File("a.bin", "a"));
   Answers.FileChoices = {Image};
   struct TPromptWatch : wxModalDialogHook {
     bool Closed = false;
     int Enter(wxDialog*) override { return wxID_NONE; }
-    void Exit(wxDialog* dialog) override {
-      if (dynamic_cast<wxFileDialog*>(dialog)) Closed = true;
-    }
+    void Exit(wxDialog* d) override { Closed = Closed || dynamic_cast<wxFileDialog*>(d); }
   } prompt;
   prompt.Register();
-  bool painted = false;
-  const auto watch = Answers.OnBuild;
-  Answers.OnBuild = [&, watch](TWriteDialog* dialog) {
-    watch(dialog);
+  bool watched = false, painted = false;
+  OnIdle = [&](TWriteDialog* dialog) {
+    if (watched) return;
+    watched = true;
     dialog->StatusText->Bind(wxEVT_PAINT, [&, dialog](wxPaintEvent& e) {
       e.Skip();
-      if (prompt.Closed && dialog->Stepping() && dialog->Build().Stage() == TBuildStage::Count)
-        painted = true;
+      painted |= prompt.Closed && dialog->Build().Stage() == TBuildStage::Count;
     });
   };
   Command(CmCreateImage);
   prompt.Unregister();
-  EXPECT_TRUE(PressedOk);
-  EXPECT_TRUE(painted);
+  EXPECT_TRUE(PressedOk && painted);
 }
 
 TEST_F(TBuildDialogTest, TheCloseBoxAndEscCancelLikeTheButton) {
