@@ -80,10 +80,13 @@ void TImageBuild::Step() {
 void TImageBuild::StepScan() {
   const std::string* path = Entries.ImagePathAt(S.StepIndex);
   SetStatus(Host, path ? *path : std::string());
-  if (ScanEntry(S, Host, Entries, S.StepIndex) == TScanResult::Stop) {
-    FailedEntry = S.StepIndex;
-    EndOnMessage(TBuildEnd::FailedEntry);
-    return;
+  switch (ScanEntry(S, Host, Entries, S.StepIndex)) {
+    case TScanResult::Next: break;
+    case TScanResult::Stop:
+      FailedEntry = S.StepIndex;
+      EndOnMessage(TBuildEnd::FailedEntry);
+      return;
+    case TScanResult::Cancelled: EndOnMessage(); return;
   }
   ++S.StepIndex;
   Gauge(PercentOf(S.StepIndex, S.EntryCount));
@@ -111,7 +114,6 @@ void TImageBuild::StepCount() {
       Gauge(PercentOf(S.StepIndex, S.ItemCount));
       return;
     case TCountResult::Up: return;
-    case TCountResult::Cancelled: EndOnMessage(); return;
     case TCountResult::Done: break;
   }
   if (AfterWalk()) S.State = TBuildStage::Open;

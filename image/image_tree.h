@@ -40,7 +40,8 @@ struct TImageInfo {
   uint8_t Kind;
   std::string SourcePath;               // files only
   std::unique_ptr<TChildArray> Children;  // directories other than dot nodes
-  // A file's size as the measuring pass found it; the writer insists on it.
+  // A file's size as the scan found it; the layout is made for it and the
+  // writer insists on it.
   int64_t MeasuredSize = -1;
 
   bool IsDot() const { return Name[0] == '.'; }

@@ -20,9 +20,8 @@ bool Aborts(TBuildHost& host, const TQuestion& question) {
 // pipe, a socket, a device) would hang the build or copy endless bytes.
 enum TSourceKind { SourceFile, SourceDirectory, SourceSkipped, SourceStop };
 
-TSourceKind CheckSource(TBuildHost& host, const std::string& real) {
+TSourceKind CheckSource(TBuildHost& host, const std::string& real, TPathInfo& info) {
   for (;;) {
-    TPathInfo info;
     std::string why;
     if (!PathInfo(real, info))
       why = std::strerror(errno);
@@ -93,13 +92,26 @@ TScanResult ScanEntry(TBuildState& s, TBuildHost& host, const TEntryList& entrie
   const std::string& P = *imagePath;
   auto askAbort = [&](const TQuestion& question) { return Aborts(host, question) ? Stop : Next; };
 
-  TSourceKind kind = CheckSource(host, *realPath);
+  TPathInfo info;
+  TSourceKind kind = CheckSource(host, *realPath, info);
   if (kind == SourceStop) return Stop;
   if (kind == SourceSkipped) return Next;
 
   const THang hang = HangEntry(s, P, *realPath, kind == SourceDirectory);
   switch (hang.Result) {
-    case THangResult::Added: return Next;
+    case THangResult::Added:
+      if (kind != SourceFile) return Next;
+      // This is the file's one look before it is written: the layout is
+      // made for the size found here. A file whose bits forbid this program
+      // to read it is asked about now, before the statistics, not when its
+      // turn comes.
+      if (!info.MayRead) {
+        TFileHandle fd = OpenSource(host, *realPath, &info.Size);
+        if (fd == NoFile) return TScanResult::Cancelled;
+        CloseFile(fd);
+      }
+      hang.Node->MeasuredSize = info.Size;
+      return Next;
     case THangResult::TooDeep:
       return askAbort({TQuestionKind::TooDeep, P, {}, MaxDirectoryLevels});
     case THangResult::DirectoryIsFile:
@@ -139,14 +151,10 @@ TCountResult CountStep(TBuildState& s, TBuildHost& host) {
     case TWalkResult::Node: break;
   }
   SetStatus(host, NodePathText(s));
-  if (node->IsDirectory()) {
+  if (node->IsDirectory())
     CountDirectory(s, node->Children->Count());
-  } else {
-    TFileHandle fd = OpenSource(host, node->SourcePath, &node->MeasuredSize);
-    if (fd == NoFile) return TCountResult::Cancelled;
-    CloseFile(fd);
+  else
     CountFile(s, node->MeasuredSize);
-  }
   WalkPast(s, *node);
   return TCountResult::Node;
 }

@@ -32,20 +32,21 @@ THang HangEntry(TBuildState& state, const std::string& imagePath, const std::str
                 bool directory);
 
 enum class TScanResult {
-  Next,  // go on with the next entry (added, or skipped at the user's choice)
-  Stop,  // stop the build at this entry
+  Next,       // go on with the next entry (added, or skipped at the user's choice)
+  Stop,       // stop the build at this entry
+  Cancelled,  // the user cancelled at a source that won't open
 };
 // Checks entry i's real file and adds it to the tree (HangEntry), asking
-// about every entry that cannot go in.
+// about every entry that cannot go in; a file keeps the size found.
 TScanResult ScanEntry(TBuildState& state, TBuildHost& host, const TEntryList& entries, long i);
 
 enum class TCountResult {
-  Node,       // one node counted
-  Up,         // a directory finished
-  Done,       // the whole tree counted
-  Cancelled,  // the user cancelled at a source that won't open
+  Node,  // one node counted
+  Up,    // a directory finished
+  Done,  // the whole tree counted
 };
-// Measures the node at the walk position.
+// Counts the clusters of the node at the walk position, from the size the
+// scan found: the file itself is not looked at again.
 TCountResult CountStep(TBuildState& state, TBuildHost& host);
 
 // Counts the clusters of array's subtree at once, from the sizes its files

@@ -22,6 +22,10 @@ enum class TPathKind { Missing, File, Directory, Other };
 struct TPathInfo {
   TPathKind Kind = TPathKind::Missing;
   int64_t Size = 0;
+  // Whether its permission bits let this program read it: a first answer
+  // that costs no call of its own; opening it has the last word (an access
+  // list may say otherwise). Always true on Windows, which keeps no such bits.
+  bool MayRead = true;
   // Together these name the file itself, whatever path led to it.
   uint64_t Device = 0;
   uint64_t Id = 0;

@@ -15,15 +15,38 @@
 #endif
 #include <unistd.h>
 
+#include <vector>
+
 #include "platform/file_io.h"
 #include "platform/file_system.h"
 
 namespace {
+// The read bit that applies to this program, as the system picks it: the
+// owner's, else the group's, else the others'. Files that everyone may read
+// (the usual 644) need no question about who the program is.
+bool BitsLetRead(const struct stat& st) {
+  const bool user = st.st_mode & S_IRUSR, group = st.st_mode & S_IRGRP,
+             other = st.st_mode & S_IROTH;
+  if (user && group && other) return true;
+  static const uid_t me = ::geteuid();  // the program never changes its ids
+  if (me == 0) return true;             // root reads whatever the bits say
+  if (st.st_uid == me) return user;
+  if (group == other) return other;
+  if (st.st_gid == ::getegid()) return group;
+  const int n = ::getgroups(0, nullptr);
+  std::vector<gid_t> groups(n > 0 ? static_cast<std::size_t>(n) : 0);
+  if (n > 0 && ::getgroups(n, groups.data()) == n)
+    for (gid_t g : groups)
+      if (g == st.st_gid) return group;
+  return other;
+}
+
 void Fill(const struct stat& st, TPathInfo& info) {
   info.Kind = S_ISREG(st.st_mode)   ? TPathKind::File
               : S_ISDIR(st.st_mode) ? TPathKind::Directory
                                     : TPathKind::Other;
   info.Size = st.st_size;
+  info.MayRead = BitsLetRead(st);
   info.Device = static_cast<uint64_t>(st.st_dev);
   info.Id = static_cast<uint64_t>(st.st_ino);
 }

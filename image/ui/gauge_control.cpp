@@ -40,14 +40,17 @@ void TMyGauge::SetValue(int value) {
   value = std::clamp(value, 0, Range);
   if (value == Value) return;
   Value = value;
-  Pending = true;
   ++Repaints;
+  // Marked once until it is painted: the paint shows the latest value.
+  if (Pending) return;
+  Pending = true;
   Refresh(false);
 }
 
 void TMyGauge::PaintNow() {
   if (!Pending) return;
   wxLongLong now = wxGetLocalTimeMillis();
+  // Any paint counts, the display's own between two steps as well.
   if (now - LastPaint < FrameMilliseconds) return;
   LastPaint = now;
   Update();
@@ -69,6 +72,7 @@ TGaugeColours TMyGauge::Colours() const {
 
 void TMyGauge::OnPaint(wxPaintEvent&) {
   Pending = false;
+  LastPaint = wxGetLocalTimeMillis();
   wxAutoBufferedPaintDC dc(this);
   const TGaugeColours colours = Colours();
   const wxColour& face = colours.Face;

@@ -20,9 +20,9 @@ class TMyGauge : public wxWindow {
   // Clamps to 0..Range. A value that is already shown marks nothing.
   void SetValue(int value);
   int GetValue() const { return Value; }
-  // Repaints at once when the shown value changed, at most once per frame:
-  // a repaint costs a round trip to the X server. A change in between is
-  // painted with the next frame.
+  // Repaints at once when the shown value changed, unless the gauge was
+  // painted less than a frame ago: a repaint costs a round trip to the X
+  // server. A change in between is painted with the next frame.
   void PaintNow();
   void SetBarColour(const wxColour& colour);
   // The bar colour with its texts, on the theme's face. A bar that does not

@@ -29,6 +29,10 @@ wxSize TStatusLine::DoGetBestSize() const {
 void TStatusLine::SetText(const wxString& text) {
   if (text == Shown) return;
   Shown = text;
+  // Marked once until it is painted (a new path at every step would mark
+  // it again and again): the paint shows the latest text.
+  if (Marked) return;
+  Marked = true;
   Refresh();
 }
 
@@ -52,6 +56,7 @@ bool TStatusLine::Fits(const std::string& text) {
 }
 
 void TStatusLine::OnPaint(wxPaintEvent&) {
+  Marked = false;
   wxPaintDC dc(this);
   dc.SetFont(TextFont);
   dc.SetTextForeground(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT));

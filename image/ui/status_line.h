@@ -27,6 +27,7 @@ class TStatusLine : public wxWindow {
 
   wxFont TextFont;
   wxString Shown;
+  bool Marked = false;  // marked for repainting, not painted yet
   // Advance widths of the printable ASCII characters, measured once; a
   // text of them is summed instead of laid out.
   std::array<int, 128> AsciiWidth{};

@@ -164,8 +164,19 @@ void TWriteDialog::SetButtonText(const std::string& text) {
 }
 
 TAnswer TWriteDialog::Answer(const TQuestion& question) {
-  return ShowMessageBox(this, ToWx(QuestionText(question)), QuestionCaption(question.Kind),
-                        QuestionButtons(question.Kind));
+  const TAnswer answer = ShowMessageBox(this, ToWx(QuestionText(question)),
+                                        QuestionCaption(question.Kind),
+                                        QuestionButtons(question.Kind));
+  PaintAfterPrompt();
+  return answer;
+}
+
+void TWriteDialog::PaintAfterPrompt() {
+  // The step that asked goes on at once, and its work may be long (a file
+  // made on a slow disk, a large copy): the dialog the prompt covered is
+  // painted first, not when the display's next frame finds time for it.
+  Refresh();
+  Update();
 }
 
 bool TWriteDialog::ConfirmStatistics(const TStatistics& stats) {
@@ -176,7 +187,11 @@ bool TWriteDialog::ConfirmStatistics(const TStatistics& stats) {
 bool TWriteDialog::AskSaveName(std::string& name) {
   if (!SaveData) return false;
   SaveData->FileName = ToWx(name);
-  if (!RunSaveDialog(this, *SaveData)) return false;
+  const auto asked = std::chrono::steady_clock::now();
+  const bool chosen = RunSaveDialog(this, *SaveData);
+  PromptTime += std::chrono::steady_clock::now() - asked;
+  if (!chosen) return false;
+  PaintAfterPrompt();
   name = FromWx(SaveData->FileName);
   return true;
 }

@@ -3,6 +3,7 @@
 // card or a burn, that the list window drives one step per idle notice.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -44,8 +45,11 @@ class TWriteDialog : public wxDialog, public TBuildHost {
   // step opened runs its own loop). True when the build wants more steps.
   bool StepOnce();
   bool Stepping() const { return InStep; }
-  // Steps run so far (for measuring the window's cost per step).
+  // Steps run so far, and how long the save prompt was up, from its making
+  // to its end (for measuring the window's cost per step: the prompt is the
+  // desktop's dialog and a person's time).
   long StepsRun() const { return Steps; }
+  std::chrono::steady_clock::duration SavePromptTime() const { return PromptTime; }
   // What the dialog shows; Build() only for a build, Unpack() only for
   // an unpacking.
   TSteppedWork& Work() { return *Engine; }
@@ -82,6 +86,7 @@ class TWriteDialog : public wxDialog, public TBuildHost {
   void OnClose(wxCloseEvent& event);
   void CancelBuild();
   void Finish(int code);
+  void PaintAfterPrompt();
   void MakeControls(const wxFont& font);
 
   TFileDialogData* SaveData = nullptr;  // the save prompt's, for a build
@@ -90,6 +95,7 @@ class TWriteDialog : public wxDialog, public TBuildHost {
   TImageUnpack* Unpacker = nullptr;
   bool InStep = false;
   long Steps = 0;
+  std::chrono::steady_clock::duration PromptTime{};
   bool StartQueued = false;
   bool Started = false;
   bool CancelPending = false;

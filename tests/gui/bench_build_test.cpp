@@ -2,8 +2,8 @@
 // (IMAGEPATH<TAB>REALPATH lines) named by QV_BENCH_LIST, builds the image
 // into QV_BENCH_OUT with the statistics and save prompt answered, and
 // prints the time from the command to the end of the dialog, less the time
-// the save dialog was open. Disabled in
-// the normal run.
+// the save prompt took from its making to its end, and that time apart.
+// Disabled in the normal run.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -31,10 +31,14 @@ TEST_F(TBench, DISABLED_BuildFromList) {
   }
   Lines();
   ASSERT_GT(Window->Entries.Count(), 0u);
+  // A person sees the list before choosing Create Image: its first paint is
+  // not the build's.
+  Window->Update();
 
   TDialogAnswers answers;
   answers.FileChoices = {out};
   long steps = 0, gaugeChanges = 0;
+  std::chrono::steady_clock::duration prompt{};
   bool done = false;
   answers.OnBuild = [&](TWriteDialog* build) {
     build->Bind(wxEVT_IDLE, [&, build](wxIdleEvent& e) {
@@ -43,18 +47,19 @@ TEST_F(TBench, DISABLED_BuildFromList) {
       done = true;
       steps = build->StepsRun();
       gaugeChanges = build->Gauge->RepaintCount();
+      prompt = build->SavePromptTime();
       wxCommandEvent ok(wxEVT_BUTTON, IdCancelButton);
       build->GetEventHandler()->AddPendingEvent(ok);
     });
   };
   auto start = std::chrono::steady_clock::now();
   Command(CmCreateImage);
-  // The desktop's save dialog is a person's time, not the build's.
-  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start -
-                                                 answers.FileDialogTime)
-                       .count();
+  // The desktop's save dialog, made, shown and gone, is not the build's.
+  double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start - prompt).count();
   ASSERT_TRUE(done);
-  printf("BENCH seconds %.4f steps %ld gauge_changes %ld\n", seconds, steps, gaugeChanges);
+  printf("BENCH seconds %.4f steps %ld gauge_changes %ld prompt %.4f\n", seconds, steps,
+         gaugeChanges, std::chrono::duration<double>(prompt).count());
 }
 
 }  // namespace

@@ -254,6 +254,31 @@ TEST_F(TBuildDialogTest, CancelDuringTheDataStageLeavesNoNewFileAndAReplacedOneW
   EXPECT_EQ(folderSize(), files);
 }
 
+// A prompt that closes over the dialog leaves it blank until it is painted
+// again, and the step that asked goes on with the writing at once.
+TEST_F(TBuildDialogTest, TheDialogIsPaintedBeforeTheStepThatAskedForTheFileGoesOn) {
+  Add("\\A.BIN", Dir.File("a.bin", "a"));
+  Answers.FileChoices = {Image};
+  struct TPromptWatch : wxModalDialogHook {
+    bool Closed = false;
+    int Enter(wxDialog*) override { return wxID_NONE; }
+    void Exit(wxDialog* d) override { Closed = Closed || dynamic_cast<wxFileDialog*>(d); }
+  } prompt;
+  prompt.Register();
+  bool watched = false, painted = false;
+  OnIdle = [&](TWriteDialog* dialog) {
+    if (watched) return;
+    watched = true;
+    dialog->StatusText->Bind(wxEVT_PAINT, [&, dialog](wxPaintEvent& e) {
+      e.Skip();
+      painted |= prompt.Closed && dialog->Build().Stage() == TBuildStage::Count;
+    });
+  };
+  Command(CmCreateImage);
+  prompt.Unregister();
+  EXPECT_TRUE(PressedOk && painted);
+}
+
 TEST_F(TBuildDialogTest, TheCloseBoxAndEscCancelLikeTheButton) {
   for (int i = 0; i < 50; ++i) Add("\\F" + std::to_string(i), Dir.File(std::to_string(i), "x"));
   bool closed = false;
