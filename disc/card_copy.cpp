@@ -118,7 +118,7 @@ bool TCardCopy::Prepare() {
 // The whole room first: a card that is too full says so before a byte is
 // written, and the copy lies in one piece there, as emulators want it.
 bool TCardCopy::TakeRoom() {
-  const std::string folder = FolderOfPath(Target);
+  const std::string folder = FolderHolding(Target);
   bool full = false;
   if (!TakeFileSpace(Out, Padded)) {
     if (errno == ENOSPC) {
@@ -223,7 +223,7 @@ void TCardCopy::Finish() {
   }
   WritePath.clear();
   // The new name reaches the card too, before the card may be taken out.
-  if (!SyncFolder(FolderOfPath(Target))) return WriteFailed(errno);
+  if (!SyncFolder(FolderHolding(Target))) return WriteFailed(errno);
   Stage = TStage::Idle;
   Complete();
 }

@@ -160,8 +160,7 @@ bool TImageBuild::AfterWalk() {
 }
 
 bool TImageBuild::CheckFreeSpace(const std::string& path) {
-  std::string folder = FolderOfPath(path);
-  if (folder.empty()) folder = ".";  // a bare name is made in the working folder
+  const std::string folder = FolderHolding(path);
   uint64_t units = 0, unitSize = 0;
   if (!Host.QueryFreeSpace(folder, units, unitSize) || unitSize == 0)
     return true;  // cannot tell: opening the file will report real trouble

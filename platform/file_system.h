@@ -132,6 +132,9 @@ char PathSeparator();
 // on Windows: "D:\out\" is the name "out" in the folder "D:\".
 std::string FolderOfPath(const std::string& path);
 std::string NameOfPath(const std::string& path);
+// The folder a file at path is made in, to ask about or flush: its folder
+// part, or "." (the working folder) for a bare name.
+std::string FolderHolding(const std::string& path);
 // How many characters of path name its drive: "C:" or "\\server\share" on
 // Windows; none here, where paths have no drives.
 std::size_t DriveLength(const std::string& path);

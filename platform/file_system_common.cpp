@@ -57,6 +57,11 @@ std::string FolderOfPath(const std::string& path) {
   return path.substr(0, cut);
 }
 
+std::string FolderHolding(const std::string& path) {
+  const std::string folder = FolderOfPath(path);
+  return folder.empty() ? "." : folder;
+}
+
 std::string NameOfPath(const std::string& path) {
   const auto [begin, end] = LastNameOf(path);
   return path.substr(begin, end - begin);

@@ -62,6 +62,11 @@ TEST_F(QvImageCard, CopiesPaddedUnderTheFirstFreeIdAndReplacesOnlyWithForce) {
   ASSERT_EQ(r.Code, 0) << r.Err;
   EXPECT_EQ(ReadBytes(Card + "/CD6.iso"), Padded);
   EXPECT_EQ(CardFiles(), (std::set<std::string>{"CD3.iso", "cd4.ISO", "CD5.iso", "CD6.iso"}));
+
+  // A bare name goes into the working folder, and a copy that worked says so.
+  r = Run({"-q", "--card", "out/a.trk", "copy.iso"});
+  EXPECT_EQ(r.Code, 0) << r.Err;
+  EXPECT_EQ(ReadBytes(Work / "copy.iso"), Padded);
 }
 
 TEST_F(QvImageCard, AFullCardOrADamagedImageIsAMessageAndLeavesNothing) {
