@@ -184,7 +184,10 @@ bool RunToEnd(TSteppedWork& work, TTerminalHost& host) {
   work.Start();
   while (work.Running()) {
     if (Interrupted) {
+      // A work that cannot stop yet (a disc being blanked) goes on to
+      // where it can.
       work.Cancel();
+      while (work.Running()) work.Step();
       host.ClearProgress();
       return false;
     }

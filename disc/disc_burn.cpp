@@ -146,10 +146,10 @@ void TDiscBurn::UseDisc() {
     Blanked = true;
     const TDriveResult started = Drive->StartBlank(true);
     if (started != TDriveResult::Ok) return DriveFailed(started, K::BlankFailed);
+    Stage = TStage::Blank;
     Host.SetCaption(Msg::CaptionBlank);
     Host.SetStatusText(Address);
     Gauge(0);
-    Stage = TStage::Blank;
     return;
   }
   const int64_t beyond = TrackBlocks * DiscBlockSize - disc.FreeBytes;
@@ -181,6 +181,12 @@ void TDiscBurn::DriveFailed(TDriveResult result, TQuestionKind failure) {
   }
 }
 
+bool TDiscBurn::MustGoOn() {
+  if (Stage != TStage::Blank) return false;
+  Host.SetStatusText(Msg::StatusBlankWaits);
+  return true;
+}
+
 void TDiscBurn::StepBlank() {
   TDriveProgress progress;
   const TDriveResult polled = Drive->Poll(progress);
@@ -190,6 +196,8 @@ void TDiscBurn::StepBlank() {
     return;
   }
   if (polled != TDriveResult::Ok) return DriveFailed(polled, K::BlankFailed);
+  // Cancelled while it blanked: the disc is blank, and the burn ends here.
+  if (CancelAsked()) return End(TBuildEnd::Stopped, TStop::Cancelled);
   UseDisc();  // blank now, and its room known
 }
 

@@ -61,6 +61,8 @@ class TDiscBurn : public TSteppedWork {
   void UseDisc();
   void StartWrite();
   void StepBlank();
+  // A blank cannot be stopped: Cancel waits for its end.
+  bool MustGoOn() override;
   void StepWrite();
   void StepVerify();
   void StepClose();

@@ -52,6 +52,8 @@ constexpr const char* ImageShrank = "it is shorter than when the copy began";
 // and the speed (WritingSpeedText).
 constexpr const char* CaptionOpenDrive = "Opening CD Writer";
 constexpr const char* CaptionBlank = "Blanking Disc";
+// Cancel while a disc is blanked: the drive cannot stop before its end.
+constexpr const char* StatusBlankWaits = "Cancelled: waiting for the blank to end";
 constexpr const char* CaptionBurn = "Burning Image";
 constexpr const char* CaptionVerify = "Verifying Disc";
 constexpr const char* StatusWriting = "Writing";

@@ -11,6 +11,15 @@ int PercentOf(int64_t done, int64_t total, int whenEmpty) {
   return static_cast<int>(std::clamp<int64_t>(done * 100 / total, 0, 100));
 }
 
+void TSteppedWork::Cancel() {
+  if (!Running()) return;
+  if (MustGoOn()) {
+    CancelWaits = true;
+    return;
+  }
+  End(TBuildEnd::Stopped, TStop::Cancelled);
+}
+
 void TSteppedWork::Fail(const TQuestion& question, TBuildEnd end) {
   Host.Ask(question);
   EndOnMessage(end);

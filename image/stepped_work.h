@@ -48,8 +48,10 @@ class TSteppedWork {
   virtual void Start() = 0;
   // One short step; nothing once it has ended or is done.
   virtual void Step() = 0;
-  // The button (Cancel, later Ok), Esc or the close box: ends as stopped.
-  void Cancel() { End(TBuildEnd::Stopped, TStop::Cancelled); }
+  // The button (Cancel, later Ok), Esc, the close box or a signal: ends as
+  // stopped. A work that cannot stop now (a disc being blanked) goes on
+  // stepping until it can, then ends so.
+  void Cancel();
 
   // Finished, and "Done" is showing.
   bool Done() const { return Completed; }
@@ -72,6 +74,9 @@ class TSteppedWork {
   void EndOnMessage(TBuildEnd end = TBuildEnd::Stopped) { End(end, TStop::Message); }
   // Finished: caption "Done", an empty status line, the button "Ok".
   void Complete();
+  // Cancel was asked while the work could not stop; it ends as cancelled
+  // once it can.
+  bool CancelAsked() const { return CancelWaits; }
   // Reads the next directory of an open image, showing its last item on
   // the status line and the clusters claimed so far on the gauge; once
   // every directory is read, finishes the reading and returns false.
@@ -87,11 +92,15 @@ class TSteppedWork {
   // Lets go of the tree, the files and the folders a work holds when it
   // ends; it has not ended before.
   virtual void Release() {}
+  // Whether the work must go on now, though cancelled; it says why on the
+  // status line itself.
+  virtual bool MustGoOn() { return false; }
 
   bool Completed = false;
   bool HasEnded = false;
   TBuildEnd EndedWith = TBuildEnd::Stopped;
   TStop Cause = TStop::None;
+  bool CancelWaits = false;
   TQuestionKind StoppedBy = TQuestionKind::TooLarge;
   int Shown = -1;
 };

@@ -57,6 +57,11 @@ bool Failed() {
     case ERROR_INVALID_HANDLE: errno = EBADF; break;
     case ERROR_INVALID_PARAMETER:
     case ERROR_NEGATIVE_SEEK: errno = EINVAL; break;
+    // The file system or the share cannot do what was asked at all (take
+    // room ahead, say): callers that have another way go on with it.
+    case ERROR_NOT_SUPPORTED:
+    case ERROR_INVALID_FUNCTION:
+    case ERROR_CALL_NOT_IMPLEMENTED: errno = ENOSYS; break;
     default: errno = EIO; break;
   }
   return false;

@@ -117,7 +117,6 @@ bool TWriteDialog::StepOnce() {
   if (CancelPending) {
     CancelPending = false;
     CancelBuild();
-    return false;
   }
   return Engine->Running();
 }
@@ -132,8 +131,9 @@ void TWriteDialog::CancelBuild() {
     CancelPending = true;
     return;
   }
+  // A work that cannot stop yet ends itself once it can (EndBuild).
   Engine->Cancel();
-  Finish(BuildEndStopped);
+  if (!Engine->Running()) Finish(BuildEndStopped);
 }
 
 void TWriteDialog::Finish(int code) {

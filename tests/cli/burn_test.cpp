@@ -56,6 +56,30 @@ TEST_F(QvImageBurn, BurnsTheImagePaddedAndReadBackAndTakesNoSecondOne) {
   EXPECT_EQ(r.Code, 0) << r.Err;
   EXPECT_TRUE(ReadBytes(rw) == Padded);
   ::close(fd);
+
+  // Cancel while it blanks waits for the blank's end (the drive cannot stop
+  // it), then ends without a word of a lost disc: the disc is only blank.
+  std::ofstream(rw, std::ios::binary) << old;
+  const int again = ::open(rw.c_str(), O_WRONLY);
+  ASSERT_GE(again, 0);
+  TScriptHost host;
+  host.Answers = {TAnswer::Yes};  // blank it
+  TBurnOptions options;
+  options.Drive = "stdio:/dev/fd/" + std::to_string(again);
+  TDiscBurn burn(Out + "/a.trk", host, options);
+  bool waited = false;
+  host.OnCaption = [&](const std::string& caption) {
+    if (caption != Msg::CaptionBlank) return;
+    burn.Cancel();
+    waited = burn.Running();
+  };
+  burn.Start();
+  while (burn.Running()) burn.Step();
+  ::close(again);
+  EXPECT_TRUE(waited);
+  EXPECT_EQ(burn.Why(), TStop::Cancelled);
+  EXPECT_EQ(host.Asked.size(), 1u) << host.Asked.back().Text;
+  EXPECT_EQ(ReadBytes(rw), "");
 }
 
 // Each failure has its words and its exit status, and none writes a disc.
