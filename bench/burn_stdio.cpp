@@ -55,8 +55,10 @@ int main(int argc, char** argv) {
         return Fail(disc, "differs in the blocks from " + std::to_string(first));
     }
   } else {
-    if (Timed([&] { return drive->StartWrite(image, {}); }) != TDriveResult::Ok)
-      return Fail(image, drive->Message());
+    const TFileHandle file = OpenForReading(image);
+    const TDriveResult started = Timed([&] { return drive->StartWrite(file, {}); });
+    if (file != NoFile) CloseFile(file);
+    if (started != TDriveResult::Ok) return Fail(image, drive->Message());
     TDriveProgress progress;
     TDriveResult result;
     while ((result = Timed([&] { return drive->Poll(progress); })) == TDriveResult::Running)

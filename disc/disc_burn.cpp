@@ -158,7 +158,8 @@ void TDiscBurn::UseDisc() {
 }
 
 void TDiscBurn::StartWrite() {
-  const TDriveResult started = Drive->StartWrite(ImagePath, {Options.Speed, Options.Simulate});
+  // The file that was checked, and is read back, is the one burnt.
+  const TDriveResult started = Drive->StartWrite(Reader.Fd(), {Options.Speed, Options.Simulate});
   if (started != TDriveResult::Ok) return DriveFailed(started, K::BurnRefused);
   Writing = true;
   Host.SetCaption(Msg::CaptionBurn);

@@ -31,6 +31,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
+
 // The disc's unit of reading and writing: a mode 1 data block.
 constexpr int64_t DiscBlockSize = 2048;
 // Blocks one ReadBlocks call takes at most: 64 KiB, a few tens of
@@ -95,11 +97,13 @@ class TDiscDrive {
   // The disc as it was found, and again after each job has ended.
   const TDiscMedium& Medium() const { return Info().Medium; }
 
-  // Starts writing the image file as one data track, padded with zeros to a
-  // whole block, and closes the disc. Refuses (NotBlank, TooLarge, Busy while
-  // a job runs, Failed when the image cannot be read or libburn finds no way
-  // to write) before anything is written.
-  virtual TDriveResult StartWrite(const std::string& imagePath, const TWriteOptions& options) = 0;
+  // Starts writing the open image file, from its start, as one data track,
+  // padded with zeros to a whole block, and closes the disc: the very file
+  // that was checked, whatever its name leads to meanwhile (image stays the
+  // caller's; the drive reads a copy of the handle). Refuses (NotBlank,
+  // TooLarge, Busy while a job runs, Failed when the image cannot be read or
+  // libburn finds no way to write) before anything is written.
+  virtual TDriveResult StartWrite(TFileHandle image, const TWriteOptions& options) = 0;
   // Starts blanking a rewritable disc: fast clears only what says what the
   // disc holds. Cannot be cancelled once started.
   virtual TDriveResult StartBlank(bool fast) = 0;

@@ -13,9 +13,11 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include <libburn/libburn.h>
@@ -192,17 +194,23 @@ class TTrackDisc {
     if (Track) burn_track_free(Track);
   }
   // Builds the disc of one mode 1 track, padded to a whole block, from the
-  // image file; false with the system's reason when it cannot be read.
-  bool Build(const std::string& imagePath, std::string& message) {
+  // open image file; false with the system's reason when it cannot be read.
+  bool Build(TFileHandle image, std::string& message) {
     struct stat st;
-    int error = ::stat(imagePath.c_str(), &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EINVAL;
+    const int fd = static_cast<int>(image);
+    int error = ::fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EINVAL;
+    // libburn reads its own handle from the start and closes it when done.
+    const int copy = error != 0 ? -1 : ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (error == 0 && (copy < 0 || ::lseek(copy, 0, SEEK_SET) != 0)) error = errno;
     if (error != 0) {
-      message = imagePath + ": " + std::strerror(error);
+      if (copy >= 0) ::close(copy);
+      message = std::string("the image: ") + std::strerror(error);
       return false;
     }
-    burn_source* source = burn_file_source_new(imagePath.c_str(), nullptr);
+    burn_source* source = burn_fd_source_new(copy, -1, st.st_size);
     if (!source) {
-      message = imagePath + ": " + std::strerror(errno);
+      ::close(copy);
+      message = std::string("the image: ") + std::strerror(errno);
       return false;
     }
     Disc = burn_disc_create();
@@ -213,7 +221,7 @@ class TTrackDisc {
     bool ok = burn_track_set_source(Track, source) == BURN_SOURCE_OK;
     burn_source_free(source);  // the track holds it now
     if (!ok) {
-      message = imagePath + ": libburn cannot read it";
+      message = "libburn cannot read the image";
       return false;
     }
     burn_session_add_track(Session, Track, BURN_POS_END);
@@ -246,11 +254,11 @@ class TLibburnDrive : public TDiscDrive {
   const TDriveInfo& Info() const override { return Information; }
   const std::string& Message() const override { return Text; }
 
-  TDriveResult StartWrite(const std::string& imagePath, const TWriteOptions& options) override {
+  TDriveResult StartWrite(TFileHandle image, const TWriteOptions& options) override {
     if (JobRunning) return TDriveResult::Busy;
     if (Information.Medium.State != TDiscState::Blank) return TDriveResult::NotBlank;
     auto disc = std::make_unique<TTrackDisc>();
-    if (!disc->Build(imagePath, Text)) return TDriveResult::Failed;
+    if (!disc->Build(image, Text)) return TDriveResult::Failed;
     TWriteOpts opts(Drive);
     burn_write_opts_set_multi(opts.Opts, 0);  // close the disc
     burn_write_opts_set_simulate(opts.Opts, options.Simulate ? 1 : 0);

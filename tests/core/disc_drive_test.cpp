@@ -50,6 +50,15 @@ std::unique_ptr<TDiscDrive> Open(const std::string& address) {
   return drive;
 }
 
+// Starts writing the image file at path, as the burn does with the file it
+// has checked.
+TDriveResult Write(TDiscDrive& drive, const std::string& path, const TWriteOptions& options) {
+  const TFileHandle image = OpenForReading(path);
+  const TDriveResult started = drive.StartWrite(image, options);
+  if (image != NoFile) CloseFile(image);
+  return started;
+}
+
 // Polls the job to its end, as the burning steps do; its last progress.
 TDriveResult Finish(TDiscDrive& drive, TDriveProgress& progress) {
   TDriveResult result;
@@ -80,12 +89,12 @@ TEST(DiscDrive, BurntDiscHoldsTheImagePaddedAndReadsBackEveryChange) {
 
   // A simulated burn writes nothing and leaves the disc blank.
   TDriveProgress progress;
-  ASSERT_EQ(drive->StartWrite(image, {0, true}), TDriveResult::Ok) << drive->Message();
+  ASSERT_EQ(Write(*drive, image, {0, true}), TDriveResult::Ok) << drive->Message();
   EXPECT_EQ(Finish(*drive, progress), TDriveResult::Ok) << drive->Message();
   EXPECT_EQ(SizeOf(disc), 0u);
   EXPECT_EQ(drive->Medium().State, TDiscState::Blank);
 
-  ASSERT_EQ(drive->StartWrite(image, {}), TDriveResult::Ok);
+  ASSERT_EQ(Write(*drive, image, {}), TDriveResult::Ok);
   EXPECT_EQ(Finish(*drive, progress), TDriveResult::Ok) << drive->Message();
   EXPECT_EQ(progress.Done, 1041);
   EXPECT_EQ(progress.Total, 1041);
@@ -94,7 +103,7 @@ TEST(DiscDrive, BurntDiscHoldsTheImagePaddedAndReadsBackEveryChange) {
   EXPECT_TRUE(ReadBack(*drive, 1041) == padded);
   // Burnt once, the disc takes no second image.
   EXPECT_EQ(drive->Medium().State, TDiscState::Closed);
-  EXPECT_EQ(drive->StartWrite(image, {}), TDriveResult::NotBlank);
+  EXPECT_EQ(Write(*drive, image, {}), TDriveResult::NotBlank);
 
   // What is read back is what the disc holds now, not what was written.
   {
@@ -137,7 +146,7 @@ TEST(DiscDrive, EachDiscIsTakenForWhatItHolds) {
     EXPECT_EQ(drive->Medium().State, c.State);
     EXPECT_EQ(drive->Medium().Erasable, c.Erasable);
     if (c.State != TDiscState::Blank) {
-      EXPECT_EQ(drive->StartWrite(image, {}), TDriveResult::NotBlank);
+      EXPECT_EQ(Write(*drive, image, {}), TDriveResult::NotBlank);
     }
     if (!c.Erasable) {
       EXPECT_EQ(drive->StartBlank(true), TDriveResult::NotErasable);
@@ -177,7 +186,7 @@ TEST(DiscDrive, AnImageLargerThanTheDiscIsRefusedBeforeWriting) {
   auto drive = Open("stdio:" + small + "/disc");
   ASSERT_TRUE(drive);
   EXPECT_EQ(drive->Medium().FreeBytes, 1 << 20);
-  EXPECT_EQ(drive->StartWrite(image, {}), TDriveResult::TooLarge);
+  EXPECT_EQ(Write(*drive, image, {}), TDriveResult::TooLarge);
   EXPECT_FALSE(fs::exists(small + "/disc"));
 }
 
@@ -192,7 +201,7 @@ TEST(DiscDrive, AWriteErrorEndsTheJobWithTheReason) {
   TDriveResult result;
   {
     TFileSizeLimit limit(512 << 10);
-    ASSERT_EQ(drive->StartWrite(image, {}), TDriveResult::Ok) << drive->Message();
+    ASSERT_EQ(Write(*drive, image, {}), TDriveResult::Ok) << drive->Message();
     result = Finish(*drive, progress);
   }
   EXPECT_EQ(result, TDriveResult::Failed);
@@ -205,7 +214,7 @@ TEST(DiscDrive, AWriteErrorEndsTheJobWithTheReason) {
   if (!noWrites.Ok()) GTEST_SKIP() << noWrites.Why();
   auto unwritable = Open("stdio:" + readOnly + "/disc");
   ASSERT_TRUE(unwritable);
-  ASSERT_EQ(unwritable->StartWrite(image, {}), TDriveResult::Ok) << unwritable->Message();
+  ASSERT_EQ(Write(*unwritable, image, {}), TDriveResult::Ok) << unwritable->Message();
   EXPECT_EQ(Finish(*unwritable, progress), TDriveResult::Failed);
   EXPECT_FALSE(unwritable->Message().empty());
 }
@@ -224,7 +233,7 @@ TEST(DiscDrive, ACancelledOrClosedWriteStopsEarlyAndTheNextBurnIsWhole) {
     std::string disc = tmp / (byClose ? "closed" : "cancelled");
     auto drive = Open("stdio:" + disc);
     ASSERT_TRUE(drive);
-    ASSERT_EQ(drive->StartWrite(large, {}), TDriveResult::Ok) << drive->Message();
+    ASSERT_EQ(Write(*drive, large, {}), TDriveResult::Ok) << drive->Message();
     if (byClose) {
       EXPECT_EQ(drive->Close(false), TDriveResult::Ok) << drive->Message();
     } else {
@@ -235,7 +244,7 @@ TEST(DiscDrive, ACancelledOrClosedWriteStopsEarlyAndTheNextBurnIsWhole) {
   }
   auto next = Open("stdio:" + tmp / "next");
   ASSERT_TRUE(next);
-  ASSERT_EQ(next->StartWrite(image, {}), TDriveResult::Ok) << next->Message();
+  ASSERT_EQ(Write(*next, image, {}), TDriveResult::Ok) << next->Message();
   EXPECT_EQ(Finish(*next, progress), TDriveResult::Ok) << next->Message();
   EXPECT_EQ(SizeOf(tmp / "next"), static_cast<uintmax_t>(1041 * DiscBlockSize));
 }
