@@ -29,12 +29,17 @@ TCardCopy::TCardCopy(std::string imagePath, std::string destination, TBuildHost&
       Options(options),
       Reader(ImagePath),
       Piece(PieceSize),
-      Back(PieceSize) {}
+      BackStore(PieceSize + ReadBackAlign) {
+  const auto at = reinterpret_cast<std::uintptr_t>(BackStore.data());
+  Back = BackStore.data() + (ReadBackAlign - at % ReadBackAlign) % ReadBackAlign;
+}
 
 TCardCopy::~TCardCopy() { Release(); }
 
 void TCardCopy::Release() {
   Stage = TStage::Idle;
+  if (ReadBack != NoFile) CloseFile(ReadBack);
+  ReadBack = NoFile;
   if (Out != NoFile) CloseFile(Out);
   Out = NoFile;
   if (!WritePath.empty()) RemoveFile(WritePath);
@@ -188,10 +193,25 @@ void TCardCopy::StepSettle() {
   // What the card holds now is read back from the card itself, not from
   // the copy in memory: only so does the comparison prove the card.
   if (!SyncFile(Out)) return WriteFailed(errno);
-  ForgetCachedBytes(Out);
+  ReadBack = OpenForReadingBack(WritePath);
+  if (ReadBack == NoFile) return Fail({TQuestionKind::CantReadImage, Target, std::strerror(errno)});
   Host.SetCaption(Msg::CaptionCompare);
   Gauge(0);
   Stage = TStage::Compare;
+}
+
+// Reads the copy's next n bytes from the card, in whole aligned blocks (its
+// end may fall inside the last one): the bytes read, or -1 with errno.
+int64_t TCardCopy::ReadBackPiece(std::size_t n) {
+  const int64_t whole = int64_t((n + ReadBackAlign - 1) / ReadBackAlign * ReadBackAlign);
+  int64_t got = 0;
+  while (got < int64_t(n)) {
+    const int64_t r = ReadFileAt(ReadBack, Back + got, std::size_t(whole - got), Compared + got);
+    if (r < 0) return -1;
+    got += r;
+    if (r == 0 || got % int64_t(ReadBackAlign) != 0) break;  // the file's end
+  }
+  return std::min<int64_t>(got, int64_t(n));
 }
 
 void TCardCopy::StepCompare() {
@@ -199,11 +219,11 @@ void TCardCopy::StepCompare() {
   do {
     const auto n = static_cast<std::size_t>(std::min<int64_t>(PieceSize, Padded - Compared));
     if (!ReadImage(Compared, n)) return;
-    const int64_t got = ReadFully(Out, Back.data(), n, Compared);
+    const int64_t got = ReadBackPiece(n);
     if (got < 0)
       return Fail({TQuestionKind::CantReadImage, Target, std::strerror(errno)});
     const auto same = static_cast<std::size_t>(
-        std::mismatch(Back.begin(), Back.begin() + got, Piece.begin()).first - Back.begin());
+        std::mismatch(Back, Back + got, Piece.begin()).first - Back);
     if (same < n) return Fail({TQuestionKind::CardDiffers, Target, {}, Compared + int64_t(same)});
     Compared += static_cast<int64_t>(n);
     Gauge(PercentOf(Compared, Padded));
@@ -212,6 +232,8 @@ void TCardCopy::StepCompare() {
 }
 
 void TCardCopy::Finish() {
+  CloseFile(ReadBack);
+  ReadBack = NoFile;
   const bool closed = CloseFile(Out);
   Out = NoFile;
   if (!closed) return WriteFailed(errno);

@@ -55,6 +55,8 @@ class TCardCopy : public TSteppedWork {
   bool ReadImage(int64_t offset, std::size_t n);
   // Waits until the next piece written is on the card.
   bool SettlePiece();
+  // The copy's next n bytes as the card gives them back, or -1.
+  int64_t ReadBackPiece(std::size_t n);
   void WriteFailed(int error);
   // Closes the copy; one not yet under its name goes.
   void Release() override;
@@ -70,5 +72,9 @@ class TCardCopy : public TSteppedWork {
   int64_t ImageBytes = 0, Padded = 0;
   // Bytes written, known to be on the card, and compared.
   int64_t Written = 0, Settled = 0, Compared = 0;
-  std::vector<uint8_t> Piece, Back;
+  std::vector<uint8_t> Piece;
+  // The card's bytes read back, in memory aligned as reading back needs.
+  std::vector<uint8_t> BackStore;
+  uint8_t* Back = nullptr;
+  TFileHandle ReadBack = NoFile;  // the copy, read back from the card
 };

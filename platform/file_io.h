@@ -34,10 +34,13 @@ bool SyncFile(TFileHandle fd);
 // system has no such call it does nothing and SyncFile writes it all.
 // False with errno when the disk failed.
 bool WriteOutRange(TFileHandle fd, int64_t offset, int64_t n, bool wait);
-// Lets go of the copy of the file's bytes the system holds in memory (once
-// they are on the disk), so that reading them again reads the disk itself.
-// Where the system cannot, the bytes read back may come from memory.
-bool ForgetCachedBytes(TFileHandle fd);
+// Opens a file just written and flushed to read back what its disk holds,
+// not the copy of its bytes the system keeps in memory. Reads through it go
+// at offsets and in lengths that are multiples of ReadBackAlign, into
+// memory aligned to it (Windows reads the disk itself only so; elsewhere
+// the system is told to forget its copy, and any read works).
+constexpr std::size_t ReadBackAlign = 4096;
+TFileHandle OpenForReadingBack(const std::string& path);
 // Writes the folder's own records (a name just given by a rename) to the
 // disk.
 bool SyncFolder(const std::string& folder);

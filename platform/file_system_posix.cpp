@@ -170,10 +170,12 @@ bool WriteOutRange(TFileHandle file, int64_t offset, int64_t n, bool wait) {
 #endif
 }
 
-bool ForgetCachedBytes(TFileHandle file) {
-  const int r = ::posix_fadvise(Fd(file), 0, 0, POSIX_FADV_DONTNEED);
-  if (r != 0) errno = r;
-  return r == 0;
+TFileHandle OpenForReadingBack(const std::string& path) {
+  const TFileHandle file = Open(path, O_RDONLY);
+  // Pages the disk holds (the file was flushed) are dropped, so that the
+  // reads that follow come from the disk.
+  if (file != NoFile) ::posix_fadvise(Fd(file), 0, 0, POSIX_FADV_DONTNEED);
+  return file;
 }
 
 bool SyncFolder(const std::string& folder) {

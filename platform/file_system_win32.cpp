@@ -232,8 +232,11 @@ bool TakeFileSpace(TFileHandle file, int64_t size) {
 // No call writes a range ahead here; SyncFile writes it all.
 bool WriteOutRange(TFileHandle, int64_t, int64_t, bool) { return true; }
 
-// The system's cache of a file cannot be dropped from an open handle.
-bool ForgetCachedBytes(TFileHandle) { return true; }
+// The system's cache of a file cannot be dropped; a handle without
+// buffering reads past it, from the disk, in whole sectors.
+TFileHandle OpenForReadingBack(const std::string& path) {
+  return Open(path, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_NO_BUFFERING);
+}
 
 // Renames go to the disk with the name already (MOVEFILE_WRITE_THROUGH).
 bool SyncFolder(const std::string&) { return true; }
