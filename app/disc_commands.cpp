@@ -10,7 +10,7 @@
 #include "app/message_box.h"
 #include "app/text_convert.h"
 #include "disc/card_copy.h"
-#include "disc/cd_medium.h"
+#include "image/cd_medium.h"
 #include "disc/disc_burn.h"
 #include "image/build_messages.h"
 #include "image/ui/write_dialog.h"

@@ -22,7 +22,7 @@
 #include "entries/list_file.h"
 #include "cli/terminal_host.h"
 #include "disc/card_copy.h"
-#include "disc/cd_medium.h"
+#include "image/cd_medium.h"
 #include "disc/disc_burn.h"
 #include "entries/dir_entry.h"
 #include "image/build_driver.h"
@@ -399,8 +399,8 @@ int CardMode(const std::string& image, const std::string& destination, TTerminal
   if (!options.Quiet) {
     std::printf("Copied to %s: %lld bytes, %lld blocks of %lld, read back and compared\n",
                 copy.CopyPath().c_str(), static_cast<long long>(copy.CopySize()),
-                static_cast<long long>(copy.CopySize() / CdBlockSize),
-                static_cast<long long>(CdBlockSize));
+                static_cast<long long>(copy.CopySize() / DiscBlockSize),
+                static_cast<long long>(DiscBlockSize));
     if (!ReportWritten()) return ExitStopped;
   }
   return ExitComplete;

@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "disc/cd_medium.h"
-#include "disc/damaged_image.h"
+#include "image/cd_medium.h"
+#include "image/damaged_image.h"
 #include "image/build_messages.h"
 #include "image/ceil_div.h"
 #include "image/status_text.h"

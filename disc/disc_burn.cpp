@@ -5,7 +5,7 @@
 #include <cstring>
 #include <thread>
 
-#include "disc/damaged_image.h"
+#include "image/damaged_image.h"
 #include "image/build_messages.h"
 #include "image/ceil_div.h"
 #include "image/status_text.h"

@@ -1,7 +1,5 @@
-# Copies of images onto their media: the sizes of CDs, the copy to an SD
-# card for a CD emulator and the burn onto a CD-R, all in qvcore.
+# Copies of images onto their media: the copy to an SD card for a CD
+# emulator and the burn onto a CD-R, all in qvcore.
 list(APPEND QV_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/card_copy.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/cd_medium.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/damaged_image.cpp
   ${CMAKE_CURRENT_LIST_DIR}/disc_burn.cpp)

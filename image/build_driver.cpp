@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "disc/cd_medium.h"
+#include "image/cd_medium.h"
 #include "entries/dir_entry.h"
 #include "image/build_messages.h"
 #include "image/ceil_div.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <iterator>
 
-#include "disc/cd_medium.h"
+#include "image/cd_medium.h"
 
 namespace {
 constexpr const char* CaptionError = "Error";
@@ -248,9 +248,9 @@ std::string QuestionText(const TQuestion& q) {
       return FormatText(text, path, static_cast<long long>(q.Number));
     case K::CardDiffers:
       return FormatText(text, path, static_cast<long long>(q.Number),
-                        static_cast<long long>(q.Number / CdBlockSize));
+                        static_cast<long long>(q.Number / DiscBlockSize));
     case K::BurnDiffers:
-      return FormatText(text, path, static_cast<long long>(q.Number / CdBlockSize),
+      return FormatText(text, path, static_cast<long long>(q.Number / DiscBlockSize),
                         static_cast<long long>(q.Number));
     case K::DiscTooSmall:
       return FormatText(text, path, static_cast<long long>(q.Number));

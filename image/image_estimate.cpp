@@ -1,6 +1,6 @@
 #include "image/image_estimate.h"
 
-#include "disc/cd_medium.h"
+#include "image/cd_medium.h"
 #include "entries/dir_entry.h"
 #include "image/boot_sector.h"
 #include "image/build_messages.h"
@@ -151,7 +151,7 @@ std::string SizeText(int64_t bytes) {
 // How much of an 80-minute CD-R the image takes, in whole percent rounded
 // up: 100 % still fits, anything more does not.
 std::string CdShareText(int64_t imageSize) {
-  const int64_t blocks = CeilDiv(imageSize, CdBlockSize);
+  const int64_t blocks = CeilDiv(imageSize, DiscBlockSize);
   std::string text = std::to_string(CeilDiv(blocks * 100, Blocks80Minutes)) +
                      " % of an 80-minute CD-R";
   if (BytesBeyondCd(imageSize, Blocks80Minutes) > 0) text += ", too large for it";

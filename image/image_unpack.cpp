@@ -8,6 +8,7 @@
 #include "entries/path_rules.h"
 #include "image/build_host.h"
 #include "image/build_messages.h"
+#include "image/damaged_image.h"
 #include "image/status_text.h"
 #include "platform/file_io.h"
 
@@ -52,10 +53,8 @@ std::string AbsolutePath(const std::string& path) {
 }  // namespace
 
 bool CanUnpack(const TImageReader& reader, const std::string& imagePath, TQuestion& why) {
-  const TImageCheck& check = reader.Result();
-  if (!check.Problems.empty()) {
-    why = {TQuestionKind::ImageDamaged, imagePath, check.Problems[0],
-           static_cast<int64_t>(check.ProblemCount - 1)};
+  if (!reader.Result().Ok()) {
+    why = DamagedImage(reader, imagePath, TQuestionKind::ImageDamaged, TQuestionKind::ImageDamaged);
     return false;
   }
   for (const TImageItem& item : reader.Items()) {
@@ -86,7 +85,8 @@ void TImageUnpack::Start() {
   Host.SetButtonText(Msg::ButtonCancel);
   ShowProgress();
   if (!Reader.Open())
-    return Fail({TQuestionKind::ImageDamaged, ImagePath, Reader.Result().Problems[0]});
+    return Fail(DamagedImage(Reader, ImagePath, TQuestionKind::ImageDamaged,
+                             TQuestionKind::ImageDamaged));
   HandleInfo(Reader.Fd(), Image);
   Stage = TStage::Read;
 }

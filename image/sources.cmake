@@ -3,6 +3,8 @@ list(APPEND QV_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/build_driver.cpp
   ${CMAKE_CURRENT_LIST_DIR}/build_messages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/build_state.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/cd_medium.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/damaged_image.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dir_record.cpp
   ${CMAKE_CURRENT_LIST_DIR}/fat_table.cpp
   ${CMAKE_CURRENT_LIST_DIR}/free_space.cpp

@@ -12,8 +12,8 @@ int PercentOf(int64_t done, int64_t total, int whenEmpty) {
 }
 
 void TSteppedWork::Cancel() {
-  if (!Running()) return;
-  if (MustGoOn()) {
+  // Ok once done ends it too: the host hears of the end then.
+  if (Running() && MustGoOn()) {
     CancelWaits = true;
     return;
   }

@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <string>
 
-// A CD-ROM's data block. Drives read, and card emulators serve an image
-// file, in whole blocks: the bytes of a last partial block are lost there.
-constexpr int64_t CdBlockSize = 2048;
+// The CD-ROM's data block, DiscBlockSize: drives read, and card emulators
+// serve an image file, in whole blocks, so the bytes of a last partial
+// block are lost there.
+#include "platform/disc_drive.h"
 // The blocks of data an 80-minute and a 74-minute CD-R hold (75 a second).
 constexpr int64_t Blocks80Minutes = 360000;
 constexpr int64_t Blocks74Minutes = 333000;

@@ -1,4 +1,4 @@
-#include "disc/cd_medium.h"
+#include "image/cd_medium.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,10 +7,10 @@
 #include "image/ceil_div.h"
 #include "platform/file_system.h"
 
-int64_t PaddedToCdBlocks(int64_t bytes) { return CeilDiv(bytes, CdBlockSize) * CdBlockSize; }
+int64_t PaddedToCdBlocks(int64_t bytes) { return CeilDiv(bytes, DiscBlockSize) * DiscBlockSize; }
 
 int64_t BytesBeyondCd(int64_t bytes, int64_t blocks) {
-  return std::max<int64_t>(0, bytes - blocks * CdBlockSize);
+  return std::max<int64_t>(0, bytes - blocks * DiscBlockSize);
 }
 
 std::string CardImageName(const std::string& folder) {

@@ -1,4 +1,4 @@
-#include "disc/damaged_image.h"
+#include "image/damaged_image.h"
 
 TQuestion DamagedImage(const TImageReader& reader, const std::string& image,
                        TQuestionKind unreadable, TQuestionKind damaged) {
