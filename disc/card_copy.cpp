@@ -4,10 +4,11 @@
 #include <cerrno>
 #include <cstring>
 
-#include "image/cd_medium.h"
-#include "image/damaged_image.h"
+#include "disc/padded_image.h"
 #include "image/build_messages.h"
+#include "image/cd_medium.h"
 #include "image/ceil_div.h"
+#include "image/damaged_image.h"
 #include "image/status_text.h"
 #include "platform/file_io.h"
 
@@ -147,15 +148,10 @@ void TCardCopy::WriteFailed(int error) {
 }
 
 bool TCardCopy::ReadImage(int64_t offset, std::size_t n) {
-  const auto fromImage =
-      static_cast<std::size_t>(std::clamp<int64_t>(ImageBytes - offset, 0, int64_t(n)));
-  const int64_t got = ReadFully(Reader.Fd(), Piece.data(), fromImage, offset);
-  if (got != static_cast<int64_t>(fromImage)) {
-    Fail({TQuestionKind::CantReadImage, ImagePath, got < 0 ? std::strerror(errno) : Msg::ImageShrank});
-    return false;
-  }
-  std::memset(Piece.data() + fromImage, 0, n - fromImage);
-  return true;
+  std::string why;
+  if (ReadPaddedImage(Reader.Fd(), ImageBytes, offset, Piece.data(), n, why)) return true;
+  Fail({TQuestionKind::CantReadImage, ImagePath, why});
+  return false;
 }
 
 bool TCardCopy::SettlePiece() {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <thread>
 
+#include "disc/padded_image.h"
 #include "image/damaged_image.h"
 #include "image/build_messages.h"
 #include "image/ceil_div.h"
@@ -245,13 +246,9 @@ void TDiscBurn::StepVerify() {
     const auto bytes = static_cast<std::size_t>(count * DiscBlockSize);
     const TDriveResult read = Drive->ReadBlocks(Compared, count, Got.data());
     if (read != TDriveResult::Ok) return DriveFailed(read, K::VerifyUnreadable);
-    const auto fromImage =
-        static_cast<std::size_t>(std::clamp<int64_t>(ImageBytes - offset, 0, int64_t(bytes)));
-    const int64_t got = ReadFully(Reader.Fd(), Want.data(), fromImage, offset);
-    if (got != static_cast<int64_t>(fromImage))
-      return Fail({K::CantReadImage, ImagePath, got < 0 ? std::strerror(errno) : Msg::ImageShrank});
-    std::fill(Want.begin() + static_cast<std::ptrdiff_t>(fromImage),
-              Want.begin() + static_cast<std::ptrdiff_t>(bytes), 0);
+    std::string why;
+    if (!ReadPaddedImage(Reader.Fd(), ImageBytes, offset, Want.data(), bytes, why))
+      return Fail({K::CantReadImage, ImagePath, why});
     const auto same = std::mismatch(Got.begin(), Got.begin() + static_cast<std::ptrdiff_t>(bytes),
                                     Want.begin()).first - Got.begin();
     if (same < static_cast<std::ptrdiff_t>(bytes))

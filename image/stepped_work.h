@@ -1,5 +1,6 @@
 // Work that the progress dialog (or qvimage's terminal) shows one short
-// step at a time: an image build or the unpacking of an image. Its shower
+// step at a time: an image build, the unpacking of an image, its copy onto
+// an SD card or its burn onto a CD-R. Its shower
 // starts it, steps it when idle, and cancels it for the user's button; the
 // work reports through its TBuildHost. What every such work shares lives
 // here: its end or completion, the gauge, and the time a step may take.
@@ -20,7 +21,8 @@ int PercentOf(int64_t done, int64_t total, int whenEmpty = 0);
 enum class TStop {
   None,         // it has not ended
   Cancelled,    // the user's button, Esc, the close box or a signal
-  Declined,     // the user said no to the statistics or the save prompt
+  Declined,     // the user said no: to the statistics, the save prompt, a
+                // card's file replaced, a disc blanked
   NothingLeft,  // every entry was skipped: there is nothing to build
   Message,      // a message or question stopped it: StopKind() says which
 };
