@@ -198,17 +198,15 @@ TWording WordingOf(TQuestionKind kind) {
   return {"%s", CaptionError, TButtons::Ok};
 }
 
-// A size as the desktop's file managers show it, in powers of 1000.
-std::string SizeText(int64_t bytes) {
-  if (bytes < 1000) return FormatText("%lld bytes", static_cast<long long>(bytes));
-  static const char* const units[] = {"kB", "MB", "GB", "TB"};
-  double size = static_cast<double>(bytes) / 1000;
-  std::size_t unit = 0;
-  // 999.96 kB shows as 1.0 MB, not as 1000.0 kB.
-  while (size >= 999.95 && unit + 1 < std::size(units)) size /= 1000, ++unit;
-  return FormatText("%.1f %s", size, units[unit]);
-}
 }  // namespace
+
+std::string SizeText(int64_t bytes) {
+  constexpr int64_t KiB = int64_t(1) << 10, MiB = KiB << 10, GiB = MiB << 10;
+  if (bytes >= GiB) return FormatText("%.2f GiB", static_cast<double>(bytes) / GiB);
+  if (bytes >= MiB) return FormatText("%.1f MiB", static_cast<double>(bytes) / MiB);
+  if (bytes >= KiB) return FormatText("%.1f KiB", static_cast<double>(bytes) / KiB);
+  return FormatText("%lld bytes", static_cast<long long>(bytes));
+}
 
 std::string QuestionText(const TQuestion& q) {
   using K = TQuestionKind;

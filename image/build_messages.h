@@ -93,6 +93,10 @@ std::string DiscMediumText(const TDiscMedium& medium);
 // One drive on one line: its address, vendor, model and disc.
 std::string DriveText(const TDriveInfo& drive);
 
+// A size for people, in the powers of 1024 the window's figures use:
+// "612.4 MiB", "1.98 GiB".
+std::string SizeText(int64_t bytes);
+
 // printf-style formatting into a string of any length.
 std::string FormatText(const char* format, ...)
 #if defined(__MINGW_PRINTF_FORMAT)

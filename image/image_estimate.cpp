@@ -129,8 +129,6 @@ void TImageEstimate::EndCount() {
 
 namespace {
 constexpr const char* Between = " \u00B7 ";  // a middle dot between the parts
-constexpr int64_t MiB = int64_t(1) << 20;
-constexpr int64_t GiB = int64_t(1) << 30;
 
 // n with a comma between groups of three digits: "65,536".
 std::string GroupedNumber(int64_t n) {
@@ -141,11 +139,6 @@ std::string GroupedNumber(int64_t n) {
 
 std::string CountOf(int64_t n, const char* one, const char* many) {
   return GroupedNumber(n) + " " + (n == 1 ? one : many);
-}
-
-std::string SizeText(int64_t bytes) {
-  if (bytes >= GiB) return FormatText("%.2f GiB", static_cast<double>(bytes) / GiB);
-  return FormatText("%.1f MiB", static_cast<double>(bytes) / MiB);
 }
 
 // How much of an 80-minute CD-R the image takes, in whole percent rounded

@@ -46,7 +46,7 @@ const TCase Cases[] = {
      "partition must not exceed 2 GBytes.",
      "Error", TAnswer::Ok, TAnswer::Ok},
     {{K::NoSpace, "D:\\", {}, 612'449'280, 80'117'760},
-     "Not enough space on drive D:\\  The image needs 612.4 MB, and 80.1 MB are free. Please free "
+     "Not enough space on drive D:\\  The image needs 584.1 MiB, and 76.4 MiB are free. Please free "
      "space or choose another drive.",
      "Error", TAnswer::Ok, TAnswer::Ok},
     {{K::CantOpen, "/o/x.trk", "Permission denied"},

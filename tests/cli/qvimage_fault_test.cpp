@@ -207,7 +207,7 @@ TEST_F(QvImageFaults, AnOutputFolderThatTakesNoFileLeavesNothing) {
   TOutcome r = Run({"-q", "list.txt", "out/x.trk"});
   EXPECT_EQ(r.Code, 1);
   EXPECT_EQ(r.Err,
-            "qvimage: Not enough space on drive out/  The image needs 2.1 MB, and 262.1 kB are free. "
+            "qvimage: Not enough space on drive out/  The image needs 2.0 MiB, and 256.0 KiB are free. "
             "Please free space or choose another drive.\n");
   EXPECT_TRUE(OutFiles().empty());
 }
