@@ -55,9 +55,7 @@ bool TMyWindow::RunDrivePrompt(TMyWindow& window, std::string& address) {
 
 void TMyWindow::RunWork(const TWriteDialog::TMakeWork& make) {
   TWriteDialog dialog(this, make, DialogFont);
-  WriteDialog = &dialog;
-  dialog.ShowModal();
-  WriteDialog = nullptr;
+  RunProgress(dialog);
 }
 
 bool TMyWindow::AskMediumImage(const wxString& title, std::string& image) {

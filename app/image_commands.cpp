@@ -7,6 +7,7 @@
 #include <wx/utils.h>
 #include <wx/filename.h>
 
+#include "app/bring_to_front.h"
 #include "app/list_window.h"
 #include "app/message_box.h"
 #include "app/text_convert.h"
@@ -21,12 +22,22 @@ void TMyWindow::OnCreateImage(wxCommandEvent&) {
   int code;
   {
     TWriteDialog dialog(this, Entries, SaveData, DialogFont);
-    WriteDialog = &dialog;
-    code = dialog.ShowModal();
-    WriteDialog = nullptr;
+    code = RunProgress(dialog);
     if (dialog.Work().Done()) LastImage = FromWx(SaveData.FileName);
   }
   if (code == BuildEndFailedEntry) SetCurrentLine(FailedEntry);
+}
+
+int TMyWindow::RunProgress(TWriteDialog& dialog) {
+  WriteDialog = &dialog;
+  const int code = dialog.ShowModal();
+  WriteDialog = nullptr;
+  // A message box that a step opened over the dialog may leave no window
+  // active once both are gone: the list takes the keyboard back.
+  BringToFront(this);
+  SetFocus();
+  Estimate.ReadAllAgain();
+  return code;
 }
 
 bool TMyWindow::EnterIdle(wxWindow* idleWindow) {
@@ -84,9 +95,7 @@ bool TMyWindow::OpenImage(const std::string& imagePath, const std::string& folde
   TEntryList read;
   {
     TWriteDialog dialog(this, imagePath, folder, DialogFont);
-    WriteDialog = &dialog;
-    dialog.ShowModal();
-    WriteDialog = nullptr;
+    RunProgress(dialog);
     if (!dialog.Unpack().Done()) return false;
     LastImage = imagePath;
     const TEntryList& entries = dialog.Unpack().Entries();

@@ -149,6 +149,10 @@ class TMyWindow : public wxWindow, public TListEditor {
   bool AskCardName(const std::string& image, std::string& copy, bool& replace);
   // Runs the work that make gives in the progress dialog.
   void RunWork(const std::function<std::unique_ptr<TSteppedWork>(TBuildHost&)>& make);
+  // Runs the progress dialog modally as the running work's dialog; then
+  // the window has the keyboard again, and the sizes of the list's files
+  // are read anew (the work may have found them changed). Its end code.
+  int RunProgress(TWriteDialog& dialog);
   void OnRunFileManager(wxCommandEvent& event);
   void OnInsert(wxCommandEvent& event);
   void OnDelete(wxCommandEvent& event);
