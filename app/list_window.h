@@ -196,6 +196,8 @@ class TMyWindow : public wxWindow, public TListEditor {
   // Measures image paths in ListFont, fast enough to re-measure a long list
   // after every Delete or OK.
   std::unique_ptr<TTextWidths> NameWidths;
+  // Takes the line tooltip away whenever a dialog or message box opens.
+  std::unique_ptr<class TTipHider> TipHider;
   // The figures of the list's image, its sizes read while the window is
   // idle, and the notice that stands before them until the list changes.
   TImageEstimate Estimate;

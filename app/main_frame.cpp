@@ -8,6 +8,7 @@
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
+#include <wx/utils.h>
 
 #include "app/bring_to_front.h"
 #include "app/command_ids.h"
@@ -44,6 +45,8 @@ constexpr int ToolBarLayout[] = {CmNewList, CmOpenList, CmSaveList, 0,      CmCr
 wxBEGIN_EVENT_TABLE(TMyDecoratedFrame, wxFrame)
   EVT_IDLE(TMyDecoratedFrame::OnIdle)
   EVT_CLOSE(TMyDecoratedFrame::OnClose)
+  EVT_MENU_OPEN(TMyDecoratedFrame::OnMenuOpen)
+  EVT_MENU_CLOSE(TMyDecoratedFrame::OnMenuClose)
 wxEND_EVENT_TABLE()
 
 TMyDecoratedFrame::TMyDecoratedFrame() : wxFrame(nullptr, wxID_ANY, AppTitle) {
@@ -127,6 +130,7 @@ void TMyDecoratedFrame::OnIdle(wxIdleEvent& event) {
     // build's steps, and whatever a dialog does, never wait for them.
     if (!Client->WriteDialog && !ActiveModalWindow()) {
       if (Client->StepEstimate()) event.RequestMore();
+      if (HintShown && !HintStillPointed()) HintShown = false;
       ShowStatusLine();
     }
   }
@@ -142,6 +146,27 @@ void TMyDecoratedFrame::DoGiveHelp(const wxString& help, bool show) {
     status->SetStatusText(help);
   else
     ShowStatusLine();
+}
+
+// A tool's hint is taken back when the pointer leaves the tool; a dialog
+// that the tool opened holds the pointer meanwhile, and the leaving is
+// never told. Once no dialog is open, a hint with no menu open and the
+// pointer off the tool bar is one left behind.
+bool TMyDecoratedFrame::HintStillPointed() const {
+  if (MenusOpen > 0) return true;
+  const wxToolBar* tools = GetToolBar();
+  return tools && tools->IsShownOnScreen() &&
+         tools->GetScreenRect().Contains(wxGetMousePosition());
+}
+
+void TMyDecoratedFrame::OnMenuOpen(wxMenuEvent& event) {
+  ++MenusOpen;
+  event.Skip();
+}
+
+void TMyDecoratedFrame::OnMenuClose(wxMenuEvent& event) {
+  if (MenusOpen > 0) --MenusOpen;
+  event.Skip();
 }
 
 void TMyDecoratedFrame::ShowStatusLine() {

@@ -31,6 +31,11 @@ class TMyDecoratedFrame : public wxFrame {
  private:
   void OnIdle(wxIdleEvent& event);
   void OnClose(wxCloseEvent& event);
+  void OnMenuOpen(wxMenuEvent& event);
+  void OnMenuClose(wxMenuEvent& event);
+  // Whether the hint shown may still be wanted: a menu is open, or the
+  // pointer is over the tool bar.
+  bool HintStillPointed() const;
   void CreateBars();
   void SetMinTrackHeight();
   void SetFirstSize();
@@ -40,6 +45,7 @@ class TMyDecoratedFrame : public wxFrame {
 
   bool Forwarding = false;
   bool HintShown = false;
+  int MenusOpen = 0;
 
   wxDECLARE_EVENT_TABLE();
 };

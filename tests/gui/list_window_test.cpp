@@ -89,14 +89,29 @@ TEST_F(TListWindowTest, StatusBarShowsTheHintOfAHighlightedItemOrToolOnlyThen) {
   Frame->GetEventHandler()->ProcessEvent(close);
   EXPECT_EQ(FromWx(status->GetStatusText()), figures);
 
-  Frame->GetToolBar()->OnMouseEnter(CmInsert);
+  wxToolBar* tools = Frame->GetToolBar();
+  // Keys go where the pointer is while no window manager runs: it goes
+  // back there after.
+  const wxPoint pointer = Window->ScreenToClient(wxGetMousePosition());
+  // The pointer rests on the tool bar's free end, past the tools.
+  tools->WarpPointer(tools->GetClientSize().x - 4, tools->GetClientSize().y / 2);
+  Pump(50);
+  tools->OnMouseEnter(CmInsert);
   EXPECT_EQ(status->GetStatusText(), "Insert a new entry");
   // The list changes under the pointer: the hint stays while it is there.
   Window->Entries.Add("\\G.QV", "/src/g");
   EXPECT_TRUE(PumpUntil([&] { return Window->FiguresUpToDate(); }));
   EXPECT_EQ(status->GetStatusText(), "Insert a new entry");
-  Frame->GetToolBar()->OnMouseEnter(wxID_ANY);  // the pointer left the button
-  EXPECT_EQ(FromWx(status->GetStatusText()), "2 entries \u00B7 2 files cannot be read");
+  tools->OnMouseEnter(wxID_ANY);  // the pointer left the button
+  const std::string twoLines = "2 entries \u00B7 2 files cannot be read";
+  EXPECT_EQ(FromWx(status->GetStatusText()), twoLines);
+
+  // A tool's dialog held the pointer, which has left the tool bar when it
+  // closes, untold: the hint goes once the window is idle.
+  tools->OnMouseEnter(CmInsert);
+  Window->WarpPointer(10, Window->GetClientSize().y - 4);
+  EXPECT_TRUE(PumpUntil([&] { return FromWx(status->GetStatusText()) == twoLines; }));
+  Window->WarpPointer(pointer.x, pointer.y);
 }
 
 TEST_F(TListWindowTest, FrameCannotBeMadeLowerThanItsMinimum) {
