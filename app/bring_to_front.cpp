@@ -1,5 +1,8 @@
 #include "app/bring_to_front.h"
 
+#include <iterator>
+#include <utility>
+
 #include <wx/dialog.h>
 #include <wx/toplevel.h>
 
@@ -26,7 +29,45 @@ void BringToFront(wxWindow* w) {
   top->Raise();
 }
 
+namespace {
+TModalDialogs* Watching = nullptr;
+}  // namespace
+
+TModalDialogs::TModalDialogs(std::function<void()> opened) : Opened(std::move(opened)) {
+  Register();
+  Watching = this;
+}
+
+TModalDialogs::~TModalDialogs() {
+  Unregister();
+  if (Watching == this) Watching = nullptr;
+}
+
+wxDialog* TModalDialogs::Innermost() {
+  if (!Watching) return nullptr;
+  std::vector<wxWeakRef<wxDialog>>& open = Watching->Open;
+  while (!open.empty() && !open.back()) open.pop_back();
+  return open.empty() ? nullptr : open.back().get();
+}
+
+int TModalDialogs::Enter(wxDialog* dialog) {
+  // A file dialog enters twice (its own ShowModal, then wxDialog's).
+  Open.emplace_back(dialog);
+  if (Opened) Opened();
+  return wxID_NONE;
+}
+
+void TModalDialogs::Exit(wxDialog* dialog) {
+  for (auto at = Open.rbegin(); at != Open.rend(); ++at) {
+    if (at->get() == dialog) {
+      Open.erase(std::next(at).base());
+      break;
+    }
+  }
+}
+
 wxWindow* ActiveModalWindow() {
+  if (wxDialog* dialog = TModalDialogs::Innermost()) return dialog;
   // Top-level windows are listed in the order they were made: a dialog that
   // a step opens comes after the build dialog.
   for (auto node = wxTopLevelWindows.GetLast(); node; node = node->GetPrevious()) {

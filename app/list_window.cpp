@@ -6,7 +6,6 @@
 #include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/log.h>
-#include <wx/modalhook.h>
 #include <wx/process.h>
 #include <wx/settings.h>
 #include <wx/utils.h>
@@ -183,24 +182,6 @@ wxBEGIN_EVENT_TABLE(TMyWindow, wxWindow)
   EVT_UPDATE_UI(CmQuit, TMyWindow::OnUpdateAlways)
 wxEND_EVENT_TABLE()
 
-// A line's tooltip shown when a dialog opens would stay over the dialog
-// (the pointer's leaving the line is never told while the dialog holds it).
-class TTipHider : public wxModalDialogHook {
- public:
-  explicit TTipHider(wxWindow& list) : List(list) { Register(); }
-  ~TTipHider() override { Unregister(); }
-
- protected:
-  int Enter(wxDialog*) override {
-    List.UnsetToolTip();
-    return wxID_NONE;
-  }
-  void Exit(wxDialog*) override {}
-
- private:
-  wxWindow& List;
-};
-
 TMyWindow::TMyWindow(wxWindow* parent)
     : wxWindow(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                wxVSCROLL | wxWANTS_CHARS | wxBORDER_NONE) {
@@ -229,7 +210,9 @@ TMyWindow::TMyWindow(wxWindow* parent)
 #endif
   ClientWidth = GetClientSize().x;
   VisibleLines = GetClientSize().y / LineHeight;
-  TipHider = std::make_unique<TTipHider>(*this);
+  // A line's tooltip shown when a dialog opens would stay over the dialog
+  // (the pointer's leaving the line is never told while the dialog holds it).
+  ModalDialogs = std::make_unique<TModalDialogs>([this] { UnsetToolTip(); });
 }
 
 TMyWindow::~TMyWindow() = default;

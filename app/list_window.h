@@ -196,8 +196,9 @@ class TMyWindow : public wxWindow, public TListEditor {
   // Measures image paths in ListFont, fast enough to re-measure a long list
   // after every Delete or OK.
   std::unique_ptr<TTextWidths> NameWidths;
-  // Takes the line tooltip away whenever a dialog or message box opens.
-  std::unique_ptr<class TTipHider> TipHider;
+  // The dialogs and message boxes open over the window, which the list is
+  // in use while; each takes the line tooltip away as it opens.
+  std::unique_ptr<class TModalDialogs> ModalDialogs;
   // The figures of the list's image, its sizes read while the window is
   // idle, and the notice that stands before them until the list changes.
   TImageEstimate Estimate;

@@ -233,6 +233,17 @@ TEST_F(TDropTest, NothingIsDroppedWhileADialogIsOpenAndAnEditKeepsToItsLine) {
   Answers.OnEdit = [](TNewEditDialog* d) { Click(d, wxID_OK); };
   Command(CmEdit);
   EXPECT_EQ(Window->Entries.ChangeCount(), changes);
+
+  // The desktop's own file dialogs are no windows of wx's list (Open List
+  // or Open Image would then throw a dropped line away).
+  bool taken = true;
+  Answers.OnFile = [&](wxFileDialog* files) {
+    files->CallAfter([&] { taken = Drop({"/x/late.wav"}); });
+  };
+  Answers.FileChoices = {""};
+  Command(CmSaveListAs);
+  EXPECT_FALSE(taken);
+  EXPECT_EQ(Window->Entries.ChangeCount(), changes);
 }
 
 TEST_F(TDropTest, InvalidNameAsksNoSkipsItYesEndsTheDrop) {
