@@ -36,7 +36,7 @@ int TMyWindow::RunProgress(TWriteDialog& dialog) {
   // active once both are gone: the list takes the keyboard back.
   BringToFront(this);
   SetFocus();
-  Estimate.ReadAllAgain();
+  CheckFilesAgain();
   return code;
 }
 

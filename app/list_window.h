@@ -78,6 +78,9 @@ class TMyWindow : public wxWindow, public TListEditor {
   bool StepEstimate();
   // Whether the figures are those of the list as it is now.
   bool FiguresUpToDate() const { return Estimate.UpToDate(Entries); }
+  // The listed files may have changed on disk: they are read again in the
+  // next steps, the figures shown until then staying.
+  void CheckFilesAgain() { Estimate.CheckAgain(); }
 
   // The program the Run File Manager command starts with the home folder.
   static wxString FileManagerCommand;
@@ -150,8 +153,8 @@ class TMyWindow : public wxWindow, public TListEditor {
   // Runs the work that make gives in the progress dialog.
   void RunWork(const std::function<std::unique_ptr<TSteppedWork>(TBuildHost&)>& make);
   // Runs the progress dialog modally as the running work's dialog; then
-  // the window has the keyboard again, and the sizes of the list's files
-  // are read anew (the work may have found them changed). Its end code.
+  // the window has the keyboard again, and the list's files are checked
+  // again (the work may have found them changed). Its end code.
   int RunProgress(TWriteDialog& dialog);
   void OnRunFileManager(wxCommandEvent& event);
   void OnInsert(wxCommandEvent& event);

@@ -45,6 +45,7 @@ constexpr int ToolBarLayout[] = {CmNewList, CmOpenList, CmSaveList, 0,      CmCr
 wxBEGIN_EVENT_TABLE(TMyDecoratedFrame, wxFrame)
   EVT_IDLE(TMyDecoratedFrame::OnIdle)
   EVT_CLOSE(TMyDecoratedFrame::OnClose)
+  EVT_ACTIVATE(TMyDecoratedFrame::OnActivate)
   EVT_MENU_OPEN(TMyDecoratedFrame::OnMenuOpen)
   EVT_MENU_CLOSE(TMyDecoratedFrame::OnMenuClose)
 wxEND_EVENT_TABLE()
@@ -157,6 +158,13 @@ bool TMyDecoratedFrame::HintStillPointed() const {
   const wxToolBar* tools = GetToolBar();
   return tools && tools->IsShownOnScreen() &&
          tools->GetScreenRect().Contains(wxGetMousePosition());
+}
+
+// The user comes back from another program (a file manager, a sample
+// editor) that may have changed the listed files: the figures follow.
+void TMyDecoratedFrame::OnActivate(wxActivateEvent& event) {
+  if (event.GetActive() && Client) Client->CheckFilesAgain();
+  event.Skip();
 }
 
 void TMyDecoratedFrame::OnMenuOpen(wxMenuEvent& event) {

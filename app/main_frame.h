@@ -31,6 +31,7 @@ class TMyDecoratedFrame : public wxFrame {
  private:
   void OnIdle(wxIdleEvent& event);
   void OnClose(wxCloseEvent& event);
+  void OnActivate(wxActivateEvent& event);
   void OnMenuOpen(wxMenuEvent& event);
   void OnMenuClose(wxMenuEvent& event);
   // Whether the hint shown may still be wanted: a menu is open, or the

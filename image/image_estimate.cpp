@@ -23,6 +23,11 @@ void TImageEstimate::ReadAllAgain() {
   Restart = true;
 }
 
+void TImageEstimate::CheckAgain() {
+  ++Checks;
+  Restart = true;
+}
+
 // As a build finds the source: its kind, then, for a file, whether it
 // opens and its size as the open file tells it.
 TImageEstimate::TSource TImageEstimate::ReadSource(const std::string& path) {
@@ -70,7 +75,10 @@ bool TImageEstimate::Step(const TEntryList& entries, std::chrono::steady_clock::
     if (source.Kind == TSourceKind::Unread) {
       source = ReadSource(line.RealPath);
       ReadInCount = true;
+    } else if (source.Check != Checks) {
+      source = ReadSource(line.RealPath);
     }
+    source.Check = Checks;
     CountLine(line.ImagePath, line.RealPath, source);
     if (NextLine < entries.Count() && std::chrono::steady_clock::now() >= end) return true;
   }

@@ -46,6 +46,10 @@ class TImageEstimate {
   void ReadAgain(const std::string& realPath);
   // A whole list came in: every file is read again.
   void ReadAllAgain();
+  // The files may have changed on disk meanwhile (the user was in another
+  // program): each is read again as the next count reaches it, while the
+  // figures from before stay shown until the new ones are worked out.
+  void CheckAgain();
 
   // Works on the estimate of entries for about budget; a change of entries
   // since the last step starts the count again (what was read is kept).
@@ -64,6 +68,7 @@ class TImageEstimate {
   struct TSource {
     TSourceKind Kind = TSourceKind::Unread;
     int64_t Size = 0;
+    unsigned Check = 0;  // the CheckAgain it was read after
   };
   static TSource ReadSource(const std::string& path);
   // Whether the count under way, or the last one, is of entries as they are.
@@ -74,6 +79,7 @@ class TImageEstimate {
   void EndCount();
 
   std::unordered_map<std::string, TSource> Sources;
+  unsigned Checks = 0;  // how many times CheckAgain was asked
   const TEntryList* List = nullptr;
   unsigned long SeenChange = 0;  // the list's ChangeCount the count is for
   bool Restart = true;

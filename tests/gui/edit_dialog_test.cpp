@@ -217,7 +217,8 @@ TEST_F(TEditDialogTest, EditMovesTheLineToItsPlaceAndKeepsTheIndex) {
 
 // The status bar follows every OK: the image's size for the worked examples
 // of the layout, and an image path taken a second time told at once (a
-// build would ask about it); an edited line's file is read anew.
+// build would ask about it); an edited line's file is read anew, and every
+// file when the window is active again.
 TEST_F(TEditDialogTest, TheStatusBarTellsTheImageAndALineTwiceInTheList) {
   TTempDir dir;
   const std::string sample = dir.File("sample.bin", std::string(1000000, 's'));
@@ -244,6 +245,13 @@ TEST_F(TEditDialogTest, TheStatusBarTellsTheImageAndALineTwiceInTheList) {
   ok("\\BIG.BIN", sample, CmEdit);
   EXPECT_EQ(StatusShown(),
             "1 entry \u00B7 image 2.00 GiB \u00B7 292 % of an 80-minute CD-R, too large for it");
+
+  // Gone while the user was in another program: the figures follow once
+  // the window is active again.
+  std::filesystem::remove(sample);
+  wxActivateEvent back(wxEVT_ACTIVATE, true);
+  Frame->GetEventHandler()->ProcessEvent(back);
+  EXPECT_EQ(StatusShown(), "1 entry \u00B7 1 file cannot be read");
 }
 
 TEST_F(TEditDialogTest, RestoreUndoesTypingAndCancelChangesNothing) {
