@@ -127,11 +127,14 @@ void TMyDecoratedFrame::OnIdle(wxIdleEvent& event) {
     // Every change of the list, whichever command made it, shows in the
     // caption and the status bar once the program is idle again.
     Client->ShowListState();
+    if (HintShown && !HintStillPointed()) {
+      HintShown = false;
+      ShowStatusLine();
+    }
     // The figures are worked out and shown only while no dialog is open: a
     // build's steps, and whatever a dialog does, never wait for them.
     if (!Client->WriteDialog && !ActiveModalWindow()) {
       if (Client->StepEstimate()) event.RequestMore();
-      if (HintShown && !HintStillPointed()) HintShown = false;
       ShowStatusLine();
     }
   }
@@ -151,8 +154,8 @@ void TMyDecoratedFrame::DoGiveHelp(const wxString& help, bool show) {
 
 // A tool's hint is taken back when the pointer leaves the tool; a dialog
 // that the tool opened holds the pointer meanwhile, and the leaving is
-// never told. Once no dialog is open, a hint with no menu open and the
-// pointer off the tool bar is one left behind.
+// never told. A hint with no menu open and the pointer off the tool bar is
+// one left behind.
 bool TMyDecoratedFrame::HintStillPointed() const {
   if (MenusOpen > 0) return true;
   const wxToolBar* tools = GetToolBar();
