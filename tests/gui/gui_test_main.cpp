@@ -12,8 +12,9 @@
 namespace {
 
 // Longest a whole run may take before it is stopped: a dialog that nobody
-// answers would otherwise hang the run.
-constexpr unsigned RunTimeLimitSeconds = 600;
+// answers would otherwise hang the run. The sanitized run, with full
+// stacks on every allocation, takes some ten times as long as a plain one.
+constexpr unsigned RunTimeLimitSeconds = 1500;
 
 class TTestApp : public wxApp {
  public:
