@@ -72,13 +72,13 @@ bool TImageEstimate::Step(const TEntryList& entries, std::chrono::steady_clock::
   while (NextLine < entries.Count()) {
     const TDirEntry& line = entries[NextLine++];
     TSource& source = Sources[line.RealPath];
-    if (source.Kind == TSourceKind::Unread) {
+    if (source.Kind == TSourceKind::Unread || source.Check != Checks) {
+      // Only a file never read before shows as reading; a check again keeps
+      // the figures from before until the count ends.
+      if (source.Kind == TSourceKind::Unread) ReadInCount = true;
       source = ReadSource(line.RealPath);
-      ReadInCount = true;
-    } else if (source.Check != Checks) {
-      source = ReadSource(line.RealPath);
+      source.Check = Checks;
     }
-    source.Check = Checks;
     CountLine(line.ImagePath, line.RealPath, source);
     if (NextLine < entries.Count() && std::chrono::steady_clock::now() >= end) return true;
   }
