@@ -1,4 +1,7 @@
 // Starts wx once for every GUI test; wx asserts become test failures.
+#include <signal.h>
+#include <stdio.h>
+#include <string.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -15,6 +18,23 @@ namespace {
 // answers would otherwise hang the run. The sanitized run, with full
 // stacks on every allocation, takes some ten times as long as a plain one.
 constexpr unsigned RunTimeLimitSeconds = 1500;
+
+// The test that is running, for the message of a run that was stopped.
+char RunningTest[256];
+
+class TNameRunningTest : public ::testing::EmptyTestEventListener {
+  void OnTestStart(const ::testing::TestInfo& info) override {
+    snprintf(RunningTest, sizeof RunningTest, "%s.%s", info.test_suite_name(), info.name());
+  }
+};
+
+void StopHungRun(int) {
+  const char head[] = "\nthe run took too long; stopped in ";
+  (void)!write(STDERR_FILENO, head, sizeof head - 1);
+  (void)!write(STDERR_FILENO, RunningTest, strlen(RunningTest));
+  (void)!write(STDERR_FILENO, "\n", 1);
+  _exit(1);
+}
 
 class TTestApp : public wxApp {
  public:
@@ -44,6 +64,10 @@ void FailOnGtkMessage(const gchar* domain, GLogLevelFlags level, const gchar* me
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  // A log written to a file shows each test as it starts.
+  setvbuf(stdout, nullptr, _IOLBF, 0);
+  ::testing::UnitTest::GetInstance()->listeners().Append(new TNameRunningTest);
+  signal(SIGALRM, StopHungRun);
   alarm(RunTimeLimitSeconds);
   wxApp::SetInstance(new TTestApp);
   if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
