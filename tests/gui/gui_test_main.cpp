@@ -14,22 +14,27 @@
 
 namespace {
 
-// Longest a whole run may take before it is stopped: a dialog that nobody
-// answers would otherwise hang the run. The sanitized run, with full
-// stacks on every allocation, takes some ten times as long as a plain one.
-constexpr unsigned RunTimeLimitSeconds = 1500;
+// Longest one test may take before the run is stopped: a dialog that
+// nobody answers would otherwise hang it. The longest test takes some 50 s
+// in the sanitized run, with full stacks on every allocation.
+constexpr unsigned TestTimeLimitSeconds = 300;
 
 // The test that is running, for the message of a run that was stopped.
 char RunningTest[256];
 
-class TNameRunningTest : public ::testing::EmptyTestEventListener {
+class TGuardEachTest : public ::testing::EmptyTestEventListener {
   void OnTestStart(const ::testing::TestInfo& info) override {
     snprintf(RunningTest, sizeof RunningTest, "%s.%s", info.test_suite_name(), info.name());
+    alarm(TestTimeLimitSeconds);
+  }
+  void OnTestProgramEnd(const ::testing::UnitTest&) override {
+    snprintf(RunningTest, sizeof RunningTest, "the end of the run");
+    alarm(TestTimeLimitSeconds);
   }
 };
 
 void StopHungRun(int) {
-  const char head[] = "\nthe run took too long; stopped in ";
+  const char head[] = "\na test took too long; the run was stopped in ";
   (void)!write(STDERR_FILENO, head, sizeof head - 1);
   (void)!write(STDERR_FILENO, RunningTest, strlen(RunningTest));
   (void)!write(STDERR_FILENO, "\n", 1);
@@ -66,9 +71,9 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   // A log written to a file shows each test as it starts.
   setvbuf(stdout, nullptr, _IOLBF, 0);
-  ::testing::UnitTest::GetInstance()->listeners().Append(new TNameRunningTest);
+  ::testing::UnitTest::GetInstance()->listeners().Append(new TGuardEachTest);
   signal(SIGALRM, StopHungRun);
-  alarm(RunTimeLimitSeconds);
+  alarm(TestTimeLimitSeconds);
   wxApp::SetInstance(new TTestApp);
   if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
     fprintf(stderr, "cannot start wx (no display?)\n");
