@@ -35,7 +35,11 @@ bool TImageFile::Create(const std::string& path) {
     Fd = NoFile;
     return Fail(error);
   }
-  if (!Buffer) Buffer.reset(new uint8_t[BufferSize]);
+  if (!Storage) {
+    Storage.reset(new uint8_t[BufferSize + MemoryPage]);
+    const auto at = reinterpret_cast<std::uintptr_t>(Storage.get());
+    Buffer = Storage.get() + (MemoryPage - at % MemoryPage) % MemoryPage;
+  }
   return true;
 }
 
@@ -47,10 +51,10 @@ bool TImageFile::Flush() {
   std::size_t from = 0;
   if (Head.size() < HeadSize) {  // the head is still being written
     from = std::min(Used, HeadSize - Head.size());
-    Head.insert(Head.end(), Buffer.get(), Buffer.get() + from);
+    Head.insert(Head.end(), Buffer, Buffer + from);
   }
   if (Used > from &&
-      !WriteFully(Fd, Buffer.get() + from, Used - from, Flushed + static_cast<int64_t>(from)))
+      !WriteFully(Fd, Buffer + from, Used - from, Flushed + static_cast<int64_t>(from)))
     return Fail(errno);
   Flushed += static_cast<int64_t>(Used);
   Used = 0;
@@ -63,7 +67,7 @@ uint8_t* TImageFile::AppendSpace(std::size_t n) {
     return nullptr;
   }
   if (Used + n > BufferSize && !Flush()) return nullptr;
-  uint8_t* p = Buffer.get() + Used;
+  uint8_t* p = Buffer + Used;
   Used += n;
   End += static_cast<int64_t>(n);
   return p;
@@ -117,7 +121,7 @@ bool TImageFile::WriteAt(int64_t offset, const void* data, std::size_t n) {
       std::memcpy(patch->data() + within, p, take);
     } else {
       take = n;
-      std::memcpy(Buffer.get() + (offset - Flushed), p, take);
+      std::memcpy(Buffer + (offset - Flushed), p, take);
     }
     p += take;
     n -= take;
@@ -146,7 +150,7 @@ bool TImageFile::ReadAt(int64_t offset, void* data, std::size_t n) {
       if (r != static_cast<int64_t>(take)) return Fail(r < 0 ? errno : EIO);
     } else {
       take = n;
-      std::memcpy(p, Buffer.get() + (offset - Flushed), take);
+      std::memcpy(p, Buffer + (offset - Flushed), take);
     }
     p += take;
     n -= take;
@@ -182,7 +186,8 @@ bool TImageFile::Close(bool sync) {
   if (!CloseFile(Fd) && ok) ok = Fail(errno);
   Fd = NoFile;
   Used = 0;
-  Buffer.reset();
+  Storage.reset();
+  Buffer = nullptr;
   Head.clear();
   Head.shrink_to_fit();
   HeadSize = 0;
