@@ -35,11 +35,7 @@ bool TImageFile::Create(const std::string& path) {
     Fd = NoFile;
     return Fail(error);
   }
-  if (!Storage) {
-    Storage.reset(new uint8_t[BufferSize + MemoryPage]);
-    const auto at = reinterpret_cast<std::uintptr_t>(Storage.get());
-    Buffer = Storage.get() + (MemoryPage - at % MemoryPage) % MemoryPage;
-  }
+  if (Buffer.Empty()) Buffer.Reserve(BufferSize);
   return true;
 }
 
@@ -51,10 +47,10 @@ bool TImageFile::Flush() {
   std::size_t from = 0;
   if (Head.size() < HeadSize) {  // the head is still being written
     from = std::min(Used, HeadSize - Head.size());
-    Head.insert(Head.end(), Buffer, Buffer + from);
+    Head.insert(Head.end(), Buffer.Data(), Buffer.Data() + from);
   }
   if (Used > from &&
-      !WriteFully(Fd, Buffer + from, Used - from, Flushed + static_cast<int64_t>(from)))
+      !WriteFully(Fd, Buffer.Data() + from, Used - from, Flushed + static_cast<int64_t>(from)))
     return Fail(errno);
   Flushed += static_cast<int64_t>(Used);
   Used = 0;
@@ -67,7 +63,7 @@ uint8_t* TImageFile::AppendSpace(std::size_t n) {
     return nullptr;
   }
   if (Used + n > BufferSize && !Flush()) return nullptr;
-  uint8_t* p = Buffer + Used;
+  uint8_t* p = Buffer.Data() + Used;
   Used += n;
   End += static_cast<int64_t>(n);
   return p;
@@ -121,7 +117,7 @@ bool TImageFile::WriteAt(int64_t offset, const void* data, std::size_t n) {
       std::memcpy(patch->data() + within, p, take);
     } else {
       take = n;
-      std::memcpy(Buffer + (offset - Flushed), p, take);
+      std::memcpy(Buffer.Data() + (offset - Flushed), p, take);
     }
     p += take;
     n -= take;
@@ -150,7 +146,7 @@ bool TImageFile::ReadAt(int64_t offset, void* data, std::size_t n) {
       if (r != static_cast<int64_t>(take)) return Fail(r < 0 ? errno : EIO);
     } else {
       take = n;
-      std::memcpy(p, Buffer + (offset - Flushed), take);
+      std::memcpy(p, Buffer.Data() + (offset - Flushed), take);
     }
     p += take;
     n -= take;
@@ -186,8 +182,7 @@ bool TImageFile::Close(bool sync) {
   if (!CloseFile(Fd) && ok) ok = Fail(errno);
   Fd = NoFile;
   Used = 0;
-  Storage.reset();
-  Buffer = nullptr;
+  Buffer.Release();
   Head.clear();
   Head.shrink_to_fit();
   HeadSize = 0;

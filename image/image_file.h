@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/page_buffer.h"
 
 class TImageFile {
  public:
@@ -57,12 +58,7 @@ class TImageFile {
   TFileHandle Fd = NoFile;
   int64_t End = 0;      // logical size
   int64_t Flushed = 0;  // bytes before the buffer: in the head or in the file
-  // The buffer starts on a memory page: the system copies a source's bytes
-  // into it and out of it again about a tenth faster than at the 16 bytes
-  // past a page where new[] places so large a block.
-  static constexpr std::size_t MemoryPage = 4096;
-  std::unique_ptr<uint8_t[]> Storage;
-  uint8_t* Buffer = nullptr;  // bytes Flushed .. End, inside Storage
+  TPageBuffer Buffer;  // bytes Flushed .. End
   std::size_t Used = 0;
   std::vector<uint8_t> Head;  // bytes 0 .. HeadSize, while kept
   std::size_t HeadSize = 0;

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <utility>
-#include <vector>
 
 #include "platform/file_io.h"
 #include "platform/file_system.h"
+#include "platform/page_buffer.h"
 
 int64_t ReadFully(TFileHandle fd, void* data, std::size_t n, int64_t offset) {
   uint8_t* p = static_cast<uint8_t*>(data);
@@ -111,16 +111,16 @@ bool CopyFileBytes(TFileHandle in, int64_t offset, TFileHandle out, int64_t outO
     if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) return false;
     systemCopy = false;
   }
-  static thread_local std::vector<uint8_t> buffer;
-  if (n > 0 && buffer.empty()) buffer.resize(CopyBuffer);
+  static thread_local TPageBuffer buffer;
+  if (n > 0 && buffer.Empty()) buffer.Reserve(CopyBuffer);
   while (n > 0) {
-    const std::size_t want = std::min(n, buffer.size());
-    const int64_t r = ReadFully(in, buffer.data(), want, offset);
+    const std::size_t want = std::min(n, buffer.Size());
+    const int64_t r = ReadFully(in, buffer.Data(), want, offset);
     if (r != int64_t(want)) {
       if (r >= 0) errno = EIO;  // in ended early
       return false;
     }
-    if (!WriteFully(out, buffer.data(), want, outOffset)) return false;
+    if (!WriteFully(out, buffer.Data(), want, outOffset)) return false;
     offset += r;
     outOffset += r;
     n -= want;
